@@ -1,0 +1,35 @@
+# One interface target carries the language level, warnings and sanitizer switches,
+# so no target touches the global flags.
+add_library(kestrove_options INTERFACE)
+target_compile_features(kestrove_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(kestrove_options INTERFACE
+  -Wall -Wextra -Wshadow -Wold-style-cast -Wnon-virtual-dtor)
+
+if(KESTROVE_SANITIZE)
+  target_compile_options(kestrove_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kestrove_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Adds one GoogleTest executable and registers its cases with CTest.
+#   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [QT])
+function(kestrove_add_test)
+  cmake_parse_arguments(T "QT;ROOT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE kestrove_options kestrove_testsupport ${T_LIBS}
+                        GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # A fixed zone without daylight saving keeps local-time tests exact.
+  set(env "KESTROVE_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "KESTROVE_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "TZ=JST-9")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set(labels ${T_LABELS})
+  if(T_ROOT)
+    list(APPEND labels root)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}")
+endfunction()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "netinfo/Ipv4.h"
+
+namespace kestrove {
+
+class HostNameResolver {
+public:
+    virtual ~HostNameResolver() = default;
+    // The name a reverse lookup gives for the address, or nothing (no name, any failure).
+    virtual std::optional<std::string> ReverseLookup(Ipv4 address) = 0;
+};
+
+// Reverse lookups for the change alarm. A network without reverse name service would stall
+// the monitor on every alarm, so the first empty answer turns lookups off for the whole run.
+class HostNameLookup {
+public:
+    explicit HostNameLookup(HostNameResolver& resolver) : resolver_(resolver) {}
+
+    // `addressText` may be padded (192.168.␣␣1.␣␣5) or plain. Returns the name, or "".
+    std::string GetHostNameByIP(std::string_view addressText);
+
+    bool NoHostLookup() const { return noHostLookup_; }
+
+private:
+    HostNameResolver& resolver_;
+    bool noHostLookup_ = false;
+};
+
+// Host names come from the network: keep them to one printable line, so a hostile answer
+// cannot split a log line or smuggle markup-breaking control characters.
+std::string SanitizeHostName(std::string_view name);
+
+}  // namespace kestrove

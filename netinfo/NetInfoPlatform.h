@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "netinfo/AdapterSource.h"
+#include "netinfo/ArpTableSource.h"
+#include "netinfo/HostNameLookup.h"
+
+namespace kestrove {
+
+// The platform's implementations, picked by the build.
+std::unique_ptr<ArpTableSource> CreateArpTableSource();
+std::unique_ptr<AdapterSource> CreateAdapterSource();
+std::unique_ptr<HostNameResolver> CreateHostNameResolver();
+
+}  // namespace kestrove

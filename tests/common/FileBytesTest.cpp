@@ -1,0 +1,48 @@
+#include "common/FileBytes.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+using test::TempFolder;
+
+TEST(FileBytes, MissingAndUnreadableAreToldApart) {
+    TempFolder dir;
+    EXPECT_EQ(ReadFileBytesOrMissing(dir / "none").status, FileReadStatus::Missing);
+    // A folder where a file is expected cannot be read, and is not "missing".
+    EXPECT_EQ(ReadFileBytesOrMissing(dir.Path()).status, FileReadStatus::Error);
+    test::WriteFile(dir / "f", std::string("a\0b", 3));
+    FileReadResult r = ReadFileBytesOrMissing(dir / "f");
+    EXPECT_EQ(r.status, FileReadStatus::Ok);
+    EXPECT_EQ(r.bytes, std::string("a\0b", 3));
+}
+
+TEST(FileBytes, AtomicWriteReplacesWholeWithModeAndLeavesNoTemporaryFile) {
+    TempFolder dir;
+    test::WriteFile(dir / "s.ini", "old");
+    ASSERT_TRUE(WriteFileAtomically(dir / "s.ini", "new", 0600));
+    EXPECT_EQ(test::ReadFile(dir / "s.ini"), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "s.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator{}),
+              1);
+}
+
+TEST(FileBytes, AtomicWriteIntoMissingFolderFailsWithoutSideEffects) {
+    TempFolder dir;
+    EXPECT_FALSE(WriteFileAtomically(dir / "no" / "s.ini", "x", 0600));
+    // A folder standing where the file should go is not replaced.
+    std::filesystem::create_directory(dir / "d");
+    EXPECT_FALSE(WriteFileAtomically(dir / "d", "x", 0600));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
+}
+
+}  // namespace
+}  // namespace kestrove
