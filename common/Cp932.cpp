@@ -1,7 +1,7 @@
 #include "common/Cp932.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <memory>
 
 namespace kestrove {
@@ -24,9 +24,10 @@ IconvHandle Open(const char* to, const char* from) {
 // that follow it, so that a malformed sequence never swallows the next character.
 std::size_t Utf8SkipLength(const char* p, std::size_t left) {
     auto lead = static_cast<unsigned char>(p[0]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xC2 && lead <= 0xDF                                 ? 2
-                                                                                        : 1;
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                        : 1;
     std::size_t n = 1;
     while (n < length && n < left && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) {
         ++n;
@@ -79,7 +80,8 @@ std::string Cp932ToUtf8(std::string_view bytes) {
     if (!cd) {
         return std::string(bytes);
     }
-    return Convert(cd.get(), bytes, "\xEF\xBF\xBD", [](const char*, std::size_t) { return std::size_t{1}; });
+    return Convert(cd.get(), bytes, "\xEF\xBF\xBD",
+                   [](const char*, std::size_t) { return std::size_t{1}; });
 }
 
 std::string Utf8ToCp932(std::string_view text) {

@@ -31,8 +31,9 @@ LocalTime OneMonthEarlier(const LocalTime& local) {
         --earlier.year;
     }
     using namespace std::chrono;
-    auto lastDay = year_month_day_last(year{earlier.year}, month_day_last{month{
-                                           static_cast<unsigned>(earlier.month)}}).day();
+    auto lastDay = year_month_day_last(year{earlier.year},
+                                       month_day_last{month{static_cast<unsigned>(earlier.month)}})
+                       .day();
     earlier.day = std::min(earlier.day, static_cast<int>(static_cast<unsigned>(lastDay)));
     earlier.weekday = static_cast<int>(
         weekday{sys_days{year{earlier.year} / earlier.month / earlier.day}}.c_encoding());

@@ -9,8 +9,8 @@ using TimePoint = std::chrono::system_clock::time_point;
 // A wall-clock reading broken into its fields, in the computer's local time zone.
 struct LocalTime {
     int year = 1970;
-    int month = 1;   // 1..12
-    int day = 1;     // 1..31
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
     int hour = 0;
     int minute = 0;
     int second = 0;

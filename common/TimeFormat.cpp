@@ -25,8 +25,8 @@ std::string FormatFileStamp(const LocalTime& t) {
 }
 
 std::string FormatJapaneseStamp(const LocalTime& t) {
-    return Format("%04d年%02d月%02d日 %02d時%02d分%02d秒", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
+    return Format("%04d年%02d月%02d日 %02d時%02d分%02d秒", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
 }
 
 std::string FormatClock(const LocalTime& t) {

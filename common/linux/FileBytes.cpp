@@ -97,8 +97,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
         return false;
     }
     bool ok = ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes) &&
-              ::fsync(fd.Get()) == 0 && fd.Close() &&
-              ::rename(tmpl.c_str(), path.c_str()) == 0;
+              ::fsync(fd.Get()) == 0 && fd.Close() && ::rename(tmpl.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(tmpl.c_str());
     }

@@ -3,7 +3,9 @@
 namespace kestrove {
 namespace {
 
-bool IsCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 std::string_view Trim(std::string_view s) {
     const char* blanks = " \t";
@@ -46,8 +48,10 @@ bool Cp932EqualsIgnoreCase(std::string_view a, std::string_view b) {
         auto x = static_cast<unsigned char>(a[i]);
         auto y = static_cast<unsigned char>(b[i]);
         if (!trail) {
-            if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-            if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+            if (x >= 'a' && x <= 'z')
+                x = static_cast<unsigned char>(x - 'a' + 'A');
+            if (y >= 'a' && y <= 'z')
+                y = static_cast<unsigned char>(y - 'a' + 'A');
         }
         if (x != y) {
             return false;
@@ -101,8 +105,7 @@ std::size_t IniDocument::SectionEnd(std::size_t header) const {
     return i;
 }
 
-std::optional<std::string> IniDocument::Find(std::string_view section,
-                                             std::string_view key) const {
+std::optional<std::string> IniDocument::Find(std::string_view section, std::string_view key) const {
     std::size_t header = FindSection(section);
     if (header == lines_.size()) {
         return std::nullopt;

@@ -24,8 +24,7 @@ public:
     }
 
     std::string ReadIni(std::string_view section, std::string_view key) const override;
-    void WriteIni(std::string_view section, std::string_view key,
-                  std::string_view value) override;
+    void WriteIni(std::string_view section, std::string_view key, std::string_view value) override;
     bool DeleteIniSection(std::string_view section) override;
 
     const std::filesystem::path& Path() const { return path_; }

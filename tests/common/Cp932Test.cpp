@@ -23,7 +23,10 @@ TEST(Cp932, CharactersThatShiftJisLacksAndTheBackslashSurvive) {
 }
 
 TEST(Cp932, InvalidBytesBecomeReplacementAndKeepFollowingText) {
-    EXPECT_EQ(Cp932ToUtf8("a\x80" "b"), "a\uFFFD" "b");
+    EXPECT_EQ(Cp932ToUtf8("a\x80"
+                          "b"),
+              "a\uFFFD"
+              "b");
     EXPECT_EQ(Cp932ToUtf8("\xFF\xFFxyz"), "\uFFFD\uFFFDxyz");
     // A lead byte cut off by the end of the text.
     EXPECT_EQ(Cp932ToUtf8("ok\x82"), "ok\uFFFD");

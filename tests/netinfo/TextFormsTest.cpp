@@ -51,7 +51,8 @@ TEST(AddressText, OctetSplitIsLenientAndStrictParseIsStrict) {
     Ipv4 a = 0;
     EXPECT_TRUE(ParseDotted("192.168.1.5", a));
     EXPECT_EQ(a, MakeIpv4(192, 168, 1, 5));
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1..3.4", "a.b.c.d", "1.2.3.4 "}) {
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1..3.4", "a.b.c.d", "1.2.3.4 "}) {
         EXPECT_FALSE(ParseDotted(bad, a)) << bad;
     }
 }

@@ -14,7 +14,7 @@
 namespace kestrove::test {
 
 MacAddress Mac(std::string_view text);  // "00-AA-BB-CC-DD-0E"
-Ipv4 Ip(std::string_view dotted);      // "192.168.1.5"
+Ipv4 Ip(std::string_view dotted);       // "192.168.1.5"
 
 class FakeArpTable final : public ArpTableSource {
 public:

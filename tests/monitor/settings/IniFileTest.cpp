@@ -65,7 +65,8 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023BytesOfCp932) {
     EXPECT_EQ(ini.ReadIni("Report", "SaveTo"), std::string(1023, 'a'));
     // 600 kanji are 1200 bytes: 511 fit, and the cut never leaves half a character.
     std::string kanji;
-    for (int i = 0; i < 600; ++i) kanji += "漢";
+    for (int i = 0; i < 600; ++i)
+        kanji += "漢";
     ini.WriteIni("Report", "SaveTo", kanji);
     std::string back = ini.ReadIni("Report", "SaveTo");
     EXPECT_EQ(Utf8ToCp932(back).size(), 1022u);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrove {
+
+// `List1`: the alarm messages of the main window. Its red background marks that an alarm was
+// raised since the last clear; the first alarm after a clear replaces what the list showed,
+// later ones accumulate.
+class AlarmList {
+public:
+    const std::vector<std::string>& Lines() const { return lines_; }
+    bool IsRed() const { return red_; }
+    std::uint64_t Version() const { return version_; }
+
+    // Starts the lines of an alarm: empties the list unless it is red already.
+    void BeginAlarm() {
+        if (!red_) {
+            lines_.clear();
+        }
+        ++version_;
+    }
+    void Add(std::string line) {
+        lines_.push_back(std::move(line));
+        ++version_;
+    }
+    void SetRed() {
+        red_ = true;
+        ++version_;
+    }
+    // Empty, with the window colour.
+    void Reset() {
+        lines_.clear();
+        red_ = false;
+        ++version_;
+    }
+    bool Contains(std::string_view line) const {
+        return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+    }
+
+private:
+    std::vector<std::string> lines_;
+    bool red_ = false;
+    std::uint64_t version_ = 0;
+};
+
+}  // namespace kestrove

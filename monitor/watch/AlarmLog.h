@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace kestrove {
+
+// "log/alart.log" below the program folder: one CP932 line per start, end, alarm and mail
+// error, each ended by CRLF. The file is opened and closed for every line, so the viewer or an
+// editor can read or replace it between two writes.
+class AlarmLog {
+public:
+    explicit AlarmLog(const std::filesystem::path& programFolder)
+        : folder_(programFolder / "log"), path_(folder_ / "alart.log") {}
+
+    // Appends one line (given without its line end). A line that cannot be written (folder not
+    // creatable, disk full, no access) is skipped whole and false returned; a partly written line
+    // is taken back, so the next line still starts on a line of its own.
+    bool AppendAlarmLine(std::string_view text) const;
+
+    // Deletes the log at once; a missing file or any other error is ignored.
+    void Clear() const;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::path path_;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,245 @@
+#include "monitor/watch/WatchEngine.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "common/TimeFormat.h"
+#include "monitor/watch/WatchTexts.h"
+
+namespace kestrove {
+namespace {
+
+// The first 17 characters of a `List2` line are its MAC text (for six-byte addresses).
+constexpr std::size_t kMacTextLength = 17;
+
+std::string HistoryLine(const ArpEntry& entry) {
+    std::string line = FormatMac(entry.mac);
+    line += " (";
+    line += FormatAddressText(entry.address);
+    line += ")";
+    return line;
+}
+
+}  // namespace
+
+WatchEngine::WatchEngine(WatchServices services)
+    : s_(services),
+      timer1_(s_.timers.Create(kScanInterval)),
+      timer2_(s_.timers.Create(kCheckInterval)) {
+    timer1_->SetHandler([this] { Timer1_Timer(); });
+    timer2_->SetHandler([this] { CheckDuplicates(); });
+}
+
+void WatchEngine::Shutdown() {
+    shutDown_ = true;
+    timer1_->Stop();
+    timer2_->Stop();
+}
+
+std::string WatchEngine::Stamp() const {
+    return FormatLogStamp(s_.clock.LocalNow());
+}
+
+std::string WatchEngine::Line(std::string_view message) const {
+    std::string line = Stamp();
+    line += '\t';
+    line += message;
+    return line;
+}
+
+void WatchEngine::Timer1_Timer() {
+    timer1_->Stop();
+    s_.events.ScanActivity(true);
+    ScanArpTable();
+    if (shutDown_) {
+        return;
+    }
+    if (firstScan_) {
+        // After the first scan only, so the check's first run sees the hosts of that scan.
+        if (s_.settings.IsOn("Watch", "Duplicate")) {
+            CheckDuplicates();
+        }
+        firstScan_ = false;
+    }
+    s_.yielder.Pause(kScanPause);
+    s_.events.ScanActivity(false);
+    if (!shutDown_) {
+        timer1_->Start();
+    }
+}
+
+void WatchEngine::ScanArpTable() {
+    if (!s_.arpTable.Read(entries_)) {
+        entries_.clear();  // an unreadable table shows like an empty one; the next tick retries
+    }
+    rows_.clear();
+    rows_.reserve(entries_.size());
+    for (const ArpEntry& entry : entries_) {
+        if (s_.adapters.InWatchedSubnet(entry.address)) {
+            rows_.push_back(entry);
+            const MacAddress* recorded = hosts_.Find(entry.address);
+            bool resolved = !entry.mac.IsUnresolved();
+            if (recorded == nullptr) {
+                if (resolved) {
+                    // First sight raises no alarm: the host is listed and recorded.
+                    list2_.Add(HistoryLine(entry));
+                    hosts_.Record(entry.address, entry.mac);
+                }
+            } else if (resolved && !(*recorded == entry.mac)) {
+                MacAddress old = *recorded;
+                // The new MAC is taken over whatever the switch says, so each change is
+                // reported once and turning the switch on later reports nothing stale.
+                hosts_.Record(entry.address, entry.mac);
+                if (s_.settings.IsOn("Watch", "Change")) {
+                    RaiseChangeAlarm(entry.address, old, entry.mac);
+                }
+            }
+        }
+        s_.yielder.GiveWay();
+        if (shutDown_) {
+            return;
+        }
+    }
+    grid_.Publish(rows_);
+    s_.events.ViewsChanged();
+}
+
+void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
+    list1_.BeginAlarm();
+    list1_.Add(Line(message));
+    list1_.Add(std::move(listDetail));
+    list1_.SetRed();
+    s_.events.StartIconBlink();
+    alarmActive_ = true;
+    s_.events.ViewsChanged();
+}
+
+void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
+                                   const MacAddress& seen) {
+    std::string addressText = FormatAddressText(address);
+    auto detail = [&] {
+        return "(" + addressText + ":" + s_.hostNames.GetHostNameByIP(addressText) + ") " +
+               FormatMac(recorded) + " -> " + FormatMac(seen);
+    };
+    RaiseAlarm(kChangeMessage, "  " + detail());
+    if (recordLog_) {
+        s_.log.AppendAlarmLine(Line(kChangeMessage) + "\t" + detail());
+        s_.events.RequestImmediateReport();
+    }
+}
+
+void WatchEngine::CheckDuplicates() {
+    // A first-scan check may run inside a check that gave way; one run at a time is enough.
+    if (checking_ || shutDown_) {
+        return;
+    }
+    checking_ = true;
+    timer2_->Stop();
+    CheckDuplicatePairs();
+    if (!shutDown_) {
+        CheckOwnMacs();
+    }
+    checking_ = false;
+    // The switch may have been turned off while the check gave way; it must stay off then.
+    if (!shutDown_ && s_.settings.IsOn("Watch", "Duplicate")) {
+        timer2_->Start();
+    }
+}
+
+void WatchEngine::CheckDuplicatePairs() {
+    const std::size_t count = list2_.Count();
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        if (i + 1 >= list2_.Count()) {
+            break;  // a clear emptied the list while the check gave way
+        }
+        std::string a = list2_.Line(i);
+        std::string b = list2_.Line(i + 1);
+        if (a.compare(0, kMacTextLength, b, 0, kMacTextLength) == 0) {
+            std::string pair = "  " + a + std::string(kPairJoin) + b;
+            // A pair still shown in `List1` has been reported since the list was emptied.
+            if (!list1_.Contains(pair)) {
+                RaiseAlarm(kDuplicateMessage, pair);
+                if (recordLog_) {
+                    s_.log.AppendAlarmLine(Line(kDuplicateMessage) + "\t" + a +
+                                           std::string(kPairJoin) + b);
+                    s_.events.RequestImmediateReport();
+                }
+            }
+        }
+        s_.yielder.GiveWay();
+        if (shutDown_) {
+            return;
+        }
+    }
+}
+
+void WatchEngine::CheckOwnMacs() {
+    const OwnAdapters& own = s_.adapters;
+    for (int k = 0; k <= own.AdapterMax && k < OwnAdapters::kMaxAdapters; ++k) {
+        const std::size_t count = list2_.Count();
+        for (std::size_t j = 0; j < count && j < list2_.Count(); ++j) {
+            std::string line = list2_.Line(j);
+            if (!own.OwnMacList[k].empty() &&
+                line.compare(0, kMacTextLength, own.OwnMacList[k]) == 0) {
+                RaiseAlarm(kBroadcastMessage, "  " + line);
+                if (recordLog_) {
+                    s_.log.AppendAlarmLine(Line(kBroadcastMessage) + "\t" + line);
+                }
+            }
+            s_.yielder.GiveWay();
+            if (shutDown_) {
+                return;
+            }
+        }
+    }
+}
+
+void WatchEngine::Command1_Click() {
+    list1_.Reset();
+    list1_.Add(Line(kClearedMessage));
+    list2_.Clear();
+    hosts_.Clear();
+    s_.events.StopIconBlink();
+    alarmActive_ = false;
+    s_.events.ViewsChanged();
+}
+
+void WatchEngine::SetChangeWatch(bool checked) {
+    s_.settings.WriteIni("Watch", "Change", checked ? "1" : "0");
+}
+
+void WatchEngine::SetDuplicateWatch(bool checked) {
+    s_.settings.WriteIni("Watch", "Duplicate", checked ? "1" : "0");
+    timer2_->SetEnabled(checked);
+}
+
+void WatchEngine::SetScanInterval(std::string_view seconds) {
+    double value = 0;
+    auto [end, ec] = std::from_chars(seconds.data(), seconds.data() + seconds.size(), value);
+    if (ec != std::errc{} || end != seconds.data() + seconds.size() || !(value > 0) ||
+        value > 3600) {
+        return;
+    }
+    timer1_->SetInterval(std::chrono::milliseconds(std::lround(value * 1000)));
+}
+
+void WatchEngine::SetRecordLog(bool on) {
+    recordLog_ = on;
+    s_.settings.WriteIni("Log", "Record", on ? "1" : "0");
+}
+
+void WatchEngine::WriteStartLine() {
+    if (recordLog_) {
+        s_.log.AppendAlarmLine(Line(kStartMessage));
+    }
+    list1_.Add(Line(kStartMessage));
+    s_.events.ViewsChanged();
+}
+
+void WatchEngine::WriteEndLine() {
+    if (recordLog_) {
+        s_.log.AppendAlarmLine(Line(kEndMessage));
+    }
+}
+
+}  // namespace kestrove

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Clock.h"
+#include "common/SettingsStore.h"
+#include "common/Timer.h"
+#include "common/Yielder.h"
+#include "monitor/watch/AlarmList.h"
+#include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/HostGrid.h"
+#include "monitor/watch/HostHistory.h"
+#include "monitor/watch/HostTable.h"
+#include "monitor/watch/WatchEvents.h"
+#include "netinfo/ArpTableSource.h"
+#include "netinfo/HostNameLookup.h"
+#include "netinfo/OwnAdapters.h"
+
+namespace kestrove {
+
+// Everything the watch engine works with, passed in so tests can give fakes for the clock,
+// timers, give-way and the ARP table, and real files for the settings and the log.
+struct WatchServices {
+    SettingsStore& settings;
+    AlarmLog& log;
+    ArpTableSource& arpTable;
+    OwnAdapters& adapters;
+    HostNameLookup& hostNames;
+    Clock& clock;
+    TimerFactory& timers;
+    Yielder& yielder;
+    WatchEvents& events;
+};
+
+// The heart of the monitor: reads the ARP table on `Timer1`, keeps the host table, and raises
+// the three alarms (MAC change, duplicate MAC, own MAC seen for another host) into `List1`,
+// the tray and the alarm log. Runs on the user-interface thread and gives way after every
+// entry, so a click or another timer may run in the middle of a scan or a check.
+class WatchEngine {
+public:
+    static constexpr std::chrono::milliseconds kScanInterval{1000};
+    static constexpr std::chrono::milliseconds kCheckInterval{10000};
+    static constexpr std::chrono::milliseconds kScanPause{200};
+
+    explicit WatchEngine(WatchServices services);
+    WatchEngine(const WatchEngine&) = delete;
+    WatchEngine& operator=(const WatchEngine&) = delete;
+
+    // Starts the scan timer (it runs from the window's creation on).
+    void StartScanning() { timer1_->Start(); }
+    // Stops both timers for good; a scan or check in progress ends at its next give-way.
+    void Shutdown();
+
+    void ScanArpTable();
+    void CheckDuplicates();
+    void Timer1_Timer();
+
+    // The clear button "クリア": forgets the alarm state and every recorded host.
+    void Command1_Click();
+
+    // The watch switches and the interval; `checked` is the menu item's new check mark.
+    void SetChangeWatch(bool checked);
+    void SetDuplicateWatch(bool checked);
+    // `Combo1`: seconds as decimal text ("0.1" .. "30"); anything else is ignored.
+    void SetScanInterval(std::string_view seconds);
+
+    // The recording switch mirrors `[Log] Record`.
+    void SetRecordLog(bool on);
+    void InitRecordLog(bool on) { recordLog_ = on; }
+    bool RecordLog() const { return recordLog_; }
+
+    // Start and end lines: the log only while recording; the start line always in `List1`.
+    void WriteStartLine();
+    void WriteEndLine();
+
+    bool AlarmActive() const { return alarmActive_; }
+    bool FirstScan() const { return firstScan_; }
+    std::size_t HostCount() const { return hosts_.Count(); }
+
+    const AlarmList& List1() const { return list1_; }
+    const HostHistory& List2() const { return list2_; }
+    const HostGrid& Grid() const { return grid_; }
+    Timer& Timer1() { return *timer1_; }
+    Timer& Timer2() { return *timer2_; }
+
+private:
+    std::string Stamp() const;
+    std::string Line(std::string_view message) const;
+    void RaiseAlarm(std::string_view message, std::string listDetail);
+    void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
+    void CheckDuplicatePairs();
+    void CheckOwnMacs();
+
+    WatchServices s_;
+    std::unique_ptr<Timer> timer1_;
+    std::unique_ptr<Timer> timer2_;
+
+    HostTable hosts_;
+    AlarmList list1_;
+    HostHistory list2_;
+    HostGrid grid_;
+    std::vector<ArpEntry> entries_;
+    std::vector<ArpEntry> rows_;
+
+    bool recordLog_ = true;
+    bool alarmActive_ = false;
+    bool firstScan_ = true;
+    bool checking_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,68 @@
+#include "monitor/watch/AlarmLog.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+#include "common/Cp932.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+using test::ReadFile;
+
+TEST(AlarmLog, FirstLineCreatesFolderAndFileWithExactlyThatLine) {
+    test::TempFolder dir;
+    AlarmLog log(dir.Path());
+    EXPECT_EQ(log.Path(), dir / "log" / "alart.log");
+    ASSERT_TRUE(log.AppendAlarmLine("2007/05/05 14:03:09\tプログラムを開始しました"));
+    EXPECT_EQ(ReadFile(log.Path()),
+              "2007/05/05 14:03:09\t\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xF0\x8A\x4A\x8E"
+              "\x6E\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
+}
+
+TEST(AlarmLog, LinesKeepTheirOrderAndClearDeletesTheFile) {
+    test::TempFolder dir;
+    AlarmLog log(dir.Path());
+    log.AppendAlarmLine("a");
+    log.AppendAlarmLine("b");
+    EXPECT_EQ(ReadFile(log.Path()), "a\r\nb\r\n");
+    log.Clear();
+    EXPECT_FALSE(std::filesystem::exists(log.Path()));
+    log.Clear();  // a missing file is no error
+    log.AppendAlarmLine("c");
+    EXPECT_EQ(ReadFile(log.Path()), "c\r\n");
+}
+
+TEST(AlarmLog, UnwritableLogIsSkippedQuietly) {
+    test::TempFolder dir;
+    test::WriteFile(dir / "log", "a file where the folder should be");
+    AlarmLog log(dir.Path());
+    EXPECT_FALSE(log.AppendAlarmLine("lost"));
+    EXPECT_FALSE(AlarmLog(dir / "missing" / "deeper").AppendAlarmLine("x") &&
+                 !std::filesystem::exists(dir / "missing"));
+}
+
+TEST(AlarmLog, LineCutShortByAFullDiskIsTakenBackWhole) {
+    test::TempFolder dir;
+    AlarmLog log(dir.Path());
+    ASSERT_TRUE(log.AppendAlarmLine("first"));
+    // A file-size limit stands in for a full disk: the write stops part-way.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limit{20, old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    bool written = log.AppendAlarmLine("a line far too long to fit in the space left");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFile(log.Path()), "first\r\n");
+    ASSERT_TRUE(log.AppendAlarmLine("later"));
+    EXPECT_EQ(ReadFile(log.Path()), "first\r\nlater\r\n") << "lines resume once there is room";
+}
+
+}  // namespace
+}  // namespace kestrove

@@ -1,0 +1,30 @@
+#include "WatchFixture.h"
+
+#include "common/Cp932.h"
+
+namespace kestrove::test {
+
+WatchFixture::WatchFixture() {
+    adapterSource.Add("eth0", "00-AA-BB-CC-DD-01", "192.168.1.5", "255.255.255.0");
+    adapters.GetOwnAdapters(&settings);
+    settings.WriteIni("Watch", "Change", "1");
+    settings.WriteIni("Watch", "Duplicate", "1");
+    clock.SetLocal(2007, 5, 5, 14, 3, 9);
+}
+
+std::string WatchFixture::Log() const {
+    return Cp932ToUtf8(ReadFile(log.Path()));
+}
+
+std::vector<std::string> WatchFixture::LogLines() const {
+    std::vector<std::string> lines;
+    std::string text = Log();
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find("\r\n", pos);
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+}  // namespace kestrove::test
