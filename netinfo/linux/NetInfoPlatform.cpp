@@ -1,0 +1,21 @@
+#include "netinfo/NetInfoPlatform.h"
+
+#include "netinfo/linux/GetnameinfoResolver.h"
+#include "netinfo/linux/IfaddrsAdapterSource.h"
+#include "netinfo/linux/NetlinkArpTableSource.h"
+
+namespace kestrove {
+
+std::unique_ptr<ArpTableSource> CreateArpTableSource() {
+    return std::make_unique<NetlinkArpTableSource>();
+}
+
+std::unique_ptr<AdapterSource> CreateAdapterSource() {
+    return std::make_unique<IfaddrsAdapterSource>();
+}
+
+std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
+    return std::make_unique<GetnameinfoResolver>();
+}
+
+}  // namespace kestrove

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "netinfo/ArpTableSource.h"
+#include "netinfo/linux/UniqueFd.h"
+
+namespace kestrove {
+
+// The kernel's IPv4 neighbour table, dumped over rtnetlink. The socket is opened once, by the
+// constructor, so the table read is always that of the network namespace the constructing
+// thread was in.
+class NetlinkArpTableSource final : public ArpTableSource {
+public:
+    NetlinkArpTableSource();
+
+    bool Read(std::vector<ArpEntry>& entries) override;
+
+    bool IsOpen() const { return static_cast<bool>(socket_); }
+
+private:
+    enum class DumpResult { Done, Failed, Overrun };
+
+    bool SendRequest();
+    DumpResult ReceiveDump(std::vector<ArpEntry>& entries);
+    void DrainAbandonedDump();
+
+    UniqueFd socket_;
+    int loopbackIndex_ = 0;
+    std::uint32_t sequence_ = 0;
+    bool dumpAbandoned_ = false;
+    // Reused across reads: a scan runs every second and should not allocate.
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace kestrove
