@@ -1,0 +1,32 @@
+#include "netinfo/linux/DefaultRoute.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrove {
+namespace {
+
+constexpr const char* kHeader =
+    "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+
+TEST(DefaultRoute, LowestMetricDefaultRouteThatIsUpWins) {
+    std::string table = std::string(kHeader) +
+                        "eth0\t0000A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n"
+                        "wlan0\t00000000\t0100A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
+                        "eth1\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+                        "down0\t00000000\t0102A8C0\t0002\t0\t0\t0\t00000000\t0\t0\t0\n"
+                        "eth2\t00000000\t0103A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
+    EXPECT_EQ(DefaultRouteInterface(table), "eth1");
+}
+
+TEST(DefaultRoute, NoDefaultRouteOrUnreadableTextGivesNoInterface) {
+    EXPECT_EQ(DefaultRouteInterface(""), "");
+    EXPECT_EQ(DefaultRouteInterface(kHeader), "");
+    EXPECT_EQ(DefaultRouteInterface(std::string(kHeader) +
+                                    "eth0\t0000A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n"),
+              "");
+    EXPECT_EQ(DefaultRouteInterface("eth0\t00000000\tzz\n\n\t\t\n"), "");
+    EXPECT_EQ(DefaultRouteInterface("eth0 00000000 0 0003 0 0 1x 00000000"), "");
+}
+
+}  // namespace
+}  // namespace kestrove

@@ -1,0 +1,274 @@
+#include "netinfo/linux/NeighbourMessages.h"
+
+#include <gtest/gtest.h>
+#include <linux/neighbour.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <random>
+
+#include "testsupport/FakeNetInfo.h"
+
+namespace kestrove {
+namespace {
+
+using test::Ip;
+using test::Mac;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kSeq = 7;
+constexpr int kLo = 1;
+constexpr int kEth = 2;
+
+template <class T>
+void Append(Bytes& out, const T& value) {
+    auto* p = reinterpret_cast<const std::uint8_t*>(&value);
+    out.insert(out.end(), p, p + sizeof value);
+}
+
+void Pad4(Bytes& out) {
+    out.resize((out.size() + 3) & ~std::size_t{3});
+}
+
+Bytes Attr(std::uint16_t type, const Bytes& payload) {
+    Bytes out;
+    Append(out, rtattr{static_cast<std::uint16_t>(sizeof(rtattr) + payload.size()), type});
+    out.insert(out.end(), payload.begin(), payload.end());
+    Pad4(out);
+    return out;
+}
+
+Bytes Dst(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    return Attr(NDA_DST, {a, b, c, d});
+}
+
+Bytes LlAddr(Bytes mac) {
+    return Attr(NDA_LLADDR, mac);
+}
+
+Bytes Neighbour(std::uint8_t family, int ifindex, std::uint16_t state,
+                std::initializer_list<Bytes> attrs) {
+    Bytes out;
+    ndmsg nd{};
+    nd.ndm_family = family;
+    nd.ndm_ifindex = ifindex;
+    nd.ndm_state = state;
+    Append(out, nd);
+    for (const Bytes& a : attrs) {
+        out.insert(out.end(), a.begin(), a.end());
+    }
+    return out;
+}
+
+void Message(Bytes& out, std::uint16_t type, const Bytes& body, std::uint32_t seq = kSeq) {
+    nlmsghdr h{};
+    h.nlmsg_len = static_cast<std::uint32_t>(sizeof h + body.size());
+    h.nlmsg_type = type;
+    h.nlmsg_flags = NLM_F_MULTI;
+    h.nlmsg_seq = seq;
+    Append(out, h);
+    out.insert(out.end(), body.begin(), body.end());
+    Pad4(out);
+}
+
+void Done(Bytes& out, int result = 0, std::uint32_t seq = kSeq) {
+    Bytes body;
+    Append(body, result);
+    Message(out, NLMSG_DONE, body, seq);
+}
+
+Bytes Reachable(std::uint8_t last, std::uint8_t macLast) {
+    return Neighbour(AF_INET, kEth, NUD_REACHABLE,
+                     {Dst(10, 200, 0, last), LlAddr({2, 0, 0, 0, 0, macLast})});
+}
+
+NeighbourDumpStatus Parse(const Bytes& bytes, std::vector<ArpEntry>& entries) {
+    return ParseNeighbourDump(bytes, NeighbourDumpFilter{kSeq, kLo}, entries);
+}
+
+TEST(NeighbourMessages, ValidDumpGivesEntriesInKernelOrder) {
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH, Reachable(9, 0x09));
+    Message(dump, RTM_NEWNEIGH, Reachable(1, 0x0a));
+    Done(dump);
+    std::vector<ArpEntry> entries;
+    ASSERT_EQ(Parse(dump, entries), NeighbourDumpStatus::Done);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].address, Ip("10.200.0.9"));
+    EXPECT_EQ(FormatMac(entries[0].mac), "02-00-00-00-00-09");
+    EXPECT_EQ(entries[1].address, Ip("10.200.0.1"));
+    EXPECT_EQ(entries[1].mac, Mac("02-00-00-00-00-0A"));
+}
+
+TEST(NeighbourMessages, EntriesWithoutHardwareAddressReadAsZeroMac) {
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH, Neighbour(AF_INET, kEth, NUD_INCOMPLETE, {Dst(10, 200, 0, 99)}));
+    Message(dump, RTM_NEWNEIGH, Neighbour(AF_INET, kEth, NUD_FAILED, {Dst(10, 200, 0, 98)}));
+    Done(dump);
+    std::vector<ArpEntry> entries;
+    ASSERT_EQ(Parse(dump, entries), NeighbourDumpStatus::Done);
+    ASSERT_EQ(entries.size(), 2u);
+    for (const ArpEntry& e : entries) {
+        EXPECT_EQ(FormatMac(e.mac), kZeroMacText);
+        EXPECT_TRUE(e.mac.IsUnresolved());
+    }
+}
+
+TEST(NeighbourMessages, SkipsOtherFamiliesLoopbackNoarpAndEntriesWithoutAddress) {
+    Bytes v6dst(16, 0xfe);
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH, Neighbour(AF_INET6, kEth, NUD_REACHABLE, {Attr(NDA_DST, v6dst)}));
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kLo, NUD_NOARP, {Dst(0, 0, 0, 0), LlAddr({0, 0, 0, 0, 0, 0})}));
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kEth, NUD_REACHABLE, {LlAddr({2, 0, 0, 0, 0, 5})}));
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kEth, NUD_REACHABLE, {Attr(NDA_DST, {10, 200})}));
+    // NOARP elsewhere (multicast, broadcast) is a real entry and stays.
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kEth, NUD_NOARP,
+                      {Dst(224, 0, 0, 251), LlAddr({1, 0, 0x5e, 0, 0, 0xfb})}));
+    Message(dump, RTM_GETNEIGH, Reachable(3, 3));  // not an entry
+    Done(dump);
+    std::vector<ArpEntry> entries;
+    ASSERT_EQ(Parse(dump, entries), NeighbourDumpStatus::Done);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].address, Ip("224.0.0.251"));
+    EXPECT_EQ(FormatMac(entries[0].mac), "01-00-5E-00-00-FB");
+}
+
+TEST(NeighbourMessages, HardwareAddressKeptToEightBytesAndUnknownAttributesIgnored) {
+    Bytes longMac(20, 0xab);
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kEth, NUD_PERMANENT,
+                      {Attr(NDA_CACHEINFO, Bytes(16, 0xff)), LlAddr(longMac), Dst(10, 0, 0, 1),
+                       Attr(NDA_PROBES, {1, 0, 0, 0})}));
+    Message(dump, RTM_NEWNEIGH,
+            Neighbour(AF_INET, kEth, NUD_PERMANENT, {Dst(10, 0, 0, 2), LlAddr({})}));
+    Done(dump);
+    std::vector<ArpEntry> entries;
+    ASSERT_EQ(Parse(dump, entries), NeighbourDumpStatus::Done);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].mac.length, 8);
+    EXPECT_EQ(FormatMac(entries[0].mac), "AB-AB-AB-AB-AB-AB-AB-AB");
+    EXPECT_EQ(entries[1].mac.length, 0) << "an empty address stays empty";
+}
+
+TEST(NeighbourMessages, AnswersToAnotherRequestArePassedOver) {
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH, Reachable(1, 1), kSeq - 1);
+    Done(dump, 0, kSeq - 1);
+    Message(dump, NLMSG_ERROR, Bytes(20, 0), kSeq - 1);
+    Message(dump, RTM_NEWNEIGH, Reachable(2, 2));
+    Done(dump);
+    std::vector<ArpEntry> entries;
+    ASSERT_EQ(Parse(dump, entries), NeighbourDumpStatus::Done);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].address, Ip("10.200.0.2"));
+}
+
+TEST(NeighbourMessages, KernelErrorsEndTheDumpAsError) {
+    std::vector<ArpEntry> entries;
+    Bytes error;
+    Message(error, NLMSG_ERROR, Bytes(20, 0xff));
+    EXPECT_EQ(Parse(error, entries), NeighbourDumpStatus::Error);
+    Bytes brokenDone;
+    Done(brokenDone, -EINTR);
+    EXPECT_EQ(Parse(brokenDone, entries), NeighbourDumpStatus::Error);
+    Bytes overrun;
+    Message(overrun, NLMSG_OVERRUN, {});
+    EXPECT_EQ(Parse(overrun, entries), NeighbourDumpStatus::Error);
+}
+
+// Bytes of one valid message, then `edit` applied to them.
+Bytes Damaged(const std::function<void(Bytes&)>& edit) {
+    Bytes dump;
+    Message(dump, RTM_NEWNEIGH, Reachable(1, 1));
+    edit(dump);
+    return dump;
+}
+
+void SetU32(Bytes& b, std::size_t at, std::uint32_t v) {
+    std::memcpy(&b[at], &v, 4);
+}
+void SetU16(Bytes& b, std::size_t at, std::uint16_t v) {
+    std::memcpy(&b[at], &v, 2);
+}
+
+TEST(NeighbourMessages, UntrustworthyLengthsAreErrors) {
+    constexpr std::size_t kFirstAttr = sizeof(nlmsghdr) + sizeof(ndmsg);
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"message shorter than its header", Damaged([](Bytes& b) { SetU32(b, 0, 8); })},
+        {"message longer than the datagram", Damaged([](Bytes& b) { SetU32(b, 0, 0xffffffff); })},
+        {"trailing partial header", Damaged([](Bytes& b) {
+             b.insert(b.end(), {1, 2, 3});
+         })},
+        {"body shorter than ndmsg", Damaged([](Bytes& b) {
+             b.resize(sizeof(nlmsghdr) + 4);
+             SetU32(b, 0, static_cast<std::uint32_t>(b.size()));
+         })},
+        {"attribute shorter than its header", Damaged([](Bytes& b) { SetU16(b, kFirstAttr, 2); })},
+        {"attribute beyond its message", Damaged([](Bytes& b) { SetU16(b, kFirstAttr, 0xfff0); })},
+        {"partial attribute header", Damaged([](Bytes& b) {
+             b.insert(b.end(), {0, 0});
+             SetU32(b, 0, static_cast<std::uint32_t>(b.size()));
+         })},
+    };
+    for (const auto& [what, bytes] : cases) {
+        std::vector<ArpEntry> entries;
+        EXPECT_EQ(Parse(bytes, entries), NeighbourDumpStatus::Error) << what;
+    }
+}
+
+TEST(NeighbourMessages, EveryCutOfADumpIsSafeAndOnlyMessageBoundariesAskForMore) {
+    Bytes dump;
+    std::vector<std::size_t> boundaries{0};
+    for (std::uint8_t i = 1; i <= 4; ++i) {
+        Message(dump, RTM_NEWNEIGH,
+                i % 2 == 0 ? Reachable(i, i)
+                           : Neighbour(AF_INET, kEth, NUD_FAILED, {Dst(10, 200, 0, i)}));
+        boundaries.push_back(dump.size());
+    }
+    for (std::size_t cut = 0; cut < dump.size(); ++cut) {
+        std::vector<ArpEntry> entries;
+        // A heap copy of exactly `cut` bytes, so a read past the end trips the sanitizer.
+        Bytes part(dump.begin(), dump.begin() + static_cast<std::ptrdiff_t>(cut));
+        auto status = Parse(part, entries);
+        bool atBoundary = std::find(boundaries.begin(), boundaries.end(), cut) != boundaries.end();
+        EXPECT_EQ(status, atBoundary ? NeighbourDumpStatus::More : NeighbourDumpStatus::Error)
+            << cut;
+    }
+}
+
+TEST(NeighbourMessages, GarbageNeverCrashes) {
+    std::mt19937 random(12345);
+    Bytes valid;
+    Message(valid, RTM_NEWNEIGH, Reachable(1, 1));
+    Done(valid);
+    for (int round = 0; round < 20000; ++round) {
+        Bytes bytes = valid;
+        if (round % 2 == 0) {
+            bytes.resize(random() % 200);
+            for (auto& b : bytes) {
+                b = static_cast<std::uint8_t>(random());
+            }
+        } else {
+            for (int flips = 0; flips < 4; ++flips) {
+                bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+            }
+        }
+        std::vector<ArpEntry> entries;
+        auto status = Parse(bytes, entries);
+        EXPECT_TRUE(status == NeighbourDumpStatus::More || status == NeighbourDumpStatus::Done ||
+                    status == NeighbourDumpStatus::Error);
+        EXPECT_LE(entries.size(), bytes.size() / 28);
+    }
+}
+
+}  // namespace
+}  // namespace kestrove

@@ -1,0 +1,157 @@
+#include "netinfo/linux/NetlinkArpTableSource.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "testsupport/FakeNetInfo.h"
+#include "testsupport/NetNamespace.h"
+#include "testsupport/RunCommand.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+using test::Ip;
+
+std::optional<std::string> MacOf(const std::vector<ArpEntry>& entries, std::string_view ip) {
+    for (const ArpEntry& e : entries) {
+        if (e.address == Ip(ip)) {
+            return FormatMac(e.mac);
+        }
+    }
+    return std::nullopt;
+}
+
+// The source is made inside the namespace and used outside it: its socket stays there.
+std::unique_ptr<NetlinkArpTableSource> SourceIn(const test::NetNamespace& ns) {
+    test::ScopedNetnsEnter inside(ns);
+    return std::make_unique<NetlinkArpTableSource>();
+}
+
+class NetlinkArpTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KESTROVE_REQUIRE_ROOT();
+        ns = std::make_unique<test::NetNamespace>("arp");
+        ns->Ip({"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"});
+        ns->Ip({"link", "set", "veth0", "up"});
+        ns->Ip({"link", "set", "veth1", "up"});
+        ns->Ip({"addr", "add", "10.200.0.10/24", "dev", "veth0"});
+        source = SourceIn(*ns);
+        ASSERT_TRUE(source->IsOpen());
+    }
+
+    void Permanent(const std::string& ip, const std::string& mac) {
+        ns->Ip({"neigh", "replace", ip, "lladdr", mac, "dev", "veth0", "nud", "permanent"});
+    }
+
+    std::vector<ArpEntry> ReadTable() {
+        std::vector<ArpEntry> entries;
+        EXPECT_TRUE(source->Read(entries));
+        return entries;
+    }
+
+    std::unique_ptr<test::NetNamespace> ns;
+    std::unique_ptr<NetlinkArpTableSource> source;
+};
+
+TEST_F(NetlinkArpTableTest, PermanentEntriesReadWithAddressAndMac) {
+    Permanent("10.200.0.77", "02:00:00:00:00:0a");
+    Permanent("10.200.0.1", "00:aa:bb:cc:dd:0e");
+    auto entries = ReadTable();
+    EXPECT_EQ(entries.size(), 2u);
+    EXPECT_EQ(MacOf(entries, "10.200.0.77"), "02-00-00-00-00-0A");
+    EXPECT_EQ(MacOf(entries, "10.200.0.1"), "00-AA-BB-CC-DD-0E");
+}
+
+TEST_F(NetlinkArpTableTest, IncompleteEntryReadsAsZeroMac) {
+    ns->Ip({"neigh", "add", "10.200.0.99", "dev", "veth0", "nud", "incomplete"});
+    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.99"), std::string(kZeroMacText));
+}
+
+TEST_F(NetlinkArpTableTest, LoopbackEntryIsLeftOut) {
+    // Loopback traffic makes the kernel list 0.0.0.0 on lo (NOARP); it is no neighbour.
+    ASSERT_EQ(ns->Exec("ping -c1 -W1 127.0.0.2 >/dev/null"), 0);
+    ASSERT_NE(ns->ExecOutput("ip neigh show nud noarp dev lo"), "");
+    Permanent("10.200.0.77", "02:00:00:00:00:0a");
+    auto entries = ReadTable();
+    EXPECT_EQ(MacOf(entries, "0.0.0.0"), std::nullopt);
+    EXPECT_EQ(entries.size(), 1u);
+}
+
+TEST_F(NetlinkArpTableTest, EveryReadSeesTheTableAsItIsNow) {
+    Permanent("10.200.0.77", "02:00:00:00:00:0a");
+    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.77"), "02-00-00-00-00-0A");
+    Permanent("10.200.0.77", "02:00:00:00:00:66");
+    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.77"), "02-00-00-00-00-66");
+    ns->Ip({"neigh", "del", "10.200.0.77", "dev", "veth0"});
+    EXPECT_TRUE(ReadTable().empty());
+}
+
+TEST_F(NetlinkArpTableTest, LargeTableSpanningManyDatagramsIsReadWhole) {
+    constexpr int kCount = 5000;  // about a dozen 32 KiB datagrams
+    test::TempFolder dir;
+    std::ofstream batch(dir / "neigh.batch");
+    for (int i = 0; i < kCount; ++i) {
+        batch << "neigh replace 10.201." << i / 256 << "." << i % 256
+              << " lladdr 02:00:00:00:" << std::hex << i / 256 << ":" << i % 256 << std::dec
+              << " dev veth0 nud permanent\n";
+    }
+    batch.close();
+    ASSERT_EQ(test::RunCommand({"ip", "-n", ns->Name(), "-batch", (dir / "neigh.batch").string()}),
+              0);
+    auto entries = ReadTable();
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kCount));
+    EXPECT_EQ(MacOf(entries, "10.201.19.135"), "02-00-00-00-13-87");
+    // A second read on the same socket and buffer gives the same table.
+    EXPECT_EQ(ReadTable().size(), static_cast<std::size_t>(kCount));
+}
+
+TEST_F(NetlinkArpTableTest, EachSourceReadsTheNamespaceItWasMadeIn) {
+    test::NetNamespace other("arp-other");
+    other.Ip({"link", "add", "veth0", "type", "veth", "peer", "name", "veth1"});
+    other.Ip({"neigh", "replace", "10.200.0.5", "lladdr", "02:00:00:00:00:05", "dev", "veth0",
+              "nud", "permanent"});
+    Permanent("10.200.0.77", "02:00:00:00:00:0a");
+    auto otherSource = SourceIn(other);
+    std::vector<ArpEntry> entries;
+    ASSERT_TRUE(otherSource->Read(entries));
+    EXPECT_EQ(MacOf(entries, "10.200.0.5"), "02-00-00-00-00-05");
+    EXPECT_EQ(MacOf(entries, "10.200.0.77"), std::nullopt);
+    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.5"), std::nullopt);
+}
+
+// A real poisoning between namespaces: the attacker's gratuitous ARP claims the gateway's
+// address, and the victim's table shows the attacker's MAC for it.
+TEST(NetlinkArpTableLan, GratuitousArpFromAttackerChangesVictimsEntry) {
+    KESTROVE_REQUIRE_ROOT();
+    test::TestLan lan("garp");
+    lan.AddHost("gateway", "02:00:00:00:00:01", "10.200.0.1/24");
+    auto& victim = lan.AddHost("victim", "02:00:00:00:00:0a", "10.200.0.10/24");
+    auto& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
+    ASSERT_EQ(victim.Exec("ping -c1 -W2 10.200.0.1 >/dev/null"), 0);
+    auto source = SourceIn(victim);
+    std::vector<ArpEntry> entries;
+    ASSERT_TRUE(source->Read(entries));
+    ASSERT_EQ(MacOf(entries, "10.200.0.1"), "02-00-00-00-00-01");
+
+    test::SendArp(attacker, "veth0", 1, "02:00:00:00:00:66", "10.200.0.1", "00:00:00:00:00:00",
+                  "10.200.0.1");
+    // The frame crosses the bridge asynchronously; the real gateway wins back only seconds later.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    std::optional<std::string> mac;
+    do {
+        ASSERT_TRUE(source->Read(entries));
+        mac = MacOf(entries, "10.200.0.1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (mac == "02-00-00-00-00-01" && std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ(mac, "02-00-00-00-00-66");
+}
+
+}  // namespace
+}  // namespace kestrove
