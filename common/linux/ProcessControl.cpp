@@ -75,8 +75,9 @@ bool PosixProcessControl::StartDetached(const std::filesystem::path& program,
     if (child == 0) {
         ::close(pipeFds[0]);
         ::setsid();
-        // The grandchild is adopted by init (or a subreaper), which reaps it.
-        pid_t grandchild = ::fork();
+        // The grandchild is adopted by init (or a subreaper), which reaps it. _Fork runs no
+        // fork handlers, which are not safe in the child of a multi-threaded caller.
+        pid_t grandchild = ::_Fork();
         if (grandchild == 0) {
             ExecChild(path.c_str(), argv.data(), pipeFds[1]);
         }

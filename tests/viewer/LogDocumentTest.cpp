@@ -1,0 +1,106 @@
+#include "viewer/LogDocument.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+using ::testing::ElementsAre;
+
+// "プログラムを開始しました" in CP932.
+const std::string kStartCp932 =
+    "\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xF0\x8A\x4A\x8E\x6E\x82\xB5\x82\xDC\x82\xB5"
+    "\x82\xBD";
+const std::string kThreeLines = "2007/05/05 14:03:09 " + kStartCp932 +
+                                "\r\n2007/05/05 14:05:00 MAC\r\n"
+                                "2007/05/05 14:06:00 end\r\n";
+
+TEST(LogTextTest, LinesEndAtCrOrCrLfButNotAtALoneLf) {
+    using logtext::SplitLines;
+    EXPECT_THAT(SplitLines("a\r\nb\r\nc\r\n"), ElementsAre("a", "b", "c"));
+    EXPECT_THAT(SplitLines("a\r\nb"), ElementsAre("a", "b"));
+    EXPECT_THAT(SplitLines("a\rb\r"), ElementsAre("a", "b"));
+    EXPECT_THAT(SplitLines("a\nb\nc\n"), ElementsAre("a\nb\nc\n"));
+    EXPECT_THAT(SplitLines("a\r\r\nb\n\r\n"), ElementsAre("a", "", "b\n"));
+    EXPECT_THAT(SplitLines("\r\n"), ElementsAre(""));
+    EXPECT_TRUE(SplitLines("").empty());
+}
+
+TEST(LogTextTest, BoxAndFileConvertBothWays) {
+    EXPECT_EQ(logtext::BoxTextFromFile(kThreeLines),
+              "2007/05/05 14:03:09 プログラムを開始しました\n"
+              "2007/05/05 14:05:00 MAC\n2007/05/05 14:06:00 end");
+    EXPECT_EQ(logtext::FileFromBoxText(logtext::BoxTextFromFile(kThreeLines)), kThreeLines);
+    EXPECT_EQ(logtext::BoxTextFromFile("a\nb\nc"), "a\u2028b\u2028c");
+    EXPECT_EQ(logtext::FileFromBoxText("a\u2028b\u2028c"), "a\nb\nc\r\n");
+    EXPECT_EQ(logtext::FileFromBoxText(""), "\r\n");
+    EXPECT_EQ(logtext::FileFromBoxText("a\r\nb\rc\n"), "a\r\nb\r\nc\r\n\r\n");
+}
+
+TEST(LogTextTest, InvalidBytesShowAsReplacementCharacters) {
+    EXPECT_EQ(logtext::BoxTextFromFile("ok\x80\r\n\x82\r\nend\xFF"), "ok\uFFFD\n\uFFFD\nend\uFFFD");
+}
+
+class LogDocumentTest : public ::testing::Test {
+protected:
+    test::TempFolder dir;
+    fs::path log = dir / "alart.log";
+};
+
+TEST_F(LogDocumentTest, SaveKeepsTheModeAndWritesThroughALink) {
+    WriteFile(log, "old\r\n");
+    ::chmod(log.c_str(), 0600);
+    fs::create_symlink(log, dir / "link.log");
+    LogDocument doc(dir / "link.log");
+    doc.Load();
+    ASSERT_EQ(doc.Save("new"), LogDocument::SaveResult::Saved);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.log"));
+    EXPECT_EQ(ReadFile(log), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(log.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    LogDocument fresh(dir / "new.log");
+    ASSERT_EQ(fresh.Save("x"), LogDocument::SaveResult::Saved);
+    ASSERT_EQ(::stat((dir / "new.log").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+TEST_F(LogDocumentTest, FailedSaveLeavesEverythingAsItWas) {
+    WriteFile(dir / "notafolder", "keep");
+    EXPECT_EQ(LogDocument(dir / "notafolder" / "alart.log").Save("x"),
+              LogDocument::SaveResult::Failed);
+    EXPECT_EQ(LogDocument(dir / "missing" / "alart.log").Save("x"),
+              LogDocument::SaveResult::Failed);
+    fs::create_directory(dir / "folder.log");
+    EXPECT_EQ(LogDocument(dir / "folder.log").Save("x"), LogDocument::SaveResult::Failed);
+    EXPECT_EQ(LogDocument("").Save("x"), LogDocument::SaveResult::NoPath);
+
+    EXPECT_EQ(ReadFile(dir / "notafolder"), "keep");
+    EXPECT_TRUE(fs::is_directory(dir / "folder.log"));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2) << "no temporary file is left behind";
+}
+
+TEST_F(LogDocumentTest, FileMadeAfterAMissingLoadIsAChangeAFileDeletedIsNot) {
+    LogDocument doc(log);
+    EXPECT_EQ(doc.Load(), "");
+    EXPECT_FALSE(doc.ChangedOnDisk());
+    WriteFile(log, "2007/05/05 14:03:09 start\r\n");
+    EXPECT_TRUE(doc.ChangedOnDisk());
+    fs::remove(log);
+    EXPECT_FALSE(doc.ChangedOnDisk()) << "nothing on disk to lose";
+}
+
+}  // namespace
+}  // namespace kestrove

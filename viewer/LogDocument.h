@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrove {
+
+// The text of a log file as the viewer's box holds it, and back.
+//
+// A file line ends at CR or CR LF; a lone LF stays inside its line. In the box the lines are
+// separated by '\n', and an LF inside a line is held as U+2028 (line separator), so it shows as
+// a break within its line and is written back as the LF it was.
+namespace logtext {
+
+inline constexpr std::string_view kLineSeparator = "\u2028";
+
+// The lines of decoded file text. A break at the very end starts no further line, so "a\r\n"
+// and "a" are both one line and an empty text has none.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// CP932 file bytes to box text (UTF-8); invalid bytes show as U+FFFD.
+std::string BoxTextFromFile(std::string_view bytes);
+
+// Box text to CP932 file bytes: every line ends in CR LF, the last one too.
+std::string FileFromBoxText(std::string_view boxText);
+
+}  // namespace logtext
+
+// The file the viewer shows: loading, the check for changes made on disk since, and saving.
+class LogDocument {
+public:
+    enum class SaveResult { Saved, NoPath, Failed };
+
+    explicit LogDocument(std::filesystem::path path) : path_(std::move(path)) {}
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // The box text of the file; empty when it is missing, unreadable or empty.
+    std::string Load();
+
+    // True when the file now holds something other than what was loaded or last saved, such as
+    // alarm lines the monitor appended meanwhile (or it cannot be read to tell).
+    bool ChangedOnDisk() const;
+
+    // Replaces the file with the box text. The new file is written beside it and renamed over
+    // it, so a failure at any point leaves the old file whole.
+    SaveResult Save(std::string_view boxText);
+
+private:
+    std::filesystem::path path_;
+    std::string known_;  // the file's bytes as loaded or last saved; empty when it was missing
+};
+
+}  // namespace kestrove

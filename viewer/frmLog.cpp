@@ -1,0 +1,106 @@
+#include "viewer/frmLog.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include "common/ui/JapaneseFont.h"
+#include "common/ui/MessageBox.h"
+#include "common/ui/Twips.h"
+#include "viewer/ViewerTexts.h"
+
+namespace kestrove {
+namespace {
+
+constexpr int kClientWidthTwips = 10035;
+constexpr int kClientHeightTwips = 7725;
+constexpr int kBoxWidthTwips = 9975;
+constexpr int kBoxHeightTwips = 7455;
+// What the window's border, title and menu take from the box's share of the outer size.
+constexpr int kBoxWidthMarginTwips = 185;
+constexpr int kBoxHeightMarginTwips = 840;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString PathText(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+}  // namespace
+
+frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
+    : QMainWindow(parent), document_(std::move(logFilePath)) {
+    setObjectName("frmLog");
+    setWindowTitle(Text(viewertexts::kfrmLog));
+
+    QMenu* mFile = menuBar()->addMenu(Text(viewertexts::kMFIle));
+    mFile->setObjectName("MFIle");
+    QAction* mSave = mFile->addAction(Text(viewertexts::kMSave));
+    mSave->setObjectName("MSave");
+    connect(mSave, &QAction::triggered, this, &frmLog::MSave_Click);
+
+    // The box keeps its own place and size (the resize rule), so no layout manages it.
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    txtLog_ = new QPlainTextEdit(client);
+    txtLog_->setObjectName("txtLog");
+    txtLog_->setFont(JapaneseMonospaceFont());
+    txtLog_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog_->setGeometry(Twips::Rect(0, 0, kBoxWidthTwips, kBoxHeightTwips, this));
+
+    QSize clientSize = Twips::Size(kClientWidthTwips, kClientHeightTwips, this);
+    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+void frmLog::Form_Load() {
+    txtLog_->setPlainText(QString::fromStdString(document_.Load()));
+}
+
+void frmLog::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmLog::Form_Resize() {
+    QSize outer = frameGeometry().size();
+    int width = Twips::FromPixels(outer.width(), this) - kBoxWidthMarginTwips;
+    int height = Twips::FromPixels(outer.height(), this) - kBoxHeightMarginTwips;
+    // A minimized window, or one too small for any box, leaves the box as it is.
+    if (isMinimized() || width <= 0 || height <= 0) {
+        return;
+    }
+    txtLog_->resize(Twips::Size(width, height, this));
+}
+
+std::string frmLog::BoxText() const {
+    // toPlainText() would turn a line separator into a line end; the raw text keeps them apart.
+    QString raw = txtLog_->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return raw.toStdString();
+}
+
+void frmLog::MSave_Click() {
+    if (document_.ChangedOnDisk() &&
+        MessageBox::Question(this, Text(viewertexts::kProgram),
+                             Text(viewertexts::kChangedOnDisk).arg(PathText(LogFilePath()))) !=
+            QMessageBox::Ok) {
+        return;
+    }
+    switch (document_.Save(BoxText())) {
+        case LogDocument::SaveResult::Saved:
+            break;
+        case LogDocument::SaveResult::NoPath:
+            MessageBox::Warning(this, Text(viewertexts::kProgram), Text(viewertexts::kNoPath));
+            break;
+        case LogDocument::SaveResult::Failed:
+            MessageBox::Warning(this, Text(viewertexts::kProgram),
+                                Text(viewertexts::kSaveFailed).arg(PathText(LogFilePath())));
+            break;
+    }
+}
+
+}  // namespace kestrove
