@@ -15,8 +15,8 @@ bool MacAddress::IsUnresolved() const {
     if (length == 0) {
         return true;
     }
-    return length == 6 && std::all_of(bytes.begin(), bytes.begin() + 6,
-                                       [](std::uint8_t b) { return b == 0; });
+    return length == 6 &&
+           std::all_of(bytes.begin(), bytes.begin() + 6, [](std::uint8_t b) { return b == 0; });
 }
 
 std::string FormatMac(const std::uint8_t* bytes, std::size_t length) {
@@ -34,7 +34,9 @@ std::string FormatMac(const std::uint8_t* bytes, std::size_t length) {
     return text;
 }
 
-std::string FormatMac(const MacAddress& mac) { return FormatMac(mac.bytes.data(), mac.length); }
+std::string FormatMac(const MacAddress& mac) {
+    return FormatMac(mac.bytes.data(), mac.length);
+}
 
 std::string HexByte2(std::string_view hex) {
     std::string padded = "00";

@@ -99,7 +99,9 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     bool ok = ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes) &&
               ::fsync(fd.Get()) == 0 && fd.Close() && ::rename(tmpl.c_str(), path.c_str()) == 0;
     if (!ok) {
+        int error = errno;
         ::unlink(tmpl.c_str());
+        errno = error;  // callers report why the write failed, not the clean-up
     }
     return ok;
 }

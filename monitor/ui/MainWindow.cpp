@@ -1,0 +1,342 @@
+#include "monitor/ui/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+
+#include "common/ui/JapaneseFont.h"
+#include "common/ui/MessageBox.h"
+#include "common/ui/Twips.h"
+#include "monitor/ui/HostGridModel.h"
+#include "monitor/ui/LinesModel.h"
+#include "monitor/ui/MainWindowTexts.h"
+
+namespace kestrove {
+namespace {
+
+constexpr int kDesignOuterHeightTwips = 6000;
+constexpr int kGridTopTwips = 1860;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+template <typename W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(Twips::Rect(left, top, width, height, widget));
+    return widget;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), engine_(engine), settings_(settings) {
+    setObjectName("Form1");
+    setWindowTitle(Text(texts::kTitle));
+    setWindowIcon(QIcon(":/kestrove/tray-normal.svg"));
+    lampOn_ = QIcon(":/kestrove/lamp-on.svg").pixmap(QSize(32, 32));
+    lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
+    BuildMenus();
+    BuildControls();
+    setFixedWidth(Twips::ToPixels(kOuterWidthTwips, this));
+    setMinimumHeight(Twips::ToPixels(kMinOuterHeightTwips, this));
+    resize(width(), Twips::ToPixels(kDesignOuterHeightTwips, this));
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction* MainWindow::AddAction(QMenu* menu, const char* name, const char* caption, bool checkable) {
+    QAction* action = menu->addAction(Text(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setCheckable(checkable);
+    actions_[action->objectName()] = action;
+    return action;
+}
+
+QAction* MainWindow::AddSeparator(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    actions_[action->objectName()] = action;
+    return action;
+}
+
+QMenu* MainWindow::AddMenu(QMenu* parent, const char* name, const char* caption) {
+    QMenu* menu =
+        parent != nullptr ? parent->addMenu(Text(caption)) : menuBar()->addMenu(Text(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    actions_[menu->objectName()] = menu->menuAction();
+    return menu;
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* file = AddMenu(nullptr, "MFile", texts::kMFile);
+    AddSeparator(file, "MBar7");
+    AddAction(file, "MEnd2", texts::kMEnd2);
+
+    QMenu* option = AddMenu(nullptr, "MOption", texts::kMOption);
+    QMenu* watch = AddMenu(option, "MWatch", texts::kMWatch);
+    AddAction(watch, "MWatch1", texts::kMWatch1, true)->setChecked(true);
+    AddAction(watch, "MWatch2", texts::kMWatch2, true)->setChecked(true);
+    AddSeparator(option, "MBar9");
+    AddAction(option, "MNic", texts::kMNic)->setVisible(false);
+    AddSeparator(option, "MBar8")->setVisible(false);
+    AddAction(option, "MScanAll", texts::kMScanAll, true);
+    AddSeparator(option, "MBar10");
+    QMenu* log = AddMenu(option, "MLogMenu", texts::kMLogMenu);
+    AddAction(log, "MRecordLog", texts::kMRecordLog, true);
+    AddSeparator(log, "MBar2");
+    AddAction(log, "MShowLog", texts::kMShowLog)->setEnabled(false);
+    AddSeparator(log, "MBar6");
+    AddAction(log, "MClearLog", texts::kMClearLog)->setEnabled(false);
+    AddSeparator(option, "MBar3");
+    AddAction(option, "MWithWindows", texts::kMWithWindows, true);
+
+    QMenu* report = AddMenu(nullptr, "MReport", texts::kMReport);
+    AddAction(report, "MReportOption", texts::kMReportOption);
+    AddSeparator(report, "MBar11");
+    AddAction(report, "MReportNow", texts::kMReportNow);
+
+    QMenu* help = AddMenu(nullptr, "MHelp", texts::kMHelp);
+    AddAction(help, "MHelpMain", texts::kMHelpMain);
+    AddSeparator(help, "MBar4");
+    AddAction(help, "MVersion", texts::kMVersion);
+
+    // The tray's menu: never part of the menu bar.
+    popup_ = new QMenu(Text("MPopup"), this);
+    popup_->setObjectName("MPopup");
+    AddAction(popup_, "MShowDetails", texts::kMShowDetails);
+    AddSeparator(popup_, "MBar1");
+    AddAction(popup_, "MEnd", texts::kMEnd);
+}
+
+void MainWindow::BuildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName("centralWidget");
+    setCentralWidget(central);
+
+    auto* frame1 = Place(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 555);
+    Place(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 240, 540, 240);
+    combo1_ = Place(new QComboBox(frame1), "Combo1", 660, 180, 1095, 315);
+    for (const char* seconds : texts::kIntervals) {
+        combo1_->addItem(Text(seconds));
+    }
+    combo1_->setCurrentText(Text(texts::kDefaultInterval));
+    connect(combo1_, &QComboBox::activated, this,
+            [this](int index) { emit IntervalChosen(combo1_->itemText(index)); });
+    Place(new QLabel(Text(texts::kLabel4), frame1), "Label4", 1815, 240, 735, 240);
+    Place(new QLabel(Text(texts::kLabel3), central), "Label3", 3480, 240, 3000, 240);
+
+    image3_ = Place(new QLabel(central), "Image3", 6960, 60, 480, 480);
+    image3_->setPixmap(lampOff_);
+    image3_->setScaledContents(true);
+
+    Place(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 600, 1500, 240);
+    list1_ = Place(new QListView(central), "List1", 120, 840, 6135, 720);
+    list1Model_ = new LinesModel(
+        [this]() -> const auto& { return engine_.List1().Lines(); },
+        [this] { return engine_.List1().Version(); }, this);
+    list1_->setModel(list1Model_);
+    list1_->setFont(JapaneseMonospaceFont());
+    list1_->setAutoFillBackground(true);
+    list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    command1_ =
+        Place(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 840, 1095, 375);
+    connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
+
+    Place(new QLabel(Text(texts::kLabel2), central), "Label2", 120, 1620, 3000, 240);
+    Place(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, 1620, 3600, 240);
+
+    grid_ = Place(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
+    gridModel_ = new HostGridModel(engine_.Grid(), this);
+    grid_->setModel(gridModel_);
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
+    grid_->setColumnWidth(0, Twips::ToPixels(1500, this));
+    grid_->setColumnWidth(1, Twips::ToPixels(1800, this));
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setWordWrap(false);
+
+    list2_ = Place(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
+    list2Model_ = new LinesModel(
+        [this]() -> const auto& { return engine_.List2().Lines(); },
+        [this] { return engine_.List2().Version(); }, this);
+    list2_->setModel(list2Model_);
+    list2_->setFont(JapaneseMonospaceFont());
+    list2_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list2_->setUniformItemSizes(true);
+    list1_->setUniformItemSizes(true);
+}
+
+QAction* MainWindow::Action(const QString& name) const {
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::OnMenu(const QString& name, std::function<void()> handler) {
+    QAction* action = Action(name);
+    if (action == nullptr) {
+        return;
+    }
+    connect(action, &QAction::triggered, this, [action, handler = std::move(handler)] {
+        if (action->isCheckable()) {
+            action->setChecked(!action->isChecked());
+        }
+        handler();
+    });
+}
+
+void MainWindow::RefreshViews() {
+    list1Model_->Refresh();
+    list2Model_->Refresh();
+    gridModel_->Refresh();
+    bool red = engine_.List1().IsRed();
+    if (red != list1Red_) {
+        list1Red_ = red;
+        QPalette palette = list1_->style()->standardPalette();
+        if (red) {
+            palette.setColor(QPalette::Base, QColor(255, 0, 0));
+        }
+        list1_->setPalette(palette);
+    }
+}
+
+void MainWindow::SetScanning(bool scanning) {
+    image3_->setPixmap(scanning ? lampOn_ : lampOff_);
+}
+
+QAction* MainWindow::ItemAction(MenuItem item) const {
+    switch (item) {
+        case MenuItem::MWatch1:
+            return Action("MWatch1");
+        case MenuItem::MWatch2:
+            return Action("MWatch2");
+        case MenuItem::MScanAll:
+            return Action("MScanAll");
+        case MenuItem::MRecordLog:
+            return Action("MRecordLog");
+        case MenuItem::MShowLog:
+            return Action("MShowLog");
+        case MenuItem::MClearLog:
+            return Action("MClearLog");
+        case MenuItem::MReport:
+            return Action("MReport");
+        case MenuItem::MWithWindows:
+            return Action("MWithWindows");
+    }
+    return nullptr;
+}
+
+void MainWindow::SetChecked(MenuItem item, bool checked) {
+    ItemAction(item)->setChecked(checked);
+}
+bool MainWindow::IsChecked(MenuItem item) const {
+    return ItemAction(item)->isChecked();
+}
+void MainWindow::SetEnabled(MenuItem item, bool enabled) {
+    ItemAction(item)->setEnabled(enabled);
+}
+
+void MainWindow::HideToTray() {
+    if (tray_ != nullptr) {
+        tray_->HideToTray();
+    }
+}
+
+QSize MainWindow::FrameExtra() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+int MainWindow::HeightTwips() const {
+    return Twips::FromPixels(frameGeometry().height(), this);
+}
+
+void MainWindow::SetHeightTwips(int twips) {
+    int height = Twips::ToPixels(twips, this) - FrameExtra().height();
+    resize(width(), std::max(height, minimumHeight()));
+}
+
+void MainWindow::ShowInformation(std::string_view text) {
+    MessageBox::Information(this, Text(texts::kTitle), QString::fromUtf8(text.data(), text.size()));
+}
+
+void MainWindow::ShowWarning(std::string_view text) {
+    MessageBox::Warning(this, Text(texts::kTitle), QString::fromUtf8(text.data(), text.size()));
+}
+
+void MainWindow::MinimizeWindow() {
+    if (!isMinimized()) {
+        showMinimized();
+    }
+}
+
+void MainWindow::ShowNormalAndActivate() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit CloseRequested();
+}
+
+void MainWindow::WriteMinimized(const char* value) {
+    // Dragging the border resizes many times a second; a value already stored needs no write.
+    if (settings_.ReadIni("Size", "Minimized") != value) {
+        settings_.WriteIni("Size", "Minimized", value);
+    }
+}
+
+void MainWindow::Form_Resize() {
+    if (isMinimized()) {
+        HideToTray();
+        WriteMinimized("1");
+        return;
+    }
+    QSize extra = FrameExtra();
+    int fixedWidth = Twips::ToPixels(kOuterWidthTwips, this) - extra.width();
+    if (minimumWidth() != fixedWidth || maximumWidth() != fixedWidth) {
+        setFixedWidth(fixedWidth);
+    }
+    int minHeight = Twips::ToPixels(kMinOuterHeightTwips, this) - extra.height();
+    if (minimumHeight() != minHeight) {
+        setMinimumHeight(minHeight);
+    }
+    if (isVisible()) {
+        WriteMinimized("0");  // not while hidden in the tray or not yet shown
+    }
+    int listHeight = std::max(1, Twips::ToPixels(HeightTwips() - kListMarginTwips, this));
+    grid_->resize(grid_->width(), listHeight);
+    list2_->resize(list2_->width(), listHeight);
+}
+
+}  // namespace kestrove

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "common/SettingsStore.h"
+#include "monitor/ui/TrayController.h"
+#include "monitor/watch/MainView.h"
+#include "monitor/watch/WatchEngine.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace kestrove {
+
+class HostGridModel;
+class LinesModel;
+
+// `Form1`: the monitor's main window. It draws the engine's lists and grid and hands every
+// click to the monitor's commands; it holds no logic of its own beyond its size rules.
+class MainWindow final : public QMainWindow, public MainView, public TrayWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+public:
+    MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The action of a menu item by its control name ("MWatch1", "MEnd", ...).
+    QAction* Action(const QString& name) const;
+    QMenu* PopupMenu() const { return popup_; }
+    // Calls `handler` when the item is chosen. For check items the handler itself sets the
+    // mark, so Qt's own toggle is undone first.
+    void OnMenu(const QString& name, std::function<void()> handler);
+
+    void SetTray(TrayController* tray) { tray_ = tray; }
+    void RefreshViews();
+    void SetScanning(bool scanning);
+
+    // MainView
+    void SetChecked(MenuItem item, bool checked) override;
+    bool IsChecked(MenuItem item) const override;
+    void SetEnabled(MenuItem item, bool enabled) override;
+    void HideToTray() override;
+    int HeightTwips() const override;
+    void SetHeightTwips(int twips) override;
+    void ShowInformation(std::string_view text) override;
+    void ShowWarning(std::string_view text) override;
+
+    // TrayWindow
+    void HideWindow() override { hide(); }
+    void MinimizeWindow() override;
+    void ShowNormalAndActivate() override;
+
+    static constexpr int kOuterWidthTwips = 7725;
+    static constexpr int kMinOuterHeightTwips = 3855;
+    static constexpr int kListMarginTwips = 2685;
+
+signals:
+    void Command1Clicked();
+    void IntervalChosen(const QString& seconds);
+    void CloseRequested();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildControls();
+    QAction* AddAction(QMenu* menu, const char* name, const char* caption, bool checkable = false);
+    QAction* AddSeparator(QMenu* menu, const char* name);
+    QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
+    QAction* ItemAction(MenuItem item) const;
+    void Form_Resize();
+    void WriteMinimized(const char* value);
+    QSize FrameExtra() const;
+
+    const WatchEngine& engine_;
+    SettingsStore& settings_;
+    TrayController* tray_ = nullptr;
+    std::map<QString, QAction*> actions_;
+    QMenu* popup_ = nullptr;
+
+    QComboBox* combo1_ = nullptr;
+    QListView* list1_ = nullptr;
+    QListView* list2_ = nullptr;
+    QTableView* grid_ = nullptr;
+    QLabel* image3_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    LinesModel* list1Model_ = nullptr;
+    LinesModel* list2Model_ = nullptr;
+    HostGridModel* gridModel_ = nullptr;
+    QPixmap lampOn_;
+    QPixmap lampOff_;
+    bool list1Red_ = false;
+};
+
+}  // namespace kestrove

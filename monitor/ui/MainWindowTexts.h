@@ -1,0 +1,44 @@
+#pragma once
+
+// Captions of the main window, its menus and the tray menu.
+namespace kestrove::texts {
+
+inline constexpr const char* kTitle = "Kestrove";
+
+inline constexpr const char* kMFile = "ファイル(&F)";
+inline constexpr const char* kMEnd2 = "終了(&E)";
+inline constexpr const char* kMOption = "オプション(&O)";
+inline constexpr const char* kMWatch = "監視する内容(&W)";
+inline constexpr const char* kMWatch1 = "MACアドレスの変化(&A)";
+inline constexpr const char* kMWatch2 = "MACアドレスの重複(&D)";
+inline constexpr const char* kMNic = "ネットワークインターフェースカードの選択(&C)";
+inline constexpr const char* kMScanAll = "全IPアドレスをスキャン";
+inline constexpr const char* kMLogMenu = "監視ログ(&L)";
+inline constexpr const char* kMRecordLog = "ログの記録(&L)";
+inline constexpr const char* kMShowLog = "ログの表示(&S)";
+inline constexpr const char* kMClearLog = "ログを消去(&D)";
+inline constexpr const char* kMWithWindows = "Windows起動時に起動(&W)";
+inline constexpr const char* kMReport = "レポート作成(&R)";
+inline constexpr const char* kMReportOption = "自動作成の設定(&M)";
+inline constexpr const char* kMReportNow = "いますぐ作成(&N)";
+inline constexpr const char* kMHelp = "ヘルプ(&H)";
+inline constexpr const char* kMHelpMain = "目次とキーワード(&C)";
+inline constexpr const char* kMVersion = "バージョン情報(&A)";
+inline constexpr const char* kMShowDetails = "詳細の表示";
+inline constexpr const char* kMEnd = "Kestroveの終了";
+
+inline constexpr const char* kFrame1 = "Check Frequency";
+inline constexpr const char* kLabel5 = "Every";
+inline constexpr const char* kLabel4 = "Second";
+inline constexpr const char* kLabel1 = "アラーム";
+inline constexpr const char* kCommand1 = "クリア";
+inline constexpr const char* kLabel2 = "現在のARPキャッシュ";
+inline constexpr const char* kLabel6 = "観測されたMACアドレスの履歴";
+inline constexpr const char* kLabel3 = "同一MACが複数ないかチェック";
+
+// The scan intervals offered, in seconds; every start begins with "1.0".
+inline constexpr const char* kIntervals[] = {"0.1", "0.2", "0.3", "0.5", "1.0", "2.0",
+                                             "3.0", "5.0", "10",  "20",  "30"};
+inline constexpr const char* kDefaultInterval = "1.0";
+
+}  // namespace kestrove::texts

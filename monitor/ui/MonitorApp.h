@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <filesystem>
+#include <memory>
+
+#include "common/Clock.h"
+#include "common/ProcessControl.h"
+#include "monitor/settings/Autostart.h"
+#include "monitor/settings/IniFile.h"
+#include "monitor/ui/QtTimers.h"
+#include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/MonitorLifecycle.h"
+#include "monitor/watch/WatchEngine.h"
+#include "netinfo/AdapterSource.h"
+#include "netinfo/ArpTableSource.h"
+#include "netinfo/HostNameLookup.h"
+#include "netinfo/OwnAdapters.h"
+
+namespace kestrove {
+
+class AboutDialog;
+class AdapterChoice;
+class HelpWindow;
+class MainMenuCommands;
+class MainWindow;
+class QtTrayIcon;
+class SignalWatcher;
+class TrayController;
+
+// The platform pieces the monitor runs on; tests replace some with fakes.
+struct MonitorPlatform {
+    std::unique_ptr<ArpTableSource> arpTable;
+    std::unique_ptr<AdapterSource> adapters;
+    std::unique_ptr<HostNameResolver> resolver;
+    std::unique_ptr<ProcessControl> processes;
+    std::unique_ptr<Autostart> autostart;
+    std::unique_ptr<Clock> clock;
+    // Opens a file or web address in the user's default program.
+    std::function<void(const QString& url)> openUrl;
+
+    static MonitorPlatform Default(const std::filesystem::path& programFolder);
+};
+
+// The Kestrove program: builds the core, the main window and the tray, wires them together and
+// runs the start-up and shut-down sequences.
+class MonitorApp final : public QObject, public WatchEvents {
+    Q_OBJECT
+public:
+    MonitorApp(std::filesystem::path programFolder, MonitorPlatform platform);
+    ~MonitorApp() override;
+
+    // Runs the start-up; false when the program must end (no own MAC).
+    bool Start();
+    // The shut-down for every way of ending: end line, height, sweeper stopped, then quit.
+    void Quit();
+
+    MainWindow& Window() { return *window_; }
+    WatchEngine& Engine() { return *engine_; }
+    TrayController& Tray() { return *tray_; }
+    QtTrayIcon& TrayIcon() { return *trayIcon_; }
+    IniFile& Settings() { return settings_; }
+    OwnAdapters& Adapters() { return *adapters_; }
+
+    // WatchEvents
+    void StartIconBlink() override;
+    void StopIconBlink() override;
+    void RequestImmediateReport() override;
+    void ScanActivity(bool scanning) override;
+    void ViewsChanged() override;
+
+private:
+    void Wire();
+    void SetReportTimer(bool on);
+    void ShowAbout();
+    void ShowHelp();
+    void ShowAdapterDialog();
+    void Fatal();
+
+    std::filesystem::path folder_;
+    MonitorPlatform platform_;
+    IniFile settings_;
+    AlarmLog log_;
+    QtTimerFactory timers_;
+    QtYielder yielder_;
+    std::unique_ptr<OwnAdapters> adapters_;
+    std::unique_ptr<HostNameLookup> hostNames_;
+    std::unique_ptr<WatchEngine> engine_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QtTrayIcon> trayIcon_;
+    std::unique_ptr<TrayController> tray_;
+    std::unique_ptr<MonitorLifecycle> lifecycle_;
+    std::unique_ptr<MainMenuCommands> commands_;
+    std::unique_ptr<AdapterChoice> adapterChoice_;
+    std::unique_ptr<SignalWatcher> signals_;
+    QPointer<AboutDialog> about_;
+    QPointer<HelpWindow> help_;
+    bool quitting_ = false;
+    bool fatal_ = false;
+};
+
+}  // namespace kestrove

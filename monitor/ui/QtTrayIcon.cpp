@@ -1,0 +1,35 @@
+#include "monitor/ui/QtTrayIcon.h"
+
+#include <QMenu>
+
+#include "monitor/ui/MainWindowTexts.h"
+
+namespace kestrove {
+
+QtTrayIcon::QtTrayIcon(QMenu* popup, std::function<void()> onLeftClick, QObject* parent)
+    : QObject(parent),
+      normalIcon_(":/kestrove/tray-normal.svg"),
+      alarmIcon_(":/kestrove/tray-alarm.svg") {
+    icon_.setIcon(normalIcon_);
+    icon_.setToolTip(QString::fromUtf8(texts::kTitle));
+    icon_.setContextMenu(popup);
+    connect(&icon_, &QSystemTrayIcon::activated, this,
+            [onLeftClick = std::move(onLeftClick)](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    onLeftClick();
+                }
+            });
+}
+
+void QtTrayIcon::Add() {
+    if (!icon_.isVisible()) {
+        icon_.show();
+    }
+}
+
+void QtTrayIcon::SetAlarmPicture(bool alarm) {
+    alarm_ = alarm;
+    icon_.setIcon(alarm ? alarmIcon_ : normalIcon_);
+}
+
+}  // namespace kestrove

@@ -1,0 +1,26 @@
+#include <QApplication>
+
+#include "common/ProgramFolder.h"
+#include "common/SingleInstance.h"
+#include "common/ui/JapaneseFont.h"
+#include "monitor/ui/MonitorApp.h"
+
+int main(int argc, char** argv) {
+    // One monitor per user: a second copy ends at once, silently.
+    kestrove::SingleInstance instance("Kestrove");
+    if (!instance.Acquire()) {
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kestrove");
+    // The monitor lives on in the tray when its window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(kestrove::JapaneseUiFont());
+
+    std::filesystem::path folder = kestrove::ProgramFolder();
+    kestrove::MonitorApp monitor(folder, kestrove::MonitorPlatform::Default(folder));
+    if (!monitor.Start()) {
+        return 1;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "monitor/settings/Autostart.h"
+#include "monitor/watch/MonitorParts.h"
+
+namespace kestrove {
+
+// What the main window's menu items do; the window only forwards the clicks.
+class MainMenuCommands {
+public:
+    MainMenuCommands(MonitorParts parts, Autostart& autostart) : p_(parts), autostart_(autostart) {}
+
+    void MWatch1_Click();
+    void MWatch2_Click();
+    void MRecordLog_Click();
+    void MClearLog_Click();
+    void MShowLog_Click();
+    void MScanAll_Click();
+    void MWithWindows_Click();
+
+private:
+    // Toggles the item's check mark and returns the new state.
+    bool Toggle(MenuItem item);
+
+    MonitorParts p_;
+    Autostart& autostart_;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,90 @@
+#include "monitor/watch/MonitorLifecycle.h"
+
+#include <charconv>
+#include <string>
+
+namespace kestrove {
+
+void MonitorLifecycle::WriteDefaults() {
+    struct Default {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    for (Default d : {Default{"Watch", "Change", "1"}, Default{"Watch", "Duplicate", "1"},
+                      Default{"Scan", "All", "0"}, Default{"Log", "Record", "1"}}) {
+        if (p_.settings.ReadIni(d.section, d.key).empty()) {
+            p_.settings.WriteIni(d.section, d.key, d.value);
+        }
+    }
+}
+
+bool MonitorLifecycle::ReadOwnAdapters() {
+    p_.adapters.GetOwnAdapters(&p_.settings);
+    if (p_.adapters.OwnMacList[0].empty()) {
+        // Adapters may still be coming up right after logon: wait half a second, once.
+        for (int round = 0; round < 500; ++round) {
+            p_.yielder.GiveWay();
+        }
+        p_.adapters.GetOwnAdapters(&p_.settings);
+    }
+    return !p_.adapters.OwnMacList[0].empty();
+}
+
+MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
+    WriteDefaults();
+    p_.view.SetChecked(MenuItem::MWatch1, p_.settings.IsOn("Watch", "Change"));
+    p_.view.SetChecked(MenuItem::MWatch2, p_.settings.IsOn("Watch", "Duplicate"));
+
+    if (!ReadOwnAdapters()) {
+        p_.engine.Shutdown();
+        p_.view.ShowWarning(kNoOwnMacMessage);
+        return StartResult::NoOwnMac;
+    }
+
+    p_.view.SetChecked(MenuItem::MWithWindows, p_.settings.IsOn("Startup", "WithWindows"));
+
+    bool record = p_.settings.IsOn("Log", "Record");
+    p_.view.SetChecked(MenuItem::MRecordLog, record);
+    p_.view.SetEnabled(MenuItem::MShowLog, record);
+    p_.view.SetEnabled(MenuItem::MClearLog, record);
+    p_.view.SetEnabled(MenuItem::MReport, record);
+    p_.engine.InitRecordLog(record);
+    p_.engine.WriteStartLine();
+
+    if (p_.settings.IsOn("Scan", "All")) {
+        p_.view.SetChecked(MenuItem::MScanAll, true);
+        // A missing sweeper is not fatal: the monitor watches what it sees without it.
+        p_.processes.StartDetached(p_.programFolder / kSweeperName, {});
+    }
+
+    if (p_.settings.IsOn("Size", "Minimized")) {
+        p_.view.HideToTray();
+    } else {
+        std::string h = p_.settings.ReadIni("Size", "H");
+        int twips = 0;
+        auto [end, ec] = std::from_chars(h.data(), h.data() + h.size(), twips);
+        if (!h.empty() && ec == std::errc{} && twips > 0) {
+            p_.view.SetHeightTwips(twips);
+        }
+    }
+
+    if (p_.settings.IsOn("Report", "Auto")) {
+        p_.setReportTimer(true);
+    }
+    return StartResult::Started;
+}
+
+void MonitorLifecycle::Form_QueryUnload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    p_.engine.Shutdown();
+    p_.processes.TerminateByProgramName(kSweeperName);
+    p_.engine.WriteEndLine();
+    p_.settings.WriteIni("Size", "H", std::to_string(p_.view.HeightTwips()));
+    p_.setReportTimer(false);
+}
+
+}  // namespace kestrove

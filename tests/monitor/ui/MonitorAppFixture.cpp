@@ -1,0 +1,57 @@
+#include "MonitorAppFixture.h"
+
+#include "common/Cp932.h"
+#include "common/ui/MessageBox.h"
+
+namespace kestrove::test {
+
+MonitorAppFixture::MonitorAppFixture() {
+    MessageBox::SetAutoAnswer(true);
+}
+
+MonitorAppFixture::~MonitorAppFixture() {
+    app.reset();
+    MessageBox::ClearHistory();
+}
+
+MonitorApp& MonitorAppFixture::App() {
+    if (app) {
+        return *app;
+    }
+    MonitorPlatform platform;
+    auto arpTable = std::make_unique<FakeArpTable>();
+    auto adapterSource = std::make_unique<FakeAdapters>();
+    auto processControl = std::make_unique<FakeProcessControl>();
+    auto fakeClock = std::make_unique<FakeClock>();
+    arp = arpTable.get();
+    adapters = adapterSource.get();
+    processes = processControl.get();
+    clock = fakeClock.get();
+    adapters->Add("eth0", "00-AA-BB-CC-DD-01", "192.168.1.5", "255.255.255.0");
+    platform.arpTable = std::move(arpTable);
+    platform.adapters = std::move(adapterSource);
+    platform.resolver = std::make_unique<FakeResolver>();
+    platform.processes = std::move(processControl);
+    platform.autostart = std::make_unique<XdgAutostart>(dir / "Kestrove", config / "autostart");
+    platform.clock = std::move(fakeClock);
+    platform.openUrl = [this](const QString& url) { opened << url; };
+    app = std::make_unique<MonitorApp>(dir.Path(), std::move(platform));
+    return *app;
+}
+
+std::string MonitorAppFixture::Log() const {
+    return Cp932ToUtf8(ReadFile(dir / "log" / "alart.log"));
+}
+
+std::vector<std::string> MonitorAppFixture::LogLines() const {
+    std::vector<std::string> lines;
+    std::string text = Log();
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find("\r\n", pos);
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
+}  // namespace kestrove::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QStringList>
+
+#include "monitor/settings/linux/XdgAutostart.h"
+#include "monitor/ui/MainWindow.h"
+#include "monitor/ui/MonitorApp.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/FakeNetInfo.h"
+#include "testsupport/FakeProcessControl.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove::test {
+
+// The whole monitor in a temporary program folder, offscreen, on fake network sources.
+class MonitorAppFixture : public ::testing::Test {
+protected:
+    MonitorAppFixture();
+    ~MonitorAppFixture() override;
+
+    // Builds the monitor; call after preparing setting.ini and the fakes.
+    MonitorApp& App();
+    QAction* Action(const char* name) { return App().Window().Action(name); }
+    std::string Log() const;
+    std::vector<std::string> LogLines() const;
+
+    TempFolder dir;
+    TempFolder config;
+    FakeArpTable* arp = nullptr;
+    FakeAdapters* adapters = nullptr;
+    FakeProcessControl* processes = nullptr;
+    FakeClock* clock = nullptr;
+    QStringList opened;
+    std::unique_ptr<MonitorApp> app;
+};
+
+}  // namespace kestrove::test
