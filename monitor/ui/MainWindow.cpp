@@ -125,24 +125,24 @@ void MainWindow::BuildControls() {
     central->setObjectName("centralWidget");
     setCentralWidget(central);
 
-    auto* frame1 = Place(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 555);
-    Place(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 240, 540, 240);
-    combo1_ = Place(new QComboBox(frame1), "Combo1", 660, 180, 1095, 315);
+    auto* frame1 = Place(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 660);
+    Place(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 330, 540, 240);
+    combo1_ = Place(new QComboBox(frame1), "Combo1", 660, 285, 1095, 315);
     for (const char* seconds : texts::kIntervals) {
         combo1_->addItem(Text(seconds));
     }
     combo1_->setCurrentText(Text(texts::kDefaultInterval));
     connect(combo1_, &QComboBox::activated, this,
             [this](int index) { emit IntervalChosen(combo1_->itemText(index)); });
-    Place(new QLabel(Text(texts::kLabel4), frame1), "Label4", 1815, 240, 735, 240);
-    Place(new QLabel(Text(texts::kLabel3), central), "Label3", 3480, 240, 3000, 240);
+    Place(new QLabel(Text(texts::kLabel4), frame1), "Label4", 1815, 330, 735, 240);
+    Place(new QLabel(Text(texts::kLabel3), central), "Label3", 3480, 330, 3000, 240);
 
-    image3_ = Place(new QLabel(central), "Image3", 6960, 60, 480, 480);
+    image3_ = Place(new QLabel(central), "Image3", 6960, 120, 480, 480);
     image3_->setPixmap(lampOff_);
     image3_->setScaledContents(true);
 
-    Place(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 600, 1500, 240);
-    list1_ = Place(new QListView(central), "List1", 120, 840, 6135, 720);
+    Place(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 690, 1500, 240);
+    list1_ = Place(new QListView(central), "List1", 120, 930, 6135, 630);
     list1Model_ = new LinesModel(
         [this]() -> const auto& { return engine_.List1().Lines(); },
         [this] { return engine_.List1().Version(); }, this);
@@ -151,7 +151,7 @@ void MainWindow::BuildControls() {
     list1_->setAutoFillBackground(true);
     list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     command1_ =
-        Place(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 840, 1095, 375);
+        Place(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930, 1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
 
     Place(new QLabel(Text(texts::kLabel2), central), "Label2", 120, 1620, 3000, 240);
