@@ -1,0 +1,38 @@
+#include "monitor/report/ImmediateReports.h"
+
+#include "monitor/report/ReportTexts.h"
+#include "monitor/report/ReportTriggers.h"
+
+namespace kestrove {
+
+ImmediateReports::ImmediateReports(SettingsStore& settings, TimerFactory& timers,
+                                   ReportBuilder& builder, ReportMailer& mailer)
+    : settings_(settings),
+      builder_(builder),
+      mailer_(mailer),
+      timImmediate_(timers.Create(kInterval)),
+      timImmediateReset_(timers.Create(kInterval)) {
+    timImmediate_->SetHandler([this] { timImmediate_Timer(); });
+    timImmediateReset_->SetHandler([this] { timImmediateReset_Timer(); });
+}
+
+void ImmediateReports::Request() {
+    if (settings_.IsOn("Report", "Immediate") && !immediateHold_ && !timImmediate_->IsActive()) {
+        timImmediate_->Start();
+    }
+}
+
+void ImmediateReports::timImmediate_Timer() {
+    immediateHold_ = true;
+    timImmediate_->Stop();
+    ReportOutcome outcome = MakeDatedReport(builder_, settings_, kPeriodHourly, false);
+    mailer_.SendReportMail(kImmediateMailSubject, outcome.attachment);
+    timImmediateReset_->Start();
+}
+
+void ImmediateReports::timImmediateReset_Timer() {
+    immediateHold_ = false;
+    timImmediateReset_->Stop();
+}
+
+}  // namespace kestrove

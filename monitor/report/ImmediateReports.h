@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+#include "common/SettingsStore.h"
+#include "common/Timer.h"
+#include "monitor/report/ReportBuilder.h"
+#include "monitor/report/ReportMailer.h"
+
+namespace kestrove {
+
+// A report of the last hour about 30 s after an alarm: the delay lets the rest of the incident
+// reach the log first, and a 30 s hold after the mail keeps a burst of alarms from giving a
+// burst of mails.
+class ImmediateReports {
+public:
+    static constexpr std::chrono::milliseconds kInterval{30000};
+
+    ImmediateReports(SettingsStore& settings, TimerFactory& timers, ReportBuilder& builder,
+                     ReportMailer& mailer);
+
+    // Made after a change or duplicate alarm was logged: starts the delay when
+    // `[Report] Immediate` is "1", no hold is on and no delay is running.
+    void Request();
+
+    void timImmediate_Timer();
+    void timImmediateReset_Timer();
+
+    bool ImmediateHold() const { return immediateHold_; }
+    Timer& timImmediate() { return *timImmediate_; }
+    Timer& timImmediateReset() { return *timImmediateReset_; }
+
+private:
+    SettingsStore& settings_;
+    ReportBuilder& builder_;
+    ReportMailer& mailer_;
+    std::unique_ptr<Timer> timImmediate_;
+    std::unique_ptr<Timer> timImmediateReset_;
+    bool immediateHold_ = false;
+};
+
+}  // namespace kestrove

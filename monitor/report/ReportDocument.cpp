@@ -1,0 +1,187 @@
+#include "monitor/report/ReportDocument.h"
+
+#include <span>
+#include <string_view>
+
+namespace kestrove {
+namespace {
+
+using Pieces = std::span<const std::string_view>;
+
+constexpr std::string_view kCrLf = "\r\n";
+
+constexpr std::string_view kHead[] = {
+    "<html>",
+    "<head>",
+    "<meta http-equiv='Content-Language' content='ja'>",
+    "<meta http-equiv='Content-Type' content='text/html; charset=shift_jis'>",
+    "<title>Kestrove 監視レポート</title>",
+    "</head>",
+    "<body>",
+    "<p><b>Kestrove 監視レポート</b></p>",
+};
+constexpr std::string_view kCreatedOpen = "<p>作成日時：";
+constexpr std::string_view kCreatedClose = "</p>";
+constexpr std::string_view kPeriodTableHead[] = {
+    "<p>監視期間と結果：</p>",
+    "<table border='1' cellspacing='1' width='100%'>",
+    "<tr>",
+    "<td width='24%' align='center'>監視期間</td>",
+    "<td width='76%' align='center'>結果</td>",
+    "</tr>",
+    "<tr>",
+};
+constexpr std::string_view kPeriodCellOpen = "<td width='24%' valign='top'>";
+// An ideographic space, a full-width tilde and an ideographic space.
+constexpr std::string_view kPeriodSeparator = "　～　";
+constexpr std::string_view kCellClose = "</td>";
+constexpr std::string_view kResultCellOpen = "<td width='76%'>";
+constexpr std::string_view kNoFindings = "異常なし";
+constexpr std::string_view kPeriodTableTailAndAdvice[] = {
+    "</td>",
+    "</tr>",
+    "</table>",
+    "<p><b><font size='2'>推奨される対策：</font></b></p>",
+    "<p><font size='2'>１．MACアドレスの変化に対して</font></p>",
+    "<p><font size='2'>MACアドレスの変化は次のような場合に発生します。</font></p>",
+    "<p><font size='2'>（１）盗聴行為が終了するとき</font></p>",
+    "<p><font size='2'>&nbsp;&nbsp;&nbsp;",
+    "MACアドレスの変化が検出された時刻以降にMACアドレスの重複が検出されない場合は、このケースである"
+    "可能性が高いです。　変化前のMACアドレスを持っているコンピュータの所有者を調査することを推奨し"
+    "ます。"
+    "</font></p>",
+    "<p><font size='2'>（２）盗聴行為が開始されたとき</font></p>",
+    "<p><font size='2'>&nbsp;&nbsp;&nbsp;",
+    "MACアドレスの変化が検出された時刻以降にMACアドレスの重複も検出されている場合は、このケースであ"
+    "る"
+    "可能性が高いです。　変化後のMACアドレスを持っているコンピュータの所有者を調査することを推奨し"
+    "ます。"
+    "</font></p>",
+    "<p><font "
+    "size='2'>（３）コンピュータのユーザーが意図的にMACアドレス変更を行ったとき</font></p>",
+    "<p><font size='2'>&nbsp;&nbsp;&nbsp;",
+    "通常ハードウエアで固定されているMACアドレスを変更することは不自然です。　悪意のある行為の隠蔽"
+    "を図って"
+    "いる可能性がありますので、変化前後のMACアドレスを持っているコンピュータの所有者を調査すること"
+    "を推奨"
+    "します。</font></p>",
+    "<p><font size='2'>２．MACアドレスの重複に対して</font></p>",
+    "<p><font size='2'>",
+    "MACアドレスの重複は、盗聴者がほかのコンピュータに向けて送信されるデータを受信するために発生す"
+    "るもの"
+    "です。重複が発生しているMACアドレスを持っているコンピュータの所有者を調査することを推奨します"
+    "。"
+    "</font></p>",
+    "</body>",
+    "</html>",
+};
+
+constexpr std::string_view kDupTitle = "<p>MACアドレスの重複を検出</p>";
+constexpr std::string_view kChangeTitle = "<p>MACアドレスの変化を検出</p>";
+constexpr std::string_view kFindingsTableHead[] = {
+    "<div align='center'>",
+    "<table border='1' cellspacing='0' width='90%' style='border-collapse: collapse' "
+    "bordercolor='#111111' cellpadding='0'>",
+    "<tr>",
+    "<td width='30%' align='center'>日時</td>",
+    "<td width='20%' align='center'>IPアドレス</td>",
+    "<td width='50%' align='center'>MACアドレス</td>",
+    "</tr>",
+};
+// "</center>" closes nothing; readers of older reports expect the same markup.
+constexpr std::string_view kFindingsTableTail[] = {"</table>", "</center>", "</div>"};
+
+constexpr std::string_view kRowOpen = "<tr>";
+constexpr std::string_view kTimeCellOpen = "<td width='30%' align='center'>";
+constexpr std::string_view kAddressCellOpen = "<td width='20%' align='center'>";
+constexpr std::string_view kMacCellOpen = "<td width='50%' align='center'>";
+constexpr std::string_view kRowClose = "</tr>";
+
+void AppendLines(Cp932Buffer& out, Pieces pieces) {
+    for (std::string_view piece : pieces) {
+        out.AppendLine(piece);
+    }
+}
+
+void AppendCell(Cp932Buffer& out, std::string_view open, std::string_view text) {
+    out.Append(open);
+    out.Append(text);
+    out.AppendLine(kCellClose);
+}
+
+// A findings section up to its rows, and after them; an empty section has neither.
+void AppendSectionHead(Cp932Buffer& out, std::size_t count, std::string_view title) {
+    if (count > 0) {
+        out.AppendLine(title);
+        AppendLines(out, kFindingsTableHead);
+    }
+}
+
+void AppendSectionTail(Cp932Buffer& out, std::size_t count) {
+    if (count > 0) {
+        AppendLines(out, kFindingsTableTail);
+    }
+}
+
+}  // namespace
+
+std::string ReportDocument::Joined() const {
+    std::string all;
+    std::size_t size = 0;
+    for (const std::string& part : parts) {
+        size += part.size();
+    }
+    all.reserve(size);
+    for (const std::string& part : parts) {
+        all += part;
+    }
+    return all;
+}
+
+void AppendTableRow(Cp932Buffer& out, const RowCells& cells) {
+    out.AppendLine(kRowOpen);
+    AppendCell(out, kTimeCellOpen, cells.time);
+    AppendCell(out, kAddressCellOpen, cells.address);
+    AppendCell(out, kMacCellOpen, cells.mac);
+    out.AppendLine(kRowClose);
+}
+
+ReportDocument BuildReportDocument(const ReportHeader& header, ReportFindings& findings) {
+    std::size_t dupCount = findings.DupCount();
+    std::size_t changeCount = findings.ChangeCount();
+    ReportDocument document;
+
+    Cp932Buffer text;
+    AppendLines(text, kHead);
+    text.Append(kCreatedOpen);
+    text.Append(header.created);
+    text.AppendLine(kCreatedClose);
+    AppendLines(text, kPeriodTableHead);
+    text.Append(kPeriodCellOpen);
+    text.Append(header.periodStart);
+    text.Append(kPeriodSeparator);
+    text.Append(header.periodEnd);
+    text.AppendLine(kCellClose);
+    text.AppendLine(kResultCellOpen);
+    if (dupCount == 0 && changeCount == 0) {
+        text.Append(kNoFindings);
+    } else {
+        // The result is the duplicate section, CR LF, the change section.
+        AppendSectionHead(text, dupCount, kDupTitle);
+        text.MoveTo(document.parts);
+        findings.MoveDupRowsTo(document.parts);
+        AppendSectionTail(text, dupCount);
+        text.Append(kCrLf);
+        AppendSectionHead(text, changeCount, kChangeTitle);
+        text.MoveTo(document.parts);
+        findings.MoveChangeRowsTo(document.parts);
+        AppendSectionTail(text, changeCount);
+    }
+    text.Append(kCrLf);
+    AppendLines(text, kPeriodTableTailAndAdvice);
+    text.Append(kCrLf);
+    text.MoveTo(document.parts);
+    return document;
+}
+
+}  // namespace kestrove

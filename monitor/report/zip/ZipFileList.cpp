@@ -1,0 +1,155 @@
+#include "monitor/report/zip/ZipFileList.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+#include <system_error>
+
+namespace kestrove {
+namespace fs = std::filesystem;
+namespace {
+
+bool HasWildcard(std::string_view name) {
+    return name.find_first_of("*?[") != std::string_view::npos;
+}
+
+std::string Trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// Relative specs are found below the base path instead of the current folder; the current
+// folder itself is left alone.
+fs::path Resolve(const std::string& fileSpec, const ZipOptions& options) {
+    fs::path path(fileSpec);
+    std::string base = Trimmed(options.basePath);
+    return path.is_relative() && !base.empty() ? fs::path(base) / path : path;
+}
+
+bool IsHidden(const fs::path& path) {
+    std::string name = path.filename().string();
+    return !name.empty() && name.front() == '.';
+}
+
+bool NameMatches(const std::string& pattern, const fs::path& file, const ZipOptions& options) {
+    int flags = options.includeSystemAndHidden ? 0 : FNM_PERIOD;
+    return ::fnmatch(pattern.c_str(), file.filename().c_str(), flags) == 0;
+}
+
+// Files of `folder` (and below it, when recursing) whose names match `pattern`.
+std::vector<fs::path> Match(const fs::path& folder, const std::string& pattern, bool recurse,
+                            const ZipOptions& options) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    auto mode = fs::directory_options::skip_permission_denied;
+    for (fs::recursive_directory_iterator it(folder, mode, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        bool folderEntry = it->is_directory(ec);
+        if (folderEntry) {
+            if (!recurse || (!options.includeSystemAndHidden && IsHidden(it->path()))) {
+                it.disable_recursion_pending();
+            }
+        } else if (it->is_regular_file(ec) && NameMatches(pattern, it->path(), options)) {
+            files.push_back(it->path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool Below(const fs::path& file, const fs::path& root, fs::path& relative) {
+    std::error_code ec;
+    fs::path absoluteFile = fs::absolute(file, ec).lexically_normal();
+    fs::path absoluteRoot = fs::absolute(root, ec).lexically_normal();
+    relative = absoluteFile.lexically_relative(absoluteRoot);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+std::string EntryName(const fs::path& file, const fs::path& specRoot, const ZipOptions& options) {
+    if (options.dropFolderNames) {
+        return file.filename().string();
+    }
+    fs::path relative;
+    std::string base = Trimmed(options.basePath);
+    if ((!base.empty() && Below(file, base, relative)) || Below(file, specRoot, relative)) {
+        return relative.generic_string();
+    }
+    return file.filename().string();
+}
+
+// The folder a file spec's entry names are taken relative to.
+fs::path FolderOf(const fs::path& path) {
+    fs::path folder = path.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// The files one file spec names, and the folder their entry names start from.
+std::vector<fs::path> FilesOf(const fs::path& path, bool recurse, const ZipOptions& options,
+                              fs::path& root) {
+    std::error_code ec;
+    root = FolderOf(path);
+    if (HasWildcard(path.filename().string())) {
+        return Match(root, path.filename().string(), recurse, options);
+    }
+    if (fs::is_directory(path, ec)) {
+        if (!recurse) {
+            return {};
+        }
+        fs::path folder = path.lexically_normal();
+        if (folder.filename().empty()) {
+            folder = folder.parent_path();
+        }
+        // The folder's own name is kept in the entries found below it.
+        root = FolderOf(folder);
+        return Match(folder, "*", true, options);
+    }
+    if (fs::is_regular_file(path, ec)) {
+        return {path};
+    }
+    return {};
+}
+
+}  // namespace
+
+ExpandedSpecs ExpandFileSpecs(const std::vector<std::string>& specs, const ZipOptions& options) {
+    ExpandedSpecs expanded;
+    std::set<std::string> names;
+    for (const std::string& fileSpec : specs) {
+        fs::path root;
+        std::vector<fs::path> files =
+            FilesOf(Resolve(fileSpec, options), options.recursion != 0, options, root);
+        if (files.empty()) {
+            expanded.unmatched.push_back(fileSpec);
+        }
+        for (const fs::path& file : files) {
+            std::string name = EntryName(file, root, options);
+            if (names.insert(name).second) {
+                expanded.items.push_back(ZipItem{file, std::move(name)});
+            }
+        }
+    }
+    return expanded;
+}
+
+std::vector<std::string> EntryPatterns(const std::vector<std::string>& specs,
+                                       const ZipOptions& options) {
+    std::vector<std::string> patterns;
+    std::string base = Trimmed(options.basePath);
+    for (const std::string& fileSpec : specs) {
+        fs::path path = Resolve(fileSpec, options);
+        patterns.push_back(path.filename().string());
+        fs::path relative;
+        if (!options.dropFolderNames && !base.empty() && Below(path, base, relative)) {
+            patterns.push_back(relative.generic_string());
+        }
+    }
+    return patterns;
+}
+
+}  // namespace kestrove

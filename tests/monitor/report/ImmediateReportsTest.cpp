@@ -1,0 +1,99 @@
+#include "monitor/report/ImmediateReports.h"
+
+#include "ReportFixture.h"
+#include "common/Cp932.h"
+#include "common/TimeFormat.h"
+#include "monitor/report/ReportTexts.h"
+
+namespace kestrove::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ImmediateReportsTest : public ReportFixture {
+protected:
+    void SetUp() override {
+        settings.WriteIni("Report", "Immediate", "1");
+        settings.WriteIni("Report", "SaveTo", dir.Path().string());
+        std::filesystem::create_directories(dir / "log");
+    }
+
+    // An alarm as the watch engine raises it: logged, then the request.
+    void Alarm(std::string_view host) {
+        std::string line = FormatLogStamp(clock.LocalNow()) +
+                           "\tMACアドレスが変化しました\t(192.168.  0.  5:" + std::string(host) +
+                           ") 00-11-22-33-44-55 -> 66-77-88-99-AA-BB\r\n";
+        std::string log = ReadFile(LogPath()) + Utf8ToCp932(line);
+        WriteFile(LogPath(), log);
+        immediate.Request();
+    }
+
+    FakeTimerFactory timers{clock};
+    RecordingMailer mailer;
+    ImmediateReports immediate{settings, timers, builder, mailer};
+};
+
+TEST_F(ImmediateReportsTest, BurstOfAlarmsGivesOneReportHoldingThemAll) {
+    EXPECT_FALSE(immediate.timImmediate().IsActive());
+    EXPECT_EQ(immediate.timImmediate().Interval(), 30000ms);
+    EXPECT_EQ(immediate.timImmediateReset().Interval(), 30000ms);
+    Alarm("A");
+    timers.Advance(5s);
+    Alarm("B");
+    timers.Advance(5s);
+    Alarm("C");
+    timers.Advance(19s);
+    EXPECT_TRUE(mailer.mails.empty());
+    timers.Advance(1s);  // 30 s after the first alarm
+    ASSERT_EQ(mailer.mails.size(), 1u);
+    EXPECT_EQ(mailer.mails[0].subject, kImmediateMailSubject);
+    EXPECT_EQ(mailer.mails[0].attachment, dir / "Report_2007-05-05_14-03-39.htm");
+    EXPECT_TRUE(mailer.mails[0].attachmentExisted);
+    std::string report = WorkingReport();
+    for (std::string_view host : {"(A)", "(B)", "(C)"}) {
+        EXPECT_NE(report.find(host), std::string::npos) << host;
+    }
+    EXPECT_NE(report.find("'top'>2007/05/05 13:03:39　～　"), std::string::npos);
+    EXPECT_TRUE(immediate.ImmediateHold());
+    EXPECT_FALSE(immediate.timImmediate().IsActive());
+    EXPECT_TRUE(immediate.timImmediateReset().IsActive());
+}
+
+TEST_F(ImmediateReportsTest, AlarmDuringTheHoldIsLeftForTheNextReport) {
+    Alarm("A");
+    timers.Advance(30s);
+    ASSERT_EQ(mailer.mails.size(), 1u);
+    timers.Advance(20s);
+    Alarm("B");
+    EXPECT_FALSE(immediate.timImmediate().IsActive());
+    timers.Advance(10s);  // the hold ends 30 s after the mail
+    EXPECT_FALSE(immediate.ImmediateHold());
+    EXPECT_FALSE(immediate.timImmediateReset().IsActive());
+    timers.Advance(5min);
+    EXPECT_EQ(mailer.mails.size(), 1u);
+
+    Alarm("C");
+    timers.Advance(30s);
+    EXPECT_EQ(mailer.mails.size(), 2u);
+}
+
+TEST_F(ImmediateReportsTest, SwitchedOffMeansNoReport) {
+    settings.WriteIni("Report", "Immediate", "true");
+    Alarm("A");
+    timers.Advance(5min);
+    EXPECT_TRUE(mailer.mails.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "report.htm"));
+}
+
+TEST_F(ImmediateReportsTest, CompressedReportIsAttachedAsTheArchive) {
+    settings.WriteIni("Report", "Compress", "1");
+    Alarm("A");
+    timers.Advance(30s);
+    ASSERT_EQ(mailer.mails.size(), 1u);
+    EXPECT_EQ(mailer.mails[0].attachment, dir / "Report_2007-05-05_14-03-39.zip");
+    EXPECT_TRUE(mailer.mails[0].attachmentExisted);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Report_2007-05-05_14-03-39.htm"));
+}
+
+}  // namespace
+}  // namespace kestrove::test

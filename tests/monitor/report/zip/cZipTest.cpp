@@ -1,0 +1,270 @@
+#include <unistd.h>
+
+#include "ZipFixture.h"
+
+namespace kestrove::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+using cZipTest = ZipFixture;
+
+TEST_F(cZipTest, FreshObjectDefaultsAndPropertiesReadBack) {
+    cZip zip;
+    EXPECT_EQ(zip.ZipFile(), "");
+    EXPECT_EQ(zip.BasePath(), "");
+    EXPECT_FALSE(zip.Encrypt() || zip.AddComment() || zip.IncludeSystemAndHiddenFiles() ||
+                 zip.StoreVolumeLabel() || zip.StoreDirectories() || zip.StoreFolderNames() ||
+                 zip.RecurseSubDirs() || zip.UpdateOnlyIfNewer() || zip.FreshenFiles() ||
+                 zip.ConvertCRLFToLF() || zip.ConvertLFToCRLF() || zip.AllowAppend());
+    EXPECT_EQ(zip.MessageLevel(), 2);
+    EXPECT_EQ(zip.FileSpecCount(), 0);
+    EXPECT_TRUE(zip.Success());
+
+    zip.SetZipFile("/a/b.zip");
+    zip.SetBasePath(" /base ");
+    zip.SetEncrypt(true);
+    zip.SetAddComment(true);
+    zip.SetIncludeSystemAndHiddenFiles(true);
+    zip.SetStoreVolumeLabel(true);
+    zip.SetStoreDirectories(true);
+    zip.SetStoreFolderNames(true);
+    zip.SetRecurseSubDirs(true);
+    zip.SetUpdateOnlyIfNewer(true);
+    zip.SetFreshenFiles(true);
+    zip.SetConvertCRLFToLF(true);
+    zip.SetConvertLFToCRLF(true);
+    zip.SetAllowAppend(true);
+    EXPECT_EQ(zip.ZipFile(), "/a/b.zip");
+    EXPECT_EQ(zip.BasePath(), " /base ");
+    EXPECT_TRUE(zip.Encrypt() && zip.AddComment() && zip.IncludeSystemAndHiddenFiles() &&
+                zip.StoreVolumeLabel() && zip.StoreDirectories() && zip.StoreFolderNames() &&
+                zip.RecurseSubDirs() && zip.UpdateOnlyIfNewer() && zip.FreshenFiles() &&
+                zip.ConvertCRLFToLF() && zip.ConvertLFToCRLF() && zip.AllowAppend());
+    zip.SetStoreDirectories(false);
+    zip.SetRecurseSubDirs(false);
+    EXPECT_FALSE(zip.StoreDirectories() || zip.RecurseSubDirs());
+}
+
+TEST_F(cZipTest, MessageLevelTakesOnlyItsThreeValues) {
+    cZip zip;
+    zip.SetMessageLevel(0);
+    EXPECT_EQ(zip.MessageLevel(), 0);
+    zip.SetMessageLevel(3);
+    EXPECT_EQ(zip.MessageLevel(), 0);
+    zip.SetMessageLevel(1);
+    EXPECT_EQ(zip.MessageLevel(), 1);
+    zip.SetMessageLevel(-1);
+    EXPECT_EQ(zip.MessageLevel(), 1);
+    zip.SetMessageLevel(2);
+    EXPECT_EQ(zip.MessageLevel(), 2);
+}
+
+TEST_F(cZipTest, SpecsAreNumberedFromOne) {
+    cZip zip;
+    zip.AddFileSpec("a");
+    zip.AddFileSpec("b");
+    EXPECT_EQ(zip.FileSpecCount(), 2);
+    EXPECT_EQ(zip.FileSpec(1), "a");
+    EXPECT_EQ(zip.FileSpec(2), "b");
+    EXPECT_EQ(zip.FileSpec(0), "");
+    EXPECT_EQ(zip.FileSpec(3), "");
+    zip.ClearFileSpecs();
+    EXPECT_EQ(zip.FileSpecCount(), 0);
+}
+
+TEST_F(cZipTest, FreshObjectStoresTheBareNameOnly) {
+    fs::path report = Put("x/Report_a.htm", "<html>\r\n");
+    cZip zip = Fresh();
+    zip.SetZipFile((dir / "x" / "Report_a.zip").string());
+    zip.ClearFileSpecs();
+    zip.AddFileSpec(report.string());
+    zip.Zip();
+    EXPECT_TRUE(zip.Success());
+    auto entries = ReadZip(dir / "x" / "Report_a.zip");
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 1u);
+    EXPECT_EQ((*entries)[0].name, "Report_a.htm");
+    EXPECT_EQ((*entries)[0].bytes, "<html>\r\n");
+    EXPECT_FALSE((*entries)[0].encrypted);
+    EXPECT_THAT(events.progress, ElementsAre("  adding: Report_a.htm"));
+}
+
+TEST_F(cZipTest, AtMost1022Specs) {
+    fs::path file = Put("a.txt", "a");
+    cZip zip = Fresh();
+    for (int i = 0; i < 1022; ++i) {
+        zip.AddFileSpec(file.string());
+    }
+    zip.Zip();
+    EXPECT_TRUE(zip.Success());
+    EXPECT_THAT(Names(), ElementsAre("a.txt"));
+
+    fs::remove(Archive());
+    zip.AddFileSpec(file.string());
+    zip.Zip();
+    EXPECT_FALSE(zip.Success());
+    EXPECT_EQ(zip.Result(), ZipResult::TooManySpecs);
+    EXPECT_FALSE(fs::exists(Archive())) << "refused before anything was touched";
+}
+
+TEST_F(cZipTest, FailuresLeaveTheOldArchiveAndClearSuccess) {
+    fs::path a = Put("a.txt", "a");
+    cZip zip = Fresh();
+    zip.AddFileSpec(a.string());
+    zip.Zip();
+    ASSERT_TRUE(zip.Success());
+    std::string good = ReadFile(Archive());
+
+    zip.ClearFileSpecs();
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::NothingToDo);
+
+    zip.AddFileSpec((dir / "missing.txt").string());
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::NameNotMatched);
+    EXPECT_FALSE(zip.Success());
+
+    zip.ClearFileSpecs();
+    zip.AddFileSpec(a.string());
+    zip.AddFileSpec(Put("b.txt", "b").string());
+    events.cancelAt = 2;
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::Cancelled);
+    EXPECT_EQ(ReadFile(Archive()), good);
+
+    events.cancelAt = 0;
+    zip.Zip();
+    EXPECT_TRUE(zip.Success());
+    EXPECT_THAT(Names(), ElementsAre("a.txt", "b.txt"));
+}
+
+TEST_F(cZipTest, UnwritableArchiveFails) {
+    fs::create_directories(Archive());
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("a.txt", "a").string());
+    zip.Zip();
+    EXPECT_FALSE(zip.Success());
+    EXPECT_TRUE(fs::is_directory(Archive()));
+}
+
+TEST_F(cZipTest, UnreadableFileFails) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    fs::path a = Put("a.txt", "a");
+    cZip zip = Fresh();
+    zip.AddFileSpec(a.string());
+    fs::permissions(a, fs::perms::none);
+    zip.Zip();
+    EXPECT_FALSE(zip.Success());
+    EXPECT_FALSE(fs::exists(Archive()));
+}
+
+TEST_F(cZipTest, DeleteRemovesNamedEntriesAndKeepsSuccess) {
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("a.txt", "a").string());
+    zip.AddFileSpec(Put("b.txt", "b").string());
+    zip.AddFileSpec(Put("c.log", "c").string());
+    zip.Zip();
+    ASSERT_TRUE(zip.Success());
+
+    cZip remover = Fresh();
+    remover.AddFileSpec("b.txt");
+    remover.AddFileSpec((dir / "*.log").string());
+    remover.Delete();
+    EXPECT_TRUE(remover.Success());
+    EXPECT_THAT(Names(), ElementsAre("a.txt"));
+
+    remover.ClearFileSpecs();
+    remover.AddFileSpec((dir / "missing.txt").string());
+    remover.Zip();
+    ASSERT_FALSE(remover.Success());
+    remover.ClearFileSpecs();
+    remover.AddFileSpec("a.txt");
+    remover.Delete();
+    EXPECT_FALSE(remover.Success()) << "Delete leaves the result of the last Zip";
+}
+
+TEST_F(cZipTest, EncryptedEntriesOpenWithThePasswordOnly) {
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("secret.txt", "top secret").string());
+    zip.SetEncrypt(true);
+    events.password = "  s3cret ";
+    zip.Zip();
+    ASSERT_TRUE(zip.Success());
+    EXPECT_THAT(events.passwordAsks, ElementsAre(Pair(255, false), Pair(255, true)));
+
+    auto entries = ReadZip(Archive(), "s3cret");
+    ASSERT_TRUE(entries && entries->size() == 1u);
+    EXPECT_TRUE((*entries)[0].encrypted);
+    EXPECT_TRUE((*entries)[0].readable);
+    EXPECT_EQ((*entries)[0].bytes, "top secret");
+    auto wrong = ReadZip(Archive(), "guess");
+    ASSERT_TRUE(wrong);
+    EXPECT_FALSE((*wrong)[0].readable);
+}
+
+TEST_F(cZipTest, MissingCancelledOrUnconfirmedPasswordWritesNothing) {
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("secret.txt", "top secret").string());
+    zip.SetEncrypt(true);
+    events.password = "   ";
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::Cancelled);
+
+    events.password = "pw";
+    events.cancelPassword = true;
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::Cancelled);
+
+    events.cancelPassword = false;
+    events.confirmation = "pW";
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::PasswordMismatch);
+    EXPECT_FALSE(fs::exists(Archive()));
+}
+
+TEST_F(cZipTest, CommentIsStoredAndCutAt255Bytes) {
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("a.txt", "a").string());
+    zip.SetAddComment(true);
+    events.comment = " 監視レポート ";
+    zip.Zip();
+    ASSERT_TRUE(zip.Success());
+    EXPECT_EQ(ZipComment(Archive()), "監視レポート");
+
+    events.comment = std::string(60, 'y');
+    for (int i = 0; i < 100; ++i) {
+        events.comment += "あ";  // three bytes each: 360 bytes in all
+    }
+    zip.Zip();
+    ASSERT_TRUE(zip.Success());
+    auto comment = ZipComment(Archive());
+    ASSERT_TRUE(comment);
+    EXPECT_EQ(comment->size(), 60u + 3 * 65) << "a character is never split";
+
+    events.comment = "";
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::Cancelled);
+    events.comment = "c";
+    events.cancelComment = true;
+    zip.Zip();
+    EXPECT_EQ(zip.Result(), ZipResult::Cancelled);
+    EXPECT_EQ(events.passwordAsks.size(), 0u);
+}
+
+TEST_F(cZipTest, QuietLevelTellsNothing) {
+    cZip zip = Fresh();
+    zip.AddFileSpec(Put("a.txt", "a").string());
+    zip.SetMessageLevel(1);
+    zip.Zip();
+    EXPECT_TRUE(zip.Success());
+    EXPECT_TRUE(events.progress.empty());
+    EXPECT_THAT(events.files, ElementsAre("a.txt"));
+}
+
+}  // namespace
+}  // namespace kestrove::test
