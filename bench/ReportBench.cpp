@@ -1,0 +1,145 @@
+// Cost of one report over a large alarm log: time, and the peak memory it takes on top of
+// what the process held before.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "common/Cp932.h"
+#include "common/TimeFormat.h"
+#include "monitor/report/ReportBuilder.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+class NoBrowser final : public DocumentOpener {
+public:
+    void Open(const std::filesystem::path&) override {}
+};
+
+// A log of `lines` lines of about 100 bytes, one every 3 s, mostly alarms, as a long-running
+// monitor under attack writes it. The clock ends one second after the last line.
+struct BenchLog {
+    test::TempFolder folder;
+    test::FakeClock clock;
+    std::uintmax_t bytes = 0;
+};
+
+std::string LogLine(int i, const LocalTime& at) {
+    std::string stamp = FormatLogStamp(at);
+    std::string n = std::to_string(i % 250 + 1);
+    switch (i % 10) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+            return stamp + "\tMACアドレスが変化しました\t(192.168.  1.  " + n + ":PC" + n +
+                   ") 00-11-22-33-44-55 -> 66-77-88-99-AA-BB";
+        case 5:
+        case 6:
+        case 7:
+            return stamp + "\t同一MACアドレスが重複しています\t00-11-22-33-44-55 (192.168.  1.  " +
+                   n + ") と 00-11-22-33-44-55 (192.168.  1.  9)";
+        case 8:
+            return stamp +
+                   "\tこのPCのMACアドレスがブロードキャストされました\t00-AA-BB-CC-DD-01 "
+                   "(192.168.  1. 66)";
+        default:
+            return stamp + "\tレポートメール送信エラー：could not connect to 192.168.1.25";
+    }
+}
+
+BenchLog& LogOf(int lines) {
+    static std::map<int, std::unique_ptr<BenchLog>> logs;
+    auto& log = logs[lines];
+    if (log) {
+        return *log;
+    }
+    log = std::make_unique<BenchLog>();
+    std::filesystem::create_directories(log->folder / "log");
+    std::filesystem::create_directories(log->folder / "out");
+    TimePoint t = FromLocalTime(LocalTime{2007, 1, 1, 0, 0, 0});
+    std::ofstream out(log->folder / "log" / "alart.log", std::ios::binary);
+    std::string chunk;
+    for (int i = 0; i < lines; ++i, t += std::chrono::seconds(3)) {
+        chunk += Utf8ToCp932(LogLine(i, ToLocalTime(t)));
+        chunk += "\r\n";
+        if (chunk.size() > (1 << 20)) {
+            out << chunk;
+            chunk.clear();
+        }
+    }
+    out << chunk;
+    out.close();
+    log->clock.Set(t);
+    log->bytes = std::filesystem::file_size(log->folder / "log" / "alart.log");
+    return *log;
+}
+
+// Resident memory in kB: "VmRSS" now or "VmHWM", the peak since the last reset.
+long StatusKb(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == key + ":") {
+            long kb = 0;
+            status >> kb;
+            return kb;
+        }
+    }
+    return 0;
+}
+
+// Freed heap memory is given back first, so the peak shows what one report takes and not what
+// an earlier one left behind.
+void ResetPeakRss() {
+    ::malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void MakeReportOnLog(benchmark::State& state, const char* period) {
+    BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    NoBrowser browser;
+    ReportBuilder builder(log.folder.Path(), log.clock, browser);
+    std::filesystem::path dated = log.folder / "out" / "Report_bench.htm";
+    long peakKb = 0;
+    for (auto _ : state) {
+        ResetPeakRss();
+        long before = StatusKb("VmRSS");
+        ReportOutcome outcome = builder.MakeReport(dated, false, false, period);
+        benchmark::DoNotOptimize(outcome);
+        peakKb = std::max(peakKb, StatusKb("VmHWM") - before);
+    }
+    state.counters["log_MB"] = static_cast<double>(log.bytes) / 1e6;
+    state.counters["report_MB"] =
+        static_cast<double>(std::filesystem::file_size(log.folder / "report.htm")) / 1e6;
+    state.counters["peak_extra_MB"] = static_cast<double>(peakKb) / 1024.0;
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.bytes));
+}
+
+void BM_MakeReportWholeLog(benchmark::State& state) {
+    MakeReportOnLog(state, "None");
+}
+void BM_MakeReportLastHour(benchmark::State& state) {
+    MakeReportOnLog(state, "Hourly");
+}
+
+BENCHMARK(BM_MakeReportWholeLog)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_MakeReportLastHour)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+}  // namespace
+}  // namespace kestrove
