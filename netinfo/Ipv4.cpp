@@ -28,10 +28,23 @@ std::string FormatDotted(Ipv4 address) {
 }
 
 std::string FormatAddressText(Ipv4 address) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%3u.%3u.%3u.%3u", (address >> 24) & 0xFF,
-                  (address >> 16) & 0xFF, (address >> 8) & 0xFF, address & 0xFF);
-    return buf;
+    // Called for every new host and every alarm: plain digit arithmetic, no format parsing.
+    std::string text(15, ' ');
+    for (int i = 0; i < 4; ++i) {
+        unsigned octet = (address >> (24 - 8 * i)) & 0xFF;
+        char* field = text.data() + 4 * i;
+        field[2] = static_cast<char>('0' + octet % 10);
+        if (octet >= 10) {
+            field[1] = static_cast<char>('0' + octet / 10 % 10);
+        }
+        if (octet >= 100) {
+            field[0] = static_cast<char>('0' + octet / 100);
+        }
+        if (i < 3) {
+            field[3] = '.';
+        }
+    }
+    return text;
 }
 
 Ipv4 SplitOctets(std::string_view text) {

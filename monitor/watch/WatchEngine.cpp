@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kMacTextLength = 17;
 
 std::string HistoryLine(const ArpEntry& entry) {
-    std::string line = FormatMac(entry.mac);
+    std::string line;
+    line.reserve(3 * MacAddress::kMaxLength + 18);
+    line += FormatMac(entry.mac);
     line += " (";
     line += FormatAddressText(entry.address);
     line += ")";
