@@ -1,0 +1,27 @@
+#pragma once
+
+#include "monitor/report/mail/MailLibrary.h"
+#include "monitor/report/mail/MailOptions.h"
+
+namespace kestrove {
+
+// The mail library on libcurl. SMTP upgrades to TLS by STARTTLS whenever the server offers it
+// (the certificate must verify; there is no fall-back to plain after a failed check), logs in
+// with PLAIN or LOGIN when credentials are given, and sends a UTF-8 MIME message with the body
+// as text/plain and the attachment in base64.
+class CurlMailLibrary final : public MailLibrary {
+public:
+    explicit CurlMailLibrary(MailOptions options = {}) : options_(std::move(options)) {}
+
+    std::string SendMail(std::string_view server, std::string_view recipients,
+                         std::string_view sender, std::string_view subject, std::string_view body,
+                         std::string_view attachment) override;
+    std::string RcvMail(std::string_view popServer, std::string_view user,
+                        std::string_view password, std::string_view command,
+                        std::string_view folder) override;
+
+private:
+    MailOptions options_;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+
+namespace kestrove {
+
+// Connection settings of the mail layer. The monitor's thread waits for every mail call, so
+// both limits keep a dead or stalled server from freezing it for long.
+struct MailOptions {
+    // Up to a usable session: connection, greeting, TLS and login.
+    std::chrono::milliseconds connectTimeout{std::chrono::seconds(15)};
+    // The whole exchange, from connecting to the last reply.
+    std::chrono::milliseconds totalTimeout{std::chrono::seconds(60)};
+    // Certificates to trust instead of the system's store (a private CA, or a test's own
+    // certificate); empty for the system's store.
+    std::filesystem::path caFile;
+};
+
+}  // namespace kestrove

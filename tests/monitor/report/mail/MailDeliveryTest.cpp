@@ -1,0 +1,248 @@
+// Report mail against real servers that the test starts on loopback: aiosmtpd with STARTTLS
+// and AUTH, a POP3 responder, a port nobody listens on and a listener that never answers.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "MailPeers.h"
+#include "common/Cp932.h"
+#include "monitor/report/PasswordScrambler.h"
+#include "monitor/report/ReportMailSender.h"
+#include "monitor/report/mail/CurlMailLibrary.h"
+#include "monitor/settings/IniFile.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ReadFile;
+
+constexpr const char* kPassword = "s3cret:Pw";
+constexpr const char* kSubject = "報告書（異常発生)";
+
+// A stored zip archive holding one small report: binary bytes with NULs and CR LF in them.
+std::string SmallZip() {
+    std::string content = "<html>\r\n\x83\x8C\x83|\x81[\x83g</html>\r\n";
+    std::string zip;
+    auto u16 = [&zip](unsigned v) {
+        zip += static_cast<char>(v & 0xFF);
+        zip += static_cast<char>(v >> 8);
+    };
+    auto u32 = [&u16](unsigned v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    std::string name = "Report.htm";
+    auto header = [&](unsigned signature) {
+        u32(signature);
+        if (signature == 0x02014b50) {
+            u16(20);
+        }
+        u16(20), u16(0), u16(0), u16(0), u16(0);
+        u32(0x12345678);  // CRC, not checked by this test
+        u32(static_cast<unsigned>(content.size())), u32(static_cast<unsigned>(content.size()));
+        u16(static_cast<unsigned>(name.size())), u16(0);
+    };
+    header(0x04034b50);
+    zip += name + content;
+    std::size_t central = zip.size();
+    header(0x02014b50);
+    u16(0), u16(0), u16(0), u32(0), u32(0);
+    zip += name;
+    std::size_t centralSize = zip.size() - central;
+    u32(0x06054b50), u16(0), u16(0), u16(1), u16(1);
+    u32(static_cast<unsigned>(centralSize)), u32(static_cast<unsigned>(central)), u16(0);
+    return zip;
+}
+
+class MailDeliveryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        certFolder_ = std::make_unique<test::TempFolder>();
+        certificate_ = test::MakeTestCertificate(certFolder_->Path());
+        std::filesystem::create_directory(certFolder_->Path() / "other");
+        otherCertificate_ = test::MakeTestCertificate(certFolder_->Path() / "other");
+    }
+    static void TearDownTestSuite() { certFolder_.reset(); }
+
+    MailDeliveryTest() : ini_(IniFile::InFolder(dir_.Path())), log_(dir_.Path()) {
+        options_.connectTimeout = 2s;
+        options_.totalTimeout = 3s;
+        options_.caFile = certificate_.cert;
+        Set("SendByMail", "1");
+        Set("SendTo", "a@example.org;b@example.org,c@example.org");
+        Set("SendFrom", "kestrove@example.org");
+        Set("Auth", "1");
+        Set("AuthMethod", "SMTPAuth");
+        Set("UserID", "reporter");
+        Set("Password", *ScramblePassword("SET", kPassword));
+        ini_.WriteIni("Log", "Record", "0");
+        std::filesystem::create_directories(dir_ / "log");
+        attachment_ = dir_ / "log" / "Report_2007-05-05_14-03-09.zip";
+        test::WriteFile(attachment_, SmallZip());
+    }
+
+    void Set(std::string_view key, std::string_view value) { ini_.WriteIni("Report", key, value); }
+    void UseSmtp(int port) { Set("SMTPServer", "127.0.0.1:" + std::to_string(port)); }
+
+    // Sends through the real mail layer; returns how long the call took.
+    std::chrono::milliseconds Send() {
+        CurlMailLibrary mail(options_);
+        ReportMailSender sender(ini_, log_, clock_, dir_.Path(), mail);
+        auto start = std::chrono::steady_clock::now();
+        sender.SendReportMail(kSubject, attachment_);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+    }
+
+    std::string Log() const { return Cp932ToUtf8(ReadFile(log_.Path())); }
+
+    // The one mail-error line, checked for its form and for the password.
+    std::string MailError() const {
+        std::string log = Log();
+        std::string prefix = "2007/05/05 14:03:09\tレポートメール送信エラー：";
+        EXPECT_EQ(log.rfind(prefix, 0), 0u) << log;
+        EXPECT_EQ(log.find("\r\n"), log.size() - 2) << log;
+        EXPECT_EQ(log.find("s3cret"), std::string::npos) << log;
+        return log.substr(std::min(prefix.size(), log.size()));
+    }
+
+    static inline std::unique_ptr<test::TempFolder> certFolder_;
+    static inline test::TestCertificate certificate_;
+    static inline test::TestCertificate otherCertificate_;
+    test::TempFolder dir_;
+    IniFile ini_;
+    AlarmLog log_;
+    test::FakeClock clock_;
+    MailOptions options_;
+    std::filesystem::path attachment_;
+};
+
+TEST_F(MailDeliveryTest, ReportArrivesOverStartTlsWithSmtpAuth) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
+    UseSmtp(peers.SmtpPort());
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+
+    std::filesystem::path msg = peers.Message(1);
+    EXPECT_EQ(ReadFile(msg / "tls"), "yes");
+    EXPECT_EQ(ReadFile(msg / "mail_from"), "kestrove@example.org");
+    EXPECT_EQ(ReadFile(msg / "rcpt_tos"), "a@example.org\nb@example.org\nc@example.org");
+    EXPECT_EQ(ReadFile(msg / "subject"), kSubject);
+    EXPECT_EQ(ReadFile(msg / "body"), "自動作成された報告書を添付します。\r\n");
+    EXPECT_EQ(ReadFile(msg / "attachment_name"), "Report_2007-05-05_14-03-09.zip");
+    EXPECT_EQ(ReadFile(msg / "attachment"), SmallZip());
+    // The subject header, with its continuation lines, keeps every line within 76 characters.
+    std::string raw = ReadFile(msg / "raw");
+    std::size_t pos = raw.find("Subject: ");
+    ASSERT_NE(pos, std::string::npos);
+    do {
+        std::size_t end = raw.find("\r\n", pos);
+        EXPECT_LE(end - pos, 76u) << raw.substr(pos, end - pos);
+        pos = end + 2;
+    } while (raw[pos] == ' ');
+    auto events = peers.Events();
+    EXPECT_NE(std::find(events.begin(), events.end(), "SMTP AUTH PLAIN ok"), events.end());
+}
+
+TEST_F(MailDeliveryTest, PopBeforeSmtpLogsInAndAsksStatBeforeTheSmtpSession) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--pop-before-smtp"});
+    UseSmtp(peers.SmtpPort());
+    Set("AuthMethod", "POPBeforeSMTP");
+    Set("POPServer", "127.0.0.1:" + std::to_string(peers.PopPort()));
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    auto events = peers.Events();
+    ASSERT_GE(events.size(), 6u);
+    EXPECT_EQ(events[0], "POP CAPA");
+    EXPECT_EQ(events[1], "POP USER reporter");
+    EXPECT_EQ(events[2], std::string("POP PASS ") + kPassword);
+    EXPECT_EQ(events[3], "POP STAT");
+    EXPECT_EQ(events[4], "POP QUIT");
+    EXPECT_EQ(events[5], "SMTP MAIL kestrove@example.org");
+    EXPECT_EQ(ReadFile(peers.Message(1) / "subject"), kSubject);
+}
+
+TEST_F(MailDeliveryTest, ImplicitTlsServerIsReachedBySmtpsScheme) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--implicit-tls"});
+    Set("SMTPServer", "smtps://127.0.0.1:" + std::to_string(peers.SmtpPort()));
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    EXPECT_EQ(ReadFile(peers.Message(1) / "tls"), "yes");
+}
+
+TEST_F(MailDeliveryTest, ServerNotListeningIsLoggedAtOnce) {
+    UseSmtp(test::UnusedLoopbackPort());
+    auto took = Send();
+    EXPECT_NE(MailError().find("サーバーに接続できません（127.0.0.1:"), std::string::npos);
+    EXPECT_LT(took, 2s);
+}
+
+TEST_F(MailDeliveryTest, WrongPasswordIsLoggedWithTheServersReply) {
+    test::MailPeers peers(dir_ / "peers", certificate_, "another password");
+    UseSmtp(peers.SmtpPort());
+    Send();
+    std::string error = MailError();
+    EXPECT_EQ(error.rfind("認証に失敗しました", 0), 0u) << error;
+    EXPECT_NE(error.find("535"), std::string::npos) << error;
+    EXPECT_EQ(peers.Events().size(), 1u);  // the failed AUTH only: no message
+}
+
+TEST_F(MailDeliveryTest, RefusedRecipientIsLoggedAndNothingIsSent) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--refuse", "b@example.org"});
+    UseSmtp(peers.SmtpPort());
+    Send();
+    std::string error = MailError();
+    EXPECT_EQ(error.rfind("送信先アドレスが拒否されました", 0), 0u) << error;
+    EXPECT_NE(error.find("550 5.1.1 <b@example.org>"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(peers.Message(1)));
+}
+
+TEST_F(MailDeliveryTest, StalledServerIsGivenUpAfterTheConnectTimeout) {
+    test::SilentListener silent;
+    UseSmtp(silent.Port());
+    auto took = Send();
+    EXPECT_NE(MailError().find("サーバーの応答がタイムアウトしました"), std::string::npos);
+    // Waiting for the greeting is part of connecting (2 s here).
+    EXPECT_GE(took, 1900ms);
+    EXPECT_LT(took, 10s);
+}
+
+TEST_F(MailDeliveryTest, UntrustedCertificateStopsTheMailInsteadOfFallingBackToPlain) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
+    UseSmtp(peers.SmtpPort());
+    options_.caFile = otherCertificate_.cert;
+    Send();
+    std::string error = MailError();
+    EXPECT_EQ(error.rfind("サーバー証明書を検証できません", 0), 0u) << error;
+    EXPECT_TRUE(peers.Events().empty());  // no AUTH, no MAIL in the clear
+}
+
+TEST_F(MailDeliveryTest, UnreadableAttachmentIsReportedBeforeConnecting) {
+    UseSmtp(test::UnusedLoopbackPort());
+    std::filesystem::remove(attachment_);
+    Send();
+    EXPECT_EQ(MailError().rfind("添付ファイルを読み込めません", 0), 0u);
+}
+
+TEST_F(MailDeliveryTest, RcvMailSaysWhatFailedWithoutThePassword) {
+    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
+    std::string pop = "127.0.0.1:" + std::to_string(peers.PopPort());
+    CurlMailLibrary mail(options_);
+    EXPECT_EQ(mail.RcvMail(pop, "reporter", std::string("a ") + kPassword, "STAT", "/x"), "");
+    std::string wrong = mail.RcvMail(pop, "reporter", "a s3cret:wrong", "STAT", "/x");
+    EXPECT_EQ(wrong.rfind("認証に失敗しました", 0), 0u) << wrong;
+    EXPECT_EQ(wrong.find("s3cret"), std::string::npos) << wrong;
+    EXPECT_EQ(mail.RcvMail(pop, "reporter", "a x\r\nDELE 1", "STAT", "/x"),
+              "ユーザーIDまたはパスワードに使用できない文字が含まれています");
+    // Without the option word curl picks the login; this server offers USER/PASS only.
+    EXPECT_EQ(mail.RcvMail(pop, "reporter", kPassword, "STAT", "/x"), "");
+    auto events = peers.Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "POP STAT"), 2);
+}
+
+}  // namespace
+}  // namespace kestrove

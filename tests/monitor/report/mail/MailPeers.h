@@ -1,0 +1,59 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kestrove::test {
+
+// A throwaway certificate for 127.0.0.1, made with openssl; the mail layer trusts it as its CA.
+struct TestCertificate {
+    std::filesystem::path cert;
+    std::filesystem::path key;
+};
+TestCertificate MakeTestCertificate(const std::filesystem::path& folder);
+
+// The SMTP server and POP3 responder of mail_peers.py, listening on loopback while this object
+// lives. `extraArgs` are passed on (--refuse ADDRESS, --pop-before-smtp, --implicit-tls).
+class MailPeers {
+public:
+    MailPeers(const std::filesystem::path& folder, const TestCertificate& certificate,
+              const std::string& password, const std::vector<std::string>& extraArgs = {});
+    ~MailPeers();
+    MailPeers(const MailPeers&) = delete;
+    MailPeers& operator=(const MailPeers&) = delete;
+
+    int SmtpPort() const { return smtpPort_; }
+    int PopPort() const { return popPort_; }
+    // What the client did, in order ("POP USER reporter", "SMTP MAIL a@b", …).
+    std::vector<std::string> Events() const;
+    // Folder of the n-th accepted message (from 1), with files named after its parts.
+    std::filesystem::path Message(int n) const;
+
+private:
+    std::filesystem::path out_;
+    pid_t pid_ = -1;
+    int smtpPort_ = 0;
+    int popPort_ = 0;
+};
+
+// A TCP port on 127.0.0.1 where nothing listens.
+int UnusedLoopbackPort();
+
+// A socket on 127.0.0.1 that takes connections into its backlog but never answers.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+}  // namespace kestrove::test

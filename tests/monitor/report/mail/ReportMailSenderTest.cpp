@@ -1,0 +1,140 @@
+#include "monitor/report/ReportMailSender.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Cp932.h"
+#include "monitor/report/PasswordScrambler.h"
+#include "monitor/settings/IniFile.h"
+#include "testsupport/FakeClock.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove {
+namespace {
+
+struct Call {
+    std::string function;
+    std::vector<std::string> args;
+};
+
+class RecordingMail final : public MailLibrary {
+public:
+    std::string SendMail(std::string_view server, std::string_view recipients,
+                         std::string_view sender, std::string_view subject, std::string_view body,
+                         std::string_view attachment) override {
+        calls.push_back({"SendMail",
+                         {std::string(server), std::string(recipients), std::string(sender),
+                          std::string(subject), std::string(body), std::string(attachment)}});
+        return sendResult;
+    }
+    std::string RcvMail(std::string_view popServer, std::string_view user,
+                        std::string_view password, std::string_view command,
+                        std::string_view folder) override {
+        calls.push_back({"RcvMail",
+                         {std::string(popServer), std::string(user), std::string(password),
+                          std::string(command), std::string(folder)}});
+        return "POP failure that nobody looks at";
+    }
+
+    std::vector<Call> calls;
+    std::string sendResult;
+};
+
+class ReportMailSenderTest : public ::testing::Test {
+protected:
+    ReportMailSenderTest() : ini_(IniFile::InFolder(dir_.Path())), log_(dir_.Path()) {
+        Set("SendByMail", "1");
+        Set("SendTo", "a@example.org;b@example.org,c@example.org");
+        Set("SendFrom", "kestrove@example.org");
+        Set("SMTPServer", "mail.example.org");
+        Set("POPServer", "pop.example.org");
+        Set("UserID", "reporter");
+        Set("Password", *ScramblePassword("SET", "pw:1"));
+    }
+
+    void Set(std::string_view key, std::string_view value) { ini_.WriteIni("Report", key, value); }
+    void Send() { sender_.SendReportMail("報告書（異常発生)", dir_ / "Report_x.zip"); }
+    std::string Log() const { return Cp932ToUtf8(test::ReadFile(log_.Path())); }
+
+    test::TempFolder dir_;
+    IniFile ini_;
+    AlarmLog log_;
+    test::FakeClock clock_;
+    RecordingMail mail_;
+    ReportMailSender sender_{ini_, log_, clock_, dir_.Path(), mail_};
+};
+
+TEST_F(ReportMailSenderTest, PlainSendPassesTheArgumentFormsOfTheMailLibrary) {
+    Send();
+    ASSERT_EQ(mail_.calls.size(), 1u);
+    EXPECT_EQ(mail_.calls[0].function, "SendMail");
+    EXPECT_EQ(mail_.calls[0].args,
+              (std::vector<std::string>{
+                  "mail.example.org", "a@example.org\tb@example.org\tc@example.org",
+                  "kestrove@example.org", "報告書（異常発生)",
+                  "自動作成された報告書を添付します。\r\n", (dir_ / "Report_x.zip").string()}));
+    EXPECT_FALSE(std::filesystem::exists(log_.Path()));
+}
+
+TEST_F(ReportMailSenderTest, NothingIsSentUnlessSendByMailIsExactlyOne) {
+    for (const char* value : {"0", "", "true"}) {
+        Set("SendByMail", value);
+        Send();
+    }
+    EXPECT_TRUE(mail_.calls.empty());
+}
+
+TEST_F(ReportMailSenderTest, SmtpAuthCarriesTheUnscrambledCredentialsInTheSender) {
+    Set("Auth", "1");
+    Set("AuthMethod", "SMTPAuth");
+    Send();
+    ASSERT_EQ(mail_.calls.size(), 1u);
+    EXPECT_EQ(mail_.calls[0].args[2], "kestrove@example.org\treporter:pw:1");
+
+    Set("Password", "");
+    Send();
+    EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org\treporter:");
+}
+
+TEST_F(ReportMailSenderTest, PopBeforeSmtpLogsInFirstWithTheOptionWordAndStat) {
+    Set("Auth", "1");
+    Set("AuthMethod", "POPBeforeSMTP");
+    Send();
+    ASSERT_EQ(mail_.calls.size(), 2u);
+    EXPECT_EQ(mail_.calls[0].function, "RcvMail");
+    EXPECT_EQ(mail_.calls[0].args,
+              (std::vector<std::string>{"pop.example.org", "reporter", "a pw:1", "STAT",
+                                        dir_.Path().string()}));
+    EXPECT_EQ(mail_.calls[1].function, "SendMail");
+    EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org");
+
+    Set("Password", "");
+    Send();
+    EXPECT_EQ(mail_.calls[2].args[2], "a ");
+}
+
+TEST_F(ReportMailSenderTest, AuthenticationNeedsAuthOnAndAKnownMethod) {
+    Set("AuthMethod", "SMTPAuth");
+    Send();
+    Set("Auth", "1");
+    Set("AuthMethod", "smtpauth");
+    Send();
+    ASSERT_EQ(mail_.calls.size(), 2u);
+    EXPECT_EQ(mail_.calls[0].args[2], "kestrove@example.org");
+    EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org");
+}
+
+TEST_F(ReportMailSenderTest, EmptySettingsArePassedUnchangedAndTheErrorIsLogged) {
+    Set("SendTo", "");
+    Set("SMTPServer", "");
+    ini_.WriteIni("Log", "Record", "0");
+    mail_.sendResult = "no server\r\nsecond\tline";
+    clock_.SetLocal(2007, 5, 5, 14, 3, 9);
+    Send();
+    EXPECT_EQ(mail_.calls[0].args[0], "");
+    EXPECT_EQ(mail_.calls[0].args[1], "");
+    // Written while recording is off, and kept on one line.
+    EXPECT_EQ(Log(), "2007/05/05 14:03:09\tレポートメール送信エラー：no server  second line\r\n");
+}
+
+}  // namespace
+}  // namespace kestrove

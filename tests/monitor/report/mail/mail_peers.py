@@ -1,0 +1,175 @@
+#!/usr/bin/python3
+"""Mail peers for the mail tests, on loopback only.
+
+An SMTP server (aiosmtpd) that offers STARTTLS and requires AUTH (or, with
+--pop-before-smtp, a prior POP3 login), and a small POP3 responder. Every step
+the client takes is appended to <out>/events.log; every accepted message is
+taken apart into <out>/msgN/ (envelope, decoded subject, body and attachment).
+Prints "READY <smtp port> <pop port>" once both listen; ends on SIGTERM.
+"""
+import argparse
+import email
+import email.policy
+import os
+import signal
+import socketserver
+import ssl
+import sys
+import threading
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+LOCK = threading.Lock()
+STATE = {"messages": 0, "pop_login": False}
+
+
+def event(out, text):
+    with LOCK:
+        with open(os.path.join(out, "events.log"), "a", encoding="utf-8") as f:
+            f.write(text + "\n")
+
+
+def write(folder, name, data):
+    if isinstance(data, str):
+        data = data.encode("utf-8")
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+class Handler:
+    def __init__(self, args):
+        self.args = args
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        event(self.args.out, "SMTP MAIL " + address)
+        if self.args.pop_before_smtp and not STATE["pop_login"]:
+            return "530 5.7.0 POP before SMTP required"
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address == self.args.refuse:
+            event(self.args.out, "SMTP RCPT refused " + address)
+            return "550 5.1.1 <%s>: Recipient address rejected" % address
+        event(self.args.out, "SMTP RCPT " + address)
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        with LOCK:
+            STATE["messages"] += 1
+            folder = os.path.join(self.args.out, "msg%d" % STATE["messages"])
+        os.makedirs(folder)
+        raw = envelope.original_content or envelope.content
+        write(folder, "raw", raw)
+        write(folder, "mail_from", envelope.mail_from)
+        write(folder, "rcpt_tos", "\n".join(envelope.rcpt_tos))
+        tls = session.ssl or server.transport.get_extra_info("ssl_object")
+        write(folder, "tls", "yes" if tls else "no")
+        message = email.message_from_bytes(raw, policy=email.policy.default)
+        write(folder, "subject", str(message["subject"] or ""))
+        write(folder, "from", str(message["from"] or ""))
+        write(folder, "to", str(message["to"] or ""))
+        for part in message.walk():
+            if part.is_multipart():
+                continue
+            if part.get_filename():
+                write(folder, "attachment_name", part.get_filename())
+                write(folder, "attachment", part.get_payload(decode=True))
+            elif part.get_content_type() == "text/plain":
+                write(folder, "body", part.get_payload(decode=True))
+        event(self.args.out, "SMTP DATA")
+        return "250 Message accepted"
+
+
+class LoopbackController(Controller):
+    # Port 0 lets the kernel choose; the base class needs the real port to reach itself.
+    def _trigger_server(self):
+        self.port = self.server.sockets[0].getsockname()[1]
+        super()._trigger_server()
+
+
+def make_pop_handler(args):
+    class Pop3(socketserver.StreamRequestHandler):
+        def reply(self, text):
+            self.wfile.write((text + "\r\n").encode())
+            self.wfile.flush()
+
+        def handle(self):
+            user = None
+            logged_in = False
+            self.reply("+OK POP3 ready")
+            for line in self.rfile:
+                words = line.decode(errors="replace").rstrip("\r\n").split(" ", 1)
+                verb = words[0].upper()
+                rest = words[1] if len(words) > 1 else ""
+                event(args.out, ("POP %s %s" % (verb, rest)).rstrip())
+                if verb == "CAPA":
+                    self.reply("+OK\r\nUSER\r\n.")
+                elif verb == "USER":
+                    user = rest
+                    self.reply("+OK")
+                elif verb == "PASS":
+                    logged_in = user == args.user and rest == args.password
+                    if logged_in:
+                        STATE["pop_login"] = True
+                        self.reply("+OK logged in")
+                    else:
+                        self.reply("-ERR [AUTH] invalid user name or password")
+                elif verb in ("STAT", "NOOP"):
+                    self.reply("+OK 0 0" if logged_in else "-ERR not logged in")
+                elif verb == "QUIT":
+                    self.reply("+OK bye")
+                    return
+                else:
+                    self.reply("-ERR unknown command")
+
+    return Pop3
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--cert", required=True)
+    parser.add_argument("--key", required=True)
+    parser.add_argument("--user", default="reporter")
+    parser.add_argument("--password", default="")
+    parser.add_argument("--refuse", default="")
+    parser.add_argument("--pop-before-smtp", action="store_true")
+    parser.add_argument("--implicit-tls", action="store_true")
+    args = parser.parse_args()
+
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(args.cert, args.key)
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and auth_data.login == args.user.encode()
+              and auth_data.password == args.password.encode())
+        event(args.out, "SMTP AUTH %s %s" % (mechanism, "ok" if ok else "failed"))
+        # handled=False makes the server answer a failure with 535 itself.
+        return AuthResult(success=ok, handled=False)
+
+    tls = {"ssl_context": context} if args.implicit_tls else {"tls_context": context}
+    controller = LoopbackController(
+        Handler(args), hostname="127.0.0.1", port=0,
+        authenticator=authenticator, auth_required=not args.pop_before_smtp,
+        auth_require_tls=False, require_starttls=False, **tls)
+    controller.start()
+
+    socketserver.ThreadingTCPServer.daemon_threads = True
+    pop = socketserver.ThreadingTCPServer(("127.0.0.1", 0), make_pop_handler(args))
+    threading.Thread(target=pop.serve_forever, daemon=True).start()
+
+    stop = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: stop.set())
+    print("READY %d %d" % (controller.port, pop.server_address[1]), flush=True)
+    stop.wait()
+    pop.shutdown()
+    controller.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
