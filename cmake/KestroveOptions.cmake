@@ -29,7 +29,14 @@ function(kestrove_add_test)
   if(T_ROOT)
     list(APPEND labels root)
   endif()
-  gtest_discover_tests(${T_NAME}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}")
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+  # gtest_discover_tests flattens list-valued PROPERTIES (only the first variable reached the
+  # tests), so a script of our own sets the lists on the discovered tests.
+  set(props "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake")
+  file(WRITE "${props}"
+    "if(${T_NAME}_TESTS)\n"
+    "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES\n"
+    "    ENVIRONMENT [==[${env}]==] LABELS [==[${labels}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${props}")
 endfunction()
