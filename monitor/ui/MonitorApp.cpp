@@ -6,6 +6,8 @@
 #include <QUrl>
 
 #include "common/ui/MessageBox.h"
+#include "monitor/report/ReportTriggers.h"
+#include "monitor/report/mail/CurlMailLibrary.h"
 #include "monitor/settings/linux/XdgAutostart.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/AdapterDialog.h"
@@ -13,6 +15,7 @@
 #include "monitor/ui/MainWindow.h"
 #include "monitor/ui/MainWindowTexts.h"
 #include "monitor/ui/QtTrayIcon.h"
+#include "monitor/ui/ReportOptionDialog.h"
 #include "monitor/ui/TrayController.h"
 #include "monitor/ui/linux/SignalWatcher.h"
 #include "monitor/watch/AdapterChoice.h"
@@ -41,6 +44,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.autostart =
         std::make_unique<XdgAutostart>(programFolder / "Kestrove", XdgAutostart::DefaultFolder());
     p.clock = std::make_unique<SystemClock>();
+    p.mail = std::make_unique<CurlMailLibrary>();
     p.openUrl = [](const QString& url) {
         QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
     };
@@ -56,6 +60,13 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, MonitorPlatform plat
     InitKestroveResources();
     adapters_ = std::make_unique<OwnAdapters>(*platform_.adapters);
     hostNames_ = std::make_unique<HostNameLookup>(*platform_.resolver);
+    opener_ = std::make_unique<UrlDocumentOpener>(platform_.openUrl);
+    reports_ = std::make_unique<ReportBuilder>(folder_, *platform_.clock, *opener_);
+    mailer_ = std::make_unique<ReportMailSender>(settings_, log_, *platform_.clock, folder_,
+                                                 *platform_.mail);
+    scheduled_ = std::make_unique<ScheduledReports>(settings_, *platform_.clock, timers_, *reports_,
+                                                    *mailer_);
+    immediate_ = std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *mailer_);
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
                                                           timers_, yielder_, *this});
@@ -94,6 +105,8 @@ void MonitorApp::Wire() {
     w.OnMenu("MNic", [this] { ShowAdapterDialog(); });
     w.OnMenu("MVersion", [this] { ShowAbout(); });
     w.OnMenu("MHelpMain", [this] { ShowHelp(); });
+    w.OnMenu("MReportNow", [this] { MReportNow_Click(); });
+    w.OnMenu("MReportOption", [this] { MReportOption_Click(); });
     w.OnMenu("MShowDetails", [this] { tray_->RestoreFromTray(); });
     for (const char* end : {"MEnd", "MEnd2"}) {
         w.OnMenu(end, [this] {
@@ -138,6 +151,9 @@ void MonitorApp::Quit() {
     if (help_) {
         help_->close();
     }
+    if (reportOptions_) {
+        reportOptions_->close();
+    }
     window_->hide();
     QCoreApplication::quit();
 }
@@ -155,7 +171,35 @@ void MonitorApp::Fatal() {
     QCoreApplication::exit(1);
 }
 
-void MonitorApp::SetReportTimer(bool) {}
+void UrlDocumentOpener::Open(const std::filesystem::path& path) {
+    if (openUrl_) {
+        openUrl_(QString::fromStdString(path.string()));
+    }
+}
+
+void MonitorApp::SetReportTimer(bool on) {
+    if (on) {
+        scheduled_->StartSchedule();
+    } else {
+        scheduled_->StopSchedule();
+    }
+}
+
+void MonitorApp::MReportOption_Click() {
+    // Modeless and single: a second choice only brings the open dialog forward.
+    if (!reportOptions_) {
+        reportOptions_ = std::make_unique<ReportOptionDialog>(
+            settings_, [this](bool on) { SetReportTimer(on); }, window_.get());
+    }
+    reportOptions_->Open();
+}
+
+void MonitorApp::MReportNow_Click() {
+    ReportNowResult result = MakeReportNow(*reports_, settings_);
+    if (!result.message.empty()) {
+        window_->ShowInformation(result.message);
+    }
+}
 
 void MonitorApp::StartIconBlink() {
     tray_->StartIconBlink();
@@ -163,7 +207,9 @@ void MonitorApp::StartIconBlink() {
 void MonitorApp::StopIconBlink() {
     tray_->StopIconBlink();
 }
-void MonitorApp::RequestImmediateReport() {}
+void MonitorApp::RequestImmediateReport() {
+    immediate_->Request();
+}
 void MonitorApp::ScanActivity(bool scanning) {
     window_->SetScanning(scanning);
 }

@@ -7,6 +7,12 @@
 
 #include "common/Clock.h"
 #include "common/ProcessControl.h"
+#include "monitor/report/DocumentOpener.h"
+#include "monitor/report/ImmediateReports.h"
+#include "monitor/report/ReportBuilder.h"
+#include "monitor/report/ReportMailSender.h"
+#include "monitor/report/ScheduledReports.h"
+#include "monitor/report/mail/MailLibrary.h"
 #include "monitor/settings/Autostart.h"
 #include "monitor/settings/IniFile.h"
 #include "monitor/ui/QtTimers.h"
@@ -26,6 +32,7 @@ class HelpWindow;
 class MainMenuCommands;
 class MainWindow;
 class QtTrayIcon;
+class ReportOptionDialog;
 class SignalWatcher;
 class TrayController;
 
@@ -37,10 +44,22 @@ struct MonitorPlatform {
     std::unique_ptr<ProcessControl> processes;
     std::unique_ptr<Autostart> autostart;
     std::unique_ptr<Clock> clock;
+    std::unique_ptr<MailLibrary> mail;
     // Opens a file or web address in the user's default program.
     std::function<void(const QString& url)> openUrl;
 
     static MonitorPlatform Default(const std::filesystem::path& programFolder);
+};
+
+// Opens files and web pages through the platform's opener.
+class UrlDocumentOpener final : public DocumentOpener {
+public:
+    explicit UrlDocumentOpener(std::function<void(const QString&)> openUrl)
+        : openUrl_(std::move(openUrl)) {}
+    void Open(const std::filesystem::path& path) override;
+
+private:
+    std::function<void(const QString&)> openUrl_;
 };
 
 // The Kestrove program: builds the core, the main window and the tray, wires them together and
@@ -62,6 +81,8 @@ public:
     QtTrayIcon& TrayIcon() { return *trayIcon_; }
     IniFile& Settings() { return settings_; }
     OwnAdapters& Adapters() { return *adapters_; }
+    ScheduledReports& Schedule() { return *scheduled_; }
+    ImmediateReports& Immediate() { return *immediate_; }
 
     // WatchEvents
     void StartIconBlink() override;
@@ -76,6 +97,8 @@ private:
     void ShowAbout();
     void ShowHelp();
     void ShowAdapterDialog();
+    void MReportNow_Click();
+    void MReportOption_Click();
     void Fatal();
 
     std::filesystem::path folder_;
@@ -86,6 +109,11 @@ private:
     QtYielder yielder_;
     std::unique_ptr<OwnAdapters> adapters_;
     std::unique_ptr<HostNameLookup> hostNames_;
+    std::unique_ptr<UrlDocumentOpener> opener_;
+    std::unique_ptr<ReportBuilder> reports_;
+    std::unique_ptr<ReportMailSender> mailer_;
+    std::unique_ptr<ScheduledReports> scheduled_;
+    std::unique_ptr<ImmediateReports> immediate_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QtTrayIcon> trayIcon_;
@@ -94,6 +122,7 @@ private:
     std::unique_ptr<MainMenuCommands> commands_;
     std::unique_ptr<AdapterChoice> adapterChoice_;
     std::unique_ptr<SignalWatcher> signals_;
+    std::unique_ptr<ReportOptionDialog> reportOptions_;
     QPointer<AboutDialog> about_;
     QPointer<HelpWindow> help_;
     bool quitting_ = false;

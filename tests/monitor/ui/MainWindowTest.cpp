@@ -11,7 +11,9 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <QDialog>
 #include "MonitorAppFixture.h"
+#include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/HelpWindow.h"
@@ -230,6 +232,65 @@ TEST_F(MainWindowTest, HelpShowsContentsAndKeywordPages) {
     EXPECT_TRUE(
         help->Browser()->toPlainText().contains("このPCのMACアドレスがブロードキャストされました"));
     EXPECT_GT(help->Keywords()->count(), 20);
+}
+
+}  // namespace
+}  // namespace kestrove::test
+
+namespace kestrove::test {
+namespace {
+
+using ReportWiringTest = MonitorAppFixture;
+
+TEST_F(ReportWiringTest, ReportNowOpensTheReportOrSaysThereIsNoLog) {
+    App();
+    app->Settings().WriteIni("Log", "Record", "0");
+    ASSERT_TRUE(app->Start());
+    Action("MReportNow")->trigger();
+    ASSERT_EQ(MessageBox::History().size(), 1u);
+    EXPECT_EQ(MessageBox::History()[0].icon, QMessageBox::Information);
+    EXPECT_TRUE(opened.isEmpty());
+
+    Action("MRecordLog")->trigger();
+    app->Engine().WriteStartLine();
+    Action("MReportNow")->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toStdString(), (dir / "report.htm").string());
+    EXPECT_TRUE(std::filesystem::exists(dir / "report.htm"));
+    EXPECT_TRUE(mail->sent.empty()) << "a report made now is mailed to no one";
+}
+
+TEST_F(ReportWiringTest, ScheduleFollowsAutoAndTheRecordingSwitch) {
+    App();
+    app->Settings().WriteIni("Report", "Auto", "1");
+    ASSERT_TRUE(app->Start());
+    EXPECT_TRUE(app->Schedule().timReport().IsActive());
+    Action("MRecordLog")->trigger();
+    EXPECT_FALSE(app->Schedule().timReport().IsActive());
+    Action("MRecordLog")->trigger();
+    EXPECT_TRUE(app->Schedule().timReport().IsActive());
+}
+
+TEST_F(ReportWiringTest, LoggedChangeAlarmStartsTheImmediateReportDelay) {
+    App();
+    app->Settings().WriteIni("Report", "Immediate", "1");
+    arp->Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    ASSERT_TRUE(app->Start());
+    app->Engine().ScanArpTable();
+    EXPECT_FALSE(app->Immediate().timImmediate().IsActive());
+    arp->Replace("192.168.1.1", "00-11-22-33-44-55");
+    app->Engine().ScanArpTable();
+    EXPECT_TRUE(app->Immediate().timImmediate().IsActive());
+}
+
+TEST_F(ReportWiringTest, ReportOptionsDialogIsSingle) {
+    ASSERT_TRUE(App().Start());
+    Action("MReportOption")->trigger();
+    Action("MReportOption")->trigger();
+    auto dialogs = app->Window().findChildren<QDialog*>("frmReportOption");
+    ASSERT_EQ(dialogs.size(), 1);
+    EXPECT_TRUE(dialogs[0]->isVisible());
+    EXPECT_EQ(app->Settings().ReadIni("Report", "Freq"), "Hourly") << "loading writes Freq";
 }
 
 }  // namespace

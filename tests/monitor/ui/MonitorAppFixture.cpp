@@ -34,6 +34,8 @@ MonitorApp& MonitorAppFixture::App() {
     platform.processes = std::move(processControl);
     platform.autostart = std::make_unique<XdgAutostart>(dir / "Kestrove", config / "autostart");
     platform.clock = std::move(fakeClock);
+    platform.mail = std::make_unique<RecordingMail>();
+    mail = static_cast<RecordingMail*>(platform.mail.get());
     platform.openUrl = [this](const QString& url) { opened << url; };
     app = std::make_unique<MonitorApp>(dir.Path(), std::move(platform));
     return *app;

@@ -16,6 +16,28 @@
 
 namespace kestrove::test {
 
+// Mail that never leaves the test: records what would have been sent.
+class RecordingMail final : public MailLibrary {
+public:
+    std::string SendMail(std::string_view server, std::string_view, std::string_view,
+                         std::string_view subject, std::string_view,
+                         std::string_view attachment) override {
+        sent.push_back({std::string(server), std::string(subject), std::string(attachment)});
+        return error;
+    }
+    std::string RcvMail(std::string_view, std::string_view, std::string_view, std::string_view,
+                        std::string_view) override {
+        return "";
+    }
+    struct Sent {
+        std::string server;
+        std::string subject;
+        std::string attachment;
+    };
+    std::vector<Sent> sent;
+    std::string error;
+};
+
 // The whole monitor in a temporary program folder, offscreen, on fake network sources.
 class MonitorAppFixture : public ::testing::Test {
 protected:
@@ -34,6 +56,7 @@ protected:
     FakeAdapters* adapters = nullptr;
     FakeProcessControl* processes = nullptr;
     FakeClock* clock = nullptr;
+    RecordingMail* mail = nullptr;
     QStringList opened;
     std::unique_ptr<MonitorApp> app;
 };
