@@ -2,8 +2,8 @@
 
 #include <QRect>
 #include <QSize>
-
-class QWidget;
+#include <QString>
+#include <QWidget>
 
 namespace kestrove {
 
@@ -18,5 +18,13 @@ public:
     static QSize Size(int width, int height, const QWidget* widget = nullptr);
     static double LogicalDpi(const QWidget* widget);
 };
+
+// Names a control after the design and places it at a twips rectangle of its parent.
+template <typename W>
+W* PlaceTwips(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(Twips::Rect(left, top, width, height, widget));
+    return widget;
+}
 
 }  // namespace kestrove

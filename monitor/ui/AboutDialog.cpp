@@ -18,13 +18,6 @@ constexpr const char* kLabel4 = "を参照ください。";
 constexpr const char* kDisclaimer =
     "このプログラムは無保証です。使用によって生じたいかなる損害についても責任を負いません。";
 
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::Rect(left, top, width, height, widget));
-    return widget;
-}
-
 }  // namespace
 
 AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
@@ -35,28 +28,28 @@ AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
     setMouseTracking(true);
     installEventFilter(this);
 
-    auto* icon = Place(new QLabel(this), "picIcon", 240, 240, 465, 480);
+    auto* icon = PlaceTwips(new QLabel(this), "picIcon", 240, 240, 465, 480);
     icon->setPixmap(QIcon(":/kestrove/logo.svg").pixmap(QSize(31, 32)));
-    auto* title = Place(new QLabel("Kestrove", this), "lblTitle", 1080, 240, 3600, 480);
+    auto* title = PlaceTwips(new QLabel("Kestrove", this), "lblTitle", 1080, 240, 3600, 480);
     QFont courier("Courier New");
     courier.setStyleHint(QFont::Courier);
     courier.setPointSize(18);
     courier.setBold(true);
     title->setFont(courier);
-    Place(new QLabel(kVersion, this), "lblVersion", 1080, 780, 3600, 300);
+    PlaceTwips(new QLabel(kVersion, this), "lblVersion", 1080, 780, 3600, 300);
     for (int top : {1200, 2700}) {
-        auto* line = Place(new QFrame(this), "Line1", 120, top, 5520, 30);
+        auto* line = PlaceTwips(new QFrame(this), "Line1", 120, top, 5520, 30);
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
     }
-    Place(new QLabel(QString::fromUtf8(kLabel1), this), "Label1", 240, 1380, 5280, 300);
-    label2_ = Place(new QLabel(webAddress_, this), "Label2", 240, 1700, 5280, 300);
+    PlaceTwips(new QLabel(QString::fromUtf8(kLabel1), this), "Label1", 240, 1380, 5280, 300);
+    label2_ = PlaceTwips(new QLabel(webAddress_, this), "Label2", 240, 1700, 5280, 300);
     label2_->setCursor(Qt::PointingHandCursor);
-    Place(new QLabel(QString::fromUtf8(kLabel4), this), "Label4", 240, 2020, 5280, 300);
-    auto* disclaimer = Place(new QLabel(QString::fromUtf8(kDisclaimer), this), "lblDisclaimer", 240,
-                             2340, 5280, 330);
+    PlaceTwips(new QLabel(QString::fromUtf8(kLabel4), this), "Label4", 240, 2020, 5280, 300);
+    auto* disclaimer = PlaceTwips(new QLabel(QString::fromUtf8(kDisclaimer), this), "lblDisclaimer",
+                                  240, 2340, 5280, 330);
     disclaimer->setWordWrap(true);
-    auto* ok = Place(new QPushButton("OK", this), "cmdOK", 4320, 2880, 1215, 375);
+    auto* ok = PlaceTwips(new QPushButton("OK", this), "cmdOK", 4320, 2880, 1215, 375);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     ok->setDefault(true);
 

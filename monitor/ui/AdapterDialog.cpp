@@ -10,13 +10,6 @@
 namespace kestrove {
 namespace {
 
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::Rect(left, top, width, height, widget));
-    return widget;
-}
-
 QString Text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
@@ -30,17 +23,19 @@ AdapterDialog::AdapterDialog(AdapterChoice& choice, QWidget* parent)
     setModal(true);
     setFixedSize(Twips::Size(5400, 2940, this));
 
-    Place(new QLabel(QString::fromUtf8("監視するカード"), this), "Label1", 120, 180, 1500, 255);
-    cboCard_ = Place(new QComboBox(this), "cboCard", 1680, 120, 3480, 315);
+    PlaceTwips(new QLabel(QString::fromUtf8("監視するカード"), this), "Label1", 120, 180, 1500,
+               255);
+    cboCard_ = PlaceTwips(new QComboBox(this), "cboCard", 1680, 120, 3480, 315);
     auto* frame =
-        Place(new QGroupBox(QString::fromUtf8("情報"), this), "Frame1", 120, 600, 5040, 1560);
-    Place(new QLabel(QString::fromUtf8("IPアドレス"), frame), "Label2", 240, 360, 1500, 255);
-    lblIP_ = Place(new QLabel(frame), "lblIP", 1800, 360, 3000, 255);
-    Place(new QLabel(QString::fromUtf8("MACアドレス"), frame), "Label3", 240, 720, 1500, 255);
-    lblMAC_ = Place(new QLabel(frame), "lblMAC", 1800, 720, 3000, 255);
-    Place(new QLabel(QString::fromUtf8("サブネットマスク"), frame), "Label4", 240, 1080, 1500, 255);
-    lblSubnet_ = Place(new QLabel(frame), "lblSubnet", 1800, 1080, 3000, 255);
-    auto* ok = Place(new QPushButton("OK", this), "Command1", 3960, 2340, 1215, 375);
+        PlaceTwips(new QGroupBox(QString::fromUtf8("情報"), this), "Frame1", 120, 600, 5040, 1560);
+    PlaceTwips(new QLabel(QString::fromUtf8("IPアドレス"), frame), "Label2", 240, 360, 1500, 255);
+    lblIP_ = PlaceTwips(new QLabel(frame), "lblIP", 1800, 360, 3000, 255);
+    PlaceTwips(new QLabel(QString::fromUtf8("MACアドレス"), frame), "Label3", 240, 720, 1500, 255);
+    lblMAC_ = PlaceTwips(new QLabel(frame), "lblMAC", 1800, 720, 3000, 255);
+    PlaceTwips(new QLabel(QString::fromUtf8("サブネットマスク"), frame), "Label4", 240, 1080, 1500,
+               255);
+    lblSubnet_ = PlaceTwips(new QLabel(frame), "lblSubnet", 1800, 1080, 3000, 255);
+    auto* ok = PlaceTwips(new QPushButton("OK", this), "Command1", 3960, 2340, 1215, 375);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     AdapterChoice::Shown shown = choice_.Form_Load();

@@ -30,13 +30,6 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::Rect(left, top, width, height, widget));
-    return widget;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent)
@@ -125,24 +118,25 @@ void MainWindow::BuildControls() {
     central->setObjectName("centralWidget");
     setCentralWidget(central);
 
-    auto* frame1 = Place(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 660);
-    Place(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 330, 540, 240);
-    combo1_ = Place(new QComboBox(frame1), "Combo1", 660, 285, 1095, 315);
+    auto* frame1 =
+        PlaceTwips(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 660);
+    PlaceTwips(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 330, 540, 240);
+    combo1_ = PlaceTwips(new QComboBox(frame1), "Combo1", 660, 285, 1095, 315);
     for (const char* seconds : texts::kIntervals) {
         combo1_->addItem(Text(seconds));
     }
     combo1_->setCurrentText(Text(texts::kDefaultInterval));
     connect(combo1_, &QComboBox::activated, this,
             [this](int index) { emit IntervalChosen(combo1_->itemText(index)); });
-    Place(new QLabel(Text(texts::kLabel4), frame1), "Label4", 1815, 330, 735, 240);
-    Place(new QLabel(Text(texts::kLabel3), central), "Label3", 3480, 330, 3000, 240);
+    PlaceTwips(new QLabel(Text(texts::kLabel4), frame1), "Label4", 1815, 330, 735, 240);
+    PlaceTwips(new QLabel(Text(texts::kLabel3), central), "Label3", 3480, 330, 3000, 240);
 
-    image3_ = Place(new QLabel(central), "Image3", 6960, 120, 480, 480);
+    image3_ = PlaceTwips(new QLabel(central), "Image3", 6960, 120, 480, 480);
     image3_->setPixmap(lampOff_);
     image3_->setScaledContents(true);
 
-    Place(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 690, 1500, 240);
-    list1_ = Place(new QListView(central), "List1", 120, 930, 6135, 630);
+    PlaceTwips(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 690, 1500, 240);
+    list1_ = PlaceTwips(new QListView(central), "List1", 120, 930, 6135, 630);
     list1Model_ = new LinesModel(
         [this]() -> const auto& { return engine_.List1().Lines(); },
         [this] { return engine_.List1().Version(); }, this);
@@ -150,14 +144,14 @@ void MainWindow::BuildControls() {
     list1_->setFont(JapaneseMonospaceFont());
     list1_->setAutoFillBackground(true);
     list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    command1_ =
-        Place(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930, 1095, 375);
+    command1_ = PlaceTwips(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930,
+                           1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
 
-    Place(new QLabel(Text(texts::kLabel2), central), "Label2", 120, 1620, 3000, 240);
-    Place(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, 1620, 3600, 240);
+    PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, 1620, 3000, 240);
+    PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, 1620, 3600, 240);
 
-    grid_ = Place(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
+    grid_ = PlaceTwips(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
     gridModel_ = new HostGridModel(engine_.Grid(), this);
     grid_->setModel(gridModel_);
     grid_->verticalHeader()->hide();
@@ -168,7 +162,7 @@ void MainWindow::BuildControls() {
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
 
-    list2_ = Place(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
+    list2_ = PlaceTwips(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
     list2Model_ = new LinesModel(
         [this]() -> const auto& { return engine_.List2().Lines(); },
         [this] { return engine_.List2().Version(); }, this);

@@ -12,7 +12,13 @@ namespace {
 
 class QtEnvironment final : public ::testing::Environment {
 public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void SetUp() override {
+        // A widget test must never reach for the user's display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+    }
     void TearDown() override { app_.reset(); }
 
 private:

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "common/Cp932.h"
+
 namespace kestrove::test {
 
 TempFolder::TempFolder() {
@@ -28,6 +30,17 @@ std::string ReadFile(const std::filesystem::path& path) {
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> ReadCp932Lines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::string text = Cp932ToUtf8(ReadFile(path));
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find("\r\n", pos);
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
 }
 
 }  // namespace kestrove::test

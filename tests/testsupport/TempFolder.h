@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrove::test {
 
@@ -23,5 +24,8 @@ private:
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+
+// A CP932 text file (the alarm log) as UTF-8 lines split at CRLF; none for a missing file.
+std::vector<std::string> ReadCp932Lines(const std::filesystem::path& path);
 
 }  // namespace kestrove::test

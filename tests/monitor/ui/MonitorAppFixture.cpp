@@ -46,14 +46,7 @@ std::string MonitorAppFixture::Log() const {
 }
 
 std::vector<std::string> MonitorAppFixture::LogLines() const {
-    std::vector<std::string> lines;
-    std::string text = Log();
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t end = text.find("\r\n", pos);
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end == std::string::npos ? text.size() : end + 2;
-    }
-    return lines;
+    return ReadCp932Lines(dir / "log" / "alart.log");
 }
 
 }  // namespace kestrove::test

@@ -1,7 +1,6 @@
 #include "monitor/ui/ReportOptionDialog.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,8 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-
-#include <memory>
 
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
@@ -25,28 +22,6 @@ namespace {
 QString U(std::string_view text) {
     return QString::fromUtf8(text.data(), text.size());
 }
-
-// The QApplication is made when the tests run, not when they are only listed.
-class QtEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        // A widget test must never reach for the user's display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        app_ = std::make_unique<QApplication>(argc_, argv_);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[32] = "report_option_dialog_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class ReportOptionDialogTest : public ::testing::Test {
 protected:

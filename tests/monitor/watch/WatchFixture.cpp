@@ -17,14 +17,7 @@ std::string WatchFixture::Log() const {
 }
 
 std::vector<std::string> WatchFixture::LogLines() const {
-    std::vector<std::string> lines;
-    std::string text = Log();
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t end = text.find("\r\n", pos);
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end == std::string::npos ? text.size() : end + 2;
-    }
-    return lines;
+    return ReadCp932Lines(log.Path());
 }
 
 }  // namespace kestrove::test
