@@ -12,10 +12,19 @@ if(KESTROVE_SANITIZE)
   target_link_options(kestrove_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(KESTROVE_FUZZ)
+  # Coverage for libFuzzer in every library; the harnesses add libFuzzer itself (fuzz/).
+  target_compile_options(kestrove_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(kestrove_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Adds one GoogleTest executable and registers its cases with CTest.
-#   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [QT])
+#   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [LOCKS ...] [QT] [ROOT])
+# LOCKS names resources that tests must not share at the same time (ctest RESOURCE_LOCK).
 function(kestrove_add_test)
-  cmake_parse_arguments(T "QT;ROOT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "QT;ROOT" "NAME" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE kestrove_options kestrove_testsupport ${T_LIBS}
                         GTest::gtest GTest::gmock GTest::gtest_main)
@@ -36,7 +45,11 @@ function(kestrove_add_test)
   file(WRITE "${props}"
     "if(${T_NAME}_TESTS)\n"
     "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES\n"
-    "    ENVIRONMENT [==[${env}]==] LABELS [==[${labels}]==])\n"
-    "endif()\n")
+    "    ENVIRONMENT [==[${env}]==] LABELS [==[${labels}]==])\n")
+  if(T_LOCKS)
+    file(APPEND "${props}"
+      "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES RESOURCE_LOCK [==[${T_LOCKS}]==])\n")
+  endif()
+  file(APPEND "${props}" "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${props}")
 endfunction()
