@@ -19,7 +19,7 @@ public:
     static double LogicalDpi(const QWidget* widget);
 };
 
-// Names a control after the design and places it at a twips rectangle of its parent.
+// Gives a control its name and places it at a twips rectangle of its parent.
 template <typename W>
 W* PlaceTwips(W* widget, const char* name, int left, int top, int width, int height) {
     widget->setObjectName(QString::fromLatin1(name));
