@@ -3,21 +3,9 @@
 #include <charconv>
 #include <string>
 
-namespace kestrove {
+#include "monitor/settings/StartupDefaults.h"
 
-void MonitorLifecycle::WriteDefaults() {
-    struct Default {
-        const char* section;
-        const char* key;
-        const char* value;
-    };
-    for (Default d : {Default{"Watch", "Change", "1"}, Default{"Watch", "Duplicate", "1"},
-                      Default{"Scan", "All", "0"}, Default{"Log", "Record", "1"}}) {
-        if (p_.settings.ReadIni(d.section, d.key).empty()) {
-            p_.settings.WriteIni(d.section, d.key, d.value);
-        }
-    }
-}
+namespace kestrove {
 
 bool MonitorLifecycle::ReadOwnAdapters() {
     p_.adapters.GetOwnAdapters(&p_.settings);
@@ -32,9 +20,9 @@ bool MonitorLifecycle::ReadOwnAdapters() {
 }
 
 MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
-    WriteDefaults();
-    p_.view.SetChecked(MenuItem::MWatch1, p_.settings.IsOn("Watch", "Change"));
-    p_.view.SetChecked(MenuItem::MWatch2, p_.settings.IsOn("Watch", "Duplicate"));
+    WriteStartupDefaults(p_.settings);
+    p_.view.SetChecked(MenuItem::MWatch1, StartupSwitchIsOn(p_.settings, "Watch", "Change"));
+    p_.view.SetChecked(MenuItem::MWatch2, StartupSwitchIsOn(p_.settings, "Watch", "Duplicate"));
 
     if (!ReadOwnAdapters()) {
         p_.engine.Shutdown();
@@ -44,7 +32,7 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
 
     p_.view.SetChecked(MenuItem::MWithWindows, p_.settings.IsOn("Startup", "WithWindows"));
 
-    bool record = p_.settings.IsOn("Log", "Record");
+    bool record = StartupSwitchIsOn(p_.settings, "Log", "Record");
     p_.view.SetChecked(MenuItem::MRecordLog, record);
     p_.view.SetEnabled(MenuItem::MShowLog, record);
     p_.view.SetEnabled(MenuItem::MClearLog, record);
@@ -52,7 +40,7 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
     p_.engine.InitRecordLog(record);
     p_.engine.WriteStartLine();
 
-    if (p_.settings.IsOn("Scan", "All")) {
+    if (StartupSwitchIsOn(p_.settings, "Scan", "All")) {
         p_.view.SetChecked(MenuItem::MScanAll, true);
         // A missing sweeper is not fatal: the monitor watches what it sees without it.
         p_.processes.StartDetached(p_.programFolder / kSweeperName, {});

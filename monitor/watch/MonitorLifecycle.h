@@ -25,7 +25,6 @@ public:
         "MACアドレスが取得できませんでした。\u3000再起動してみてください。";
 
 private:
-    void WriteDefaults();
     bool ReadOwnAdapters();
 
     MonitorParts p_;

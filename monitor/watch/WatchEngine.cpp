@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/TimeFormat.h"
+#include "monitor/settings/StartupDefaults.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -58,7 +59,7 @@ void WatchEngine::Timer1_Timer() {
     }
     if (firstScan_) {
         // After the first scan only, so the check's first run sees the hosts of that scan.
-        if (s_.settings.IsOn("Watch", "Duplicate")) {
+        if (StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
             CheckDuplicates();
         }
         firstScan_ = false;
@@ -92,7 +93,7 @@ void WatchEngine::ScanArpTable() {
                 // The new MAC is taken over whatever the switch says, so each change is
                 // reported once and turning the switch on later reports nothing stale.
                 hosts_.Record(entry.address, entry.mac);
-                if (s_.settings.IsOn("Watch", "Change")) {
+                if (StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
                     RaiseChangeAlarm(entry.address, old, entry.mac);
                 }
             }
@@ -143,7 +144,7 @@ void WatchEngine::CheckDuplicates() {
     }
     checking_ = false;
     // The switch may have been turned off while the check gave way; it must stay off then.
-    if (!shutDown_ && s_.settings.IsOn("Watch", "Duplicate")) {
+    if (!shutDown_ && StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
         timer2_->Start();
     }
 }

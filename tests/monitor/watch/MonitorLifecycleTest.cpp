@@ -9,6 +9,8 @@ namespace kestrove::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
+using namespace std::string_literals;
 
 class StubAutostart final : public Autostart {
 public:
@@ -69,6 +71,42 @@ TEST_F(MonitorLifecycleTest, EmptyValuesGetTheirDefaultsAndOtherValuesStay) {
     EXPECT_EQ(settings.ReadIni("Watch", "Duplicate"), "0");
     EXPECT_FALSE(view.IsChecked(MenuItem::MWatch2));
     EXPECT_FALSE(view.IsChecked(MenuItem::MRecordLog)) << "only exactly 1 is on";
+}
+
+// A settings file the monitor cannot use must not switch the watch off: it runs on the start-up
+// defaults, as it does on a fresh installation.
+TEST_F(MonitorLifecycleTest, FolderInPlaceOfTheSettingsFileStillWatchesAndRecords) {
+    std::filesystem::create_directory(settings.Path());
+    ASSERT_EQ(lifecycle.Form_Load(), MonitorLifecycle::StartResult::Started);
+    EXPECT_TRUE(std::filesystem::is_directory(settings.Path()));
+    EXPECT_TRUE(view.IsChecked(MenuItem::MWatch1));
+    EXPECT_TRUE(view.IsChecked(MenuItem::MWatch2));
+    EXPECT_TRUE(view.IsChecked(MenuItem::MRecordLog));
+    EXPECT_FALSE(view.IsChecked(MenuItem::MScanAll));
+
+    arp.Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    arp.Put("192.168.1.2", "00-AA-BB-CC-DD-0E");
+    engine.StartScanning();
+    timers.Advance(std::chrono::seconds(2));
+    EXPECT_TRUE(engine.Timer2().IsActive()) << "the duplicate check runs";
+    arp.Replace("192.168.1.1", "00-11-22-33-44-55");
+    timers.Advance(std::chrono::seconds(2));
+    std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3u) << Log();
+    EXPECT_EQ(lines[0].substr(20), "プログラムを開始しました");
+    EXPECT_THAT(lines[1].substr(20), StartsWith("同一MACアドレスが重複しています\t"));
+    EXPECT_THAT(lines[2].substr(20), StartsWith("MACアドレスが変化しました\t"));
+}
+
+TEST_F(MonitorLifecycleTest, GarbageSettingsFileGetsTheDefaultsAndKeepsItsBytes) {
+    const std::string garbage = "\x81[Watch\0Change=0\xFF\r\n]]==\x82\xA0\n"s;
+    WriteFile(settings.Path(), garbage);
+    lifecycle.Form_Load();
+    EXPECT_EQ(ReadFile(settings.Path()).substr(0, garbage.size()), garbage);
+    EXPECT_EQ(settings.ReadIni("Watch", "Change"), "1");
+    EXPECT_EQ(settings.ReadIni("Log", "Record"), "1");
+    EXPECT_TRUE(view.IsChecked(MenuItem::MWatch1));
+    EXPECT_THAT(LogLines(), ElementsAre("2007/05/05 14:03:09\tプログラムを開始しました"));
 }
 
 TEST_F(MonitorLifecycleTest, RecordingOffGreysTheLogItemsAndWritesNoStartLine) {
