@@ -5,6 +5,7 @@
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 
 #include <cerrno>
@@ -44,15 +45,28 @@ UniqueFd OpenRouteSocket() {
     return fd;
 }
 
+// The network namespace the calling thread is in, as the kernel numbers it (0 when unknown).
+ino_t CurrentNetNamespace() {
+    struct stat st {};
+    return ::stat("/proc/thread-self/ns/net", &st) == 0 ? st.st_ino : 0;
+}
+
 }  // namespace
 
-NetlinkArpTableSource::NetlinkArpTableSource() : socket_(OpenRouteSocket()), buffer_(kBufferSize) {
+NetlinkArpTableSource::NetlinkArpTableSource()
+    : namespace_(CurrentNetNamespace()), socket_(OpenRouteSocket()), buffer_(kBufferSize) {
     unsigned index = ::if_nametoindex("lo");
     loopbackIndex_ = index != 0 ? static_cast<int>(index) : kDefaultLoopbackIndex;
 }
 
 bool NetlinkArpTableSource::Read(std::vector<ArpEntry>& entries) {
     entries.clear();
+    // Opening fails while the process is out of descriptors or the kernel out of memory; the
+    // watch must come back by itself once that passes, and still read its own namespace.
+    if (!socket_ && CurrentNetNamespace() == namespace_) {
+        socket_ = OpenRouteSocket();
+        dumpAbandoned_ = false;
+    }
     if (!socket_) {
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -8,9 +10,10 @@
 
 namespace kestrove {
 
-// The kernel's IPv4 neighbour table, dumped over rtnetlink. The socket is opened once, by the
+// The kernel's IPv4 neighbour table, dumped over rtnetlink. The socket is opened by the
 // constructor, so the table read is always that of the network namespace the constructing
-// thread was in.
+// thread was in; a socket that could not be opened then is opened by a later read made from
+// that same namespace.
 class NetlinkArpTableSource final : public ArpTableSource {
 public:
     NetlinkArpTableSource();
@@ -26,6 +29,7 @@ private:
     DumpResult ReceiveDump(std::vector<ArpEntry>& entries);
     void DrainAbandonedDump();
 
+    ino_t namespace_;
     UniqueFd socket_;
     int loopbackIndex_ = 0;
     std::uint32_t sequence_ = 0;

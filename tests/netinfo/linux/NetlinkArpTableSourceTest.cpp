@@ -1,6 +1,9 @@
 #include "netinfo/linux/NetlinkArpTableSource.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -124,6 +127,33 @@ TEST_F(NetlinkArpTableTest, EachSourceReadsTheNamespaceItWasMadeIn) {
     EXPECT_EQ(MacOf(entries, "10.200.0.5"), "02-00-00-00-00-05");
     EXPECT_EQ(MacOf(entries, "10.200.0.77"), std::nullopt);
     EXPECT_EQ(MacOf(ReadTable(), "10.200.0.5"), std::nullopt);
+}
+
+// Descriptors run out for a while (a process that leaks them, a machine at its limit): the
+// source fails meanwhile and reads again once a socket can be had, in its own namespace only.
+TEST_F(NetlinkArpTableTest, SocketThatCouldNotBeOpenedIsOpenedByALaterRead) {
+    Permanent("10.200.0.77", "02:00:00:00:00:0a");
+    std::unique_ptr<NetlinkArpTableSource> late;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    {
+        test::ScopedNetnsEnter inside(*ns);
+        int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(lowestFree, 0);
+        ::close(lowestFree);
+        rlimit exhausted{static_cast<rlim_t>(lowestFree), old.rlim_max};
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &exhausted), 0);
+        late = std::make_unique<NetlinkArpTableSource>();
+        std::vector<ArpEntry> entries;
+        EXPECT_FALSE(late->Read(entries));
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+        EXPECT_FALSE(late->IsOpen());
+    }
+    std::vector<ArpEntry> entries;
+    EXPECT_FALSE(late->Read(entries)) << "never the table of another namespace";
+    test::ScopedNetnsEnter inside(*ns);
+    ASSERT_TRUE(late->Read(entries));
+    EXPECT_EQ(MacOf(entries, "10.200.0.77"), "02-00-00-00-00-0A");
 }
 
 // A real poisoning between namespaces: the attacker's gratuitous ARP claims the gateway's
