@@ -1,8 +1,10 @@
 #include "monitor/report/AlarmLogScan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -16,19 +18,24 @@ constexpr std::size_t kPieceBytes = 1024 * 1024;
 
 class LogReader {
 public:
-    explicit LogReader(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
+    // Pieces no larger than the log (and one byte to see its end), so a short log does not
+    // cost a megabyte of memory for every report.
+    LogReader(const std::filesystem::path& path, std::uintmax_t logBytes)
+        : in_(path, std::ios::binary),
+          pieceBytes_(
+              static_cast<std::size_t>(std::min<std::uintmax_t>(kPieceBytes, logBytes + 1))),
+          piece_(std::make_unique_for_overwrite<char[]>(pieceBytes_)) {}
 
     bool IsOpen() const { return in_.is_open(); }
-    // Appends up to kPieceBytes to the buffer; the count read, 0 at the end, nothing on error.
+    std::size_t PieceBytes() const { return pieceBytes_; }
+    // Appends up to a piece to the buffer; the count read, 0 at the end, nothing on error.
     std::optional<std::size_t> ReadInto(std::string& buffer) {
-        std::size_t kept = buffer.size();
-        buffer.resize(kept + kPieceBytes);
-        in_.read(buffer.data() + kept, static_cast<std::streamsize>(kPieceBytes));
+        in_.read(piece_.get(), static_cast<std::streamsize>(pieceBytes_));
         auto got = static_cast<std::size_t>(in_.gcount());
-        buffer.resize(kept + got);
         if (in_.bad()) {
             return std::nullopt;
         }
+        buffer.append(piece_.get(), got);
         return got;
     }
     bool Seek(std::uint64_t offset) {
@@ -39,6 +46,8 @@ public:
 
 private:
     std::ifstream in_;
+    std::size_t pieceBytes_;
+    std::unique_ptr<char[]> piece_;
 };
 
 // Keeps the bytes from `from` on at the front of the buffer, dropping those before.
@@ -106,12 +115,13 @@ AlarmLogScanStatus ScanAlarmLog(const std::filesystem::path& log, std::string_vi
     if (ec || status.type() != std::filesystem::file_type::regular) {
         return AlarmLogScanStatus::Unreadable;
     }
-    LogReader reader(log);
+    std::uintmax_t logBytes = std::filesystem::file_size(log, ec);
+    LogReader reader(log, ec ? kPieceBytes : logBytes);
     if (!reader.IsOpen()) {
         return AlarmLogScanStatus::Unreadable;
     }
     std::string buffer;
-    buffer.reserve(kPieceBytes + PeriodStartSearch::kOverlap);
+    buffer.reserve(reader.PieceBytes() + PeriodStartSearch::kOverlap);
     std::optional<std::uint64_t> start = FindStart(reader, periodStart, buffer);
     if (!start || !reader.Seek(*start) || !CollectLines(reader, findings, buffer)) {
         return AlarmLogScanStatus::Unreadable;
