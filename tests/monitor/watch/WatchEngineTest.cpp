@@ -278,6 +278,35 @@ TEST_F(WatchEngineTest, UnreadableTableShowsAsEmptyAndTheNextScanRecovers) {
     EXPECT_EQ(List1().size(), 2u) << "the host table survives a failed read";
 }
 
+TEST_F(WatchEngineTest, TableFailingForAWhileMissesNothingAndRaisesNothingFalse) {
+    arp.Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    arp.Put("192.168.1.2", "00-AA-BB-CC-DD-02");
+    arp.Put("192.168.1.3", "00-AA-BB-CC-DD-03");
+    engine.StartScanning();
+    timers.Advance(std::chrono::seconds(3));
+    arp.failing = true;
+    // Meanwhile a poisoning, a host that leaves and a new host with a listed host's MAC.
+    arp.Replace("192.168.1.1", "00-11-22-33-44-55");
+    arp.table.erase(arp.table.begin() + 2);
+    arp.Put("192.168.1.9", "00-AA-BB-CC-DD-02");
+    int readsBefore = arp.reads;
+    timers.Advance(std::chrono::seconds(30));
+    EXPECT_GE(arp.reads - readsBefore, 25) << "the scan keeps trying";
+    EXPECT_THAT(List1(), IsEmpty());
+    EXPECT_EQ(List2().size(), 3u) << "no host is forgotten";
+
+    arp.failing = false;
+    timers.Advance(std::chrono::seconds(12));
+    std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 2u) << Log();
+    EXPECT_EQ(lines[0].substr(19),
+              "\tMACアドレスが変化しました\t(192.168.  1.  1:) 00-AA-BB-CC-DD-0E -> "
+              "00-11-22-33-44-55");
+    EXPECT_EQ(lines[1].substr(19),
+              "\t同一MACアドレスが重複しています\t00-AA-BB-CC-DD-02 (192.168.  1.  2) と "
+              "00-AA-BB-CC-DD-02 (192.168.  1.  9)");
+}
+
 TEST_F(WatchEngineTest, ManyHostsAreRecordedWithoutLimit) {
     adapterSource.list.clear();
     adapterSource.Add("eth0", "00-AA-BB-CC-DD-01", "10.0.0.1", "255.0.0.0");

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+namespace kestrove::test {
+
+// Moves this test process into a mount namespace of its own, with every mount private, so that
+// what a test mounts is seen only by it and the programs it starts, and goes with the process
+// even when it crashes. Later calls do nothing. Only a single-threaded process may do this
+// (a gtest process is, and ctest runs each test in a process of its own); failures throw
+// std::runtime_error. Needs root.
+void EnterPrivateMountNamespace();
+
+// A tmpfs of `bytes` mounted over the folder `path` (which must exist), for a small disk that
+// fills up or can be made read-only. Unmounted on destruction. Enters the private mount
+// namespace first.
+class TmpfsMount {
+public:
+    TmpfsMount(std::filesystem::path path, std::size_t bytes);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    // Root writes anywhere a mount lets it, so a read-only mount is the way to refuse writes.
+    void SetReadOnly(bool readOnly);
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::size_t bytes_;
+};
+
+// The folder or file `path` made read-only where it is, by binding it over itself.
+class ReadOnlyBind {
+public:
+    explicit ReadOnlyBind(std::filesystem::path path);
+    ~ReadOnlyBind();
+    ReadOnlyBind(const ReadOnlyBind&) = delete;
+    ReadOnlyBind& operator=(const ReadOnlyBind&) = delete;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes the file `filler` into `folder` until its file system has no page left; returns the
+// filler's path. Deleting it gives the space back.
+std::filesystem::path FillDisk(const std::filesystem::path& folder);
+
+}  // namespace kestrove::test
