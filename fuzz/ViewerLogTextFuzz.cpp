@@ -1,0 +1,53 @@
+// The viewer's line rules over an arbitrary log file: loading never fails, the box holds no CR,
+// saving what was loaded is stable from the second round on, and a clean CP932 file of CR LF
+// lines is saved back byte for byte.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/Cp932.h"
+#include "fuzz/FuzzSupport.h"
+#include "viewer/LogDocument.h"
+
+namespace {
+
+bool EveryCrBeforeLf(std::string_view bytes) {
+    for (std::size_t i = bytes.find('\r'); i != bytes.npos; i = bytes.find('\r', i + 1)) {
+        if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    using namespace kestrove;
+    using namespace kestrove::fuzz;
+    std::string_view bytes = AsText(data, size);
+
+    std::vector<std::string> lines = logtext::SplitLines(Cp932ToUtf8(bytes));
+    for (const std::string& line : lines) {
+        FUZZ_CHECK(line.find('\r') == std::string::npos);
+    }
+    std::string box = logtext::BoxTextFromFile(bytes);
+    FUZZ_CHECK(IsValidUtf8(box));
+    FUZZ_CHECK(box.find('\r') == std::string::npos);
+    FUZZ_CHECK(static_cast<std::size_t>(std::count(box.begin(), box.end(), '\n')) + 1 ==
+               std::max<std::size_t>(lines.size(), 1));
+
+    std::string saved = logtext::FileFromBoxText(box);
+    FUZZ_CHECK(saved.ends_with("\r\n") && EveryCrBeforeLf(saved));
+    FUZZ_CHECK(logtext::FileFromBoxText(logtext::BoxTextFromFile(saved)) == saved);
+    if (!bytes.empty() && bytes.ends_with("\r\n") && EveryCrBeforeLf(bytes) &&
+        Utf8ToCp932(Cp932ToUtf8(bytes)) == bytes) {
+        FUZZ_CHECK(saved == bytes);
+    }
+
+    // The same bytes as box text, as pasted into the box.
+    std::string pasted = logtext::FileFromBoxText(bytes);
+    FUZZ_CHECK(pasted.ends_with("\r\n") && EveryCrBeforeLf(pasted));
+    FUZZ_CHECK(logtext::FileFromBoxText(logtext::BoxTextFromFile(pasted)) == pasted);
+    return 0;
+}
