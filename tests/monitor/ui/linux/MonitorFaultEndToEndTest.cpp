@@ -1,15 +1,14 @@
 // The built monitor with its log folder on a disk that is full: it watches on, loses only the
 // lines the disk could not take, leaves no half line, and writes again once there is room.
 #include <csignal>
-#include <cstdlib>
 #include <regex>
 #include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "common/Cp932.h"
 #include "testsupport/ChildProcess.h"
+#include "testsupport/MonitorProcess.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/PrivateMounts.h"
 #include "testsupport/TempFolder.h"
@@ -19,41 +18,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Name lookups inside the namespace go to loopback, where nothing answers.
-class LoopbackResolver {
-public:
-    explicit LoopbackResolver(const NetNamespace& ns) : dir_("/etc/netns/" + ns.Name()) {
-        std::filesystem::create_directories(dir_);
-        WriteFile(dir_ / "resolv.conf", "nameserver 127.0.0.1\noptions timeout:1 attempts:1\n");
-    }
-    ~LoopbackResolver() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
-private:
-    std::filesystem::path dir_;
-};
-
-std::string LogText(const std::filesystem::path& folder) {
-    return Cp932ToUtf8(ReadFile(folder / "log" / "alart.log"));
-}
-
 void Poison(const NetNamespace& attacker, const std::string& mac) {
     SendArp(attacker, "veth0", 1, mac, "10.200.0.1", "00:00:00:00:00:00", "10.200.0.1");
 }
 
 TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatchGoesOn) {
     KESTROVE_REQUIRE_ROOT();
-    TempFolder folder;
-    TempFolder runtime;
-    const char* bin = std::getenv("KESTROVE_BIN_DIR");
-    ASSERT_NE(bin, nullptr);
-    std::filesystem::copy_file(std::filesystem::path(bin) / "Kestrove", folder / "Kestrove");
-    std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all);
-    std::filesystem::create_directory(folder / "log");
-    TmpfsMount logDisk(folder / "log", 16 * 1024);  // the monitor, started below, sees it too
-    std::filesystem::path filler = FillDisk(folder / "log");
+    MonitorFolder folder;
+    std::filesystem::create_directory(folder.Path() / "log");
+    TmpfsMount logDisk(folder.Path() / "log",
+                       16 * 1024);  // the monitor, started below, sees it too
+    std::filesystem::path filler = FillDisk(folder.Path() / "log");
 
     TestLan lan("fault");
     lan.AddHost("gw", "02:00:00:00:00:01", "10.200.0.1/24");
@@ -61,12 +36,11 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
     NetNamespace& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
     LoopbackResolver resolver(victim);
 
-    ChildProcess monitor(
-        {"ip", "netns", "exec", victim.Name(), (folder / "Kestrove").string()},
-        {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime.Path().string(),
-         "HOME=" + runtime.Path().string(), "XDG_CONFIG_HOME=" + (runtime / "config").string()});
+    auto process = folder.Start(victim);
+    ChildProcess& monitor = *process;
     ASSERT_TRUE(monitor.Started());
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(runtime / "Kestrove.lock"); }, 10s));
+    ASSERT_TRUE(
+        WaitFor([&] { return std::filesystem::exists(folder.Runtime() / "Kestrove.lock"); }, 10s));
     ASSERT_EQ(victim.Exec("ping -c1 -W1 10.200.0.1 >/dev/null"), 0);
     std::this_thread::sleep_for(2500ms);  // a few scans record the gateway
 
@@ -74,7 +48,7 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
         Poison(attacker, "02:00:00:00:00:66");
         std::this_thread::sleep_for(1s);
     }
-    EXPECT_EQ(LogText(folder.Path()), "") << "nothing, not even part of a line, on a full disk";
+    EXPECT_EQ(folder.LogText(), "") << "nothing, not even part of a line, on a full disk";
     EXPECT_EQ(monitor.Wait(0ms), std::nullopt) << "the monitor runs on";
 
     std::filesystem::remove(filler);
@@ -82,14 +56,14 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
     EXPECT_TRUE(WaitFor(
         [&] {
             Poison(attacker, "02:00:00:00:00:67");
-            return LogText(folder.Path()).find(later) != std::string::npos;
+            return folder.LogText().find(later) != std::string::npos;
         },
         8s))
-        << LogText(folder.Path());
+        << folder.LogText();
 
     monitor.Signal(SIGTERM);
     EXPECT_EQ(monitor.Wait(10s), std::optional<int>(0));
-    std::string log = LogText(folder.Path());
+    std::string log = folder.LogText();
     EXPECT_EQ(log.find("02-00-00-00-00-01 -> 02-00-00-00-00-66"), std::string::npos);
     EXPECT_TRUE(log.ends_with("\tプログラムを終了しました\r\n")) << log;
     // Every line whole: a stamp, a tab, a message.
