@@ -6,12 +6,11 @@
 
 #include "common/Cp932.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/IniNames.h"
 #include "monitor/settings/IniFile.h"
 
 namespace kestrove::fuzz {
 namespace {
-
-using Name = std::pair<std::string, std::string>;
 
 std::string AsciiUpper(std::string text) {
     for (char& c : text) {
@@ -23,21 +22,9 @@ std::string AsciiUpper(std::string text) {
 }
 
 // The program's own names, and the section and key names the file itself seems to hold.
-std::vector<Name> NamesToAsk(std::string_view bytes) {
-    std::vector<Name> names = {{"Watch", "Change"}, {"Report", "Password"}, {"NIC0", "NIC_Name"}};
-    std::string section;
-    std::size_t pos = 0;
-    while (pos < bytes.size() && names.size() < 12) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        std::string_view line = bytes.substr(pos, end == bytes.npos ? bytes.npos : end - pos);
-        pos = end == bytes.npos ? bytes.size() : end + 1;
-        if (line.starts_with('[')) {
-            section = Cp932ToUtf8(line.substr(1, line.find(']') - 1));
-        } else if (std::size_t eq = line.find('='); eq != line.npos) {
-            names.emplace_back(section, Cp932ToUtf8(line.substr(0, eq)));
-        }
-    }
-    return names;
+std::vector<IniName> NamesToAsk(std::string_view bytes) {
+    return IniNamesIn(bytes, {{"Watch", "Change"}, {"Report", "Password"}, {"NIC0", "NIC_Name"}},
+                      12);
 }
 
 void CheckValue(const std::string& value) {

@@ -10,6 +10,7 @@
 
 #include "common/Cp932.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/IniNames.h"
 #include "monitor/settings/IniDocument.h"
 #include "monitor/settings/IniFile.h"
 
@@ -74,22 +75,7 @@ std::string ExpectedValue(const std::string& value) {
 }
 
 // Section and key names from the existing file, to see that they keep their values.
-std::vector<std::pair<std::string, std::string>> OtherNames(std::string_view bytes) {
-    std::vector<std::pair<std::string, std::string>> names;
-    std::string section;
-    std::size_t pos = 0;
-    while (pos < bytes.size() && names.size() < 8) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        std::string_view line = bytes.substr(pos, end == bytes.npos ? bytes.npos : end - pos);
-        pos = end == bytes.npos ? bytes.size() : end + 1;
-        if (line.starts_with('[')) {
-            section = Cp932ToUtf8(line.substr(1, line.find(']') - 1));
-        } else if (std::size_t eq = line.find('='); eq != line.npos) {
-            names.emplace_back(section, Cp932ToUtf8(line.substr(0, eq)));
-        }
-    }
-    return names;
-}
+std::vector<IniName> OtherNames(std::string_view bytes) { return IniNamesIn(bytes, {}, 8); }
 
 bool SameName(const std::string& a, const std::string& b) {
     return Cp932EqualsIgnoreCase(TrimBlanks(Utf8ToCp932(a)), TrimBlanks(Utf8ToCp932(b)));

@@ -17,6 +17,17 @@ LoopbackResolver::~LoopbackResolver() {
     std::filesystem::remove_all(dir_, ec);
 }
 
+PoisonedLan::PoisonedLan(std::string_view tag)
+    : lan_(tag),
+      gateway_(lan_.AddHost("gw", "02:00:00:00:00:01", "10.200.0.1/24")),
+      victim_(lan_.AddHost("victim", "02:00:00:00:00:0a", "10.200.0.10/24")),
+      attacker_(lan_.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24")),
+      resolver_(victim_) {}
+
+void PoisonedLan::Poison(const std::string& mac) {
+    SendArp(attacker_, "veth0", 1, mac, "10.200.0.1", "00:00:00:00:00:00", "10.200.0.1");
+}
+
 MonitorFolder::MonitorFolder() {
     const char* bin = std::getenv("KESTROVE_BIN_DIR");
     if (bin == nullptr) {

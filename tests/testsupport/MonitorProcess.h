@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "testsupport/ChildProcess.h"
 #include "testsupport/NetNamespace.h"
@@ -21,6 +22,24 @@ public:
 
 private:
     std::filesystem::path dir_;
+};
+
+// A LAN of a gateway (10.200.0.1), the watching victim (.10) and an attacker (.66), with the
+// victim's name lookups kept on loopback.
+class PoisonedLan {
+public:
+    explicit PoisonedLan(std::string_view tag);
+    NetNamespace& Gateway() { return gateway_; }
+    NetNamespace& Victim() { return victim_; }
+    // The attacker claims the gateway's address for `mac` with a gratuitous ARP request.
+    void Poison(const std::string& mac);
+
+private:
+    TestLan lan_;
+    NetNamespace& gateway_;
+    NetNamespace& victim_;
+    NetNamespace& attacker_;
+    LoopbackResolver resolver_;
 };
 
 // A program folder of its own holding a copy of the built monitor, and a private runtime

@@ -18,11 +18,8 @@ protected:
 
 TEST_F(MonitorEndToEndTest, RealPoisoningIsLoggedAndClosingWritesTheEndLine) {
     KESTROVE_REQUIRE_ROOT();
-    TestLan lan("e2e");
-    lan.AddHost("gw", "02:00:00:00:00:01", "10.200.0.1/24");
-    NetNamespace& victim = lan.AddHost("victim", "02:00:00:00:00:0a", "10.200.0.10/24");
-    NetNamespace& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
-    LoopbackResolver resolver(victim);
+    PoisonedLan lan("e2e");
+    NetNamespace& victim = lan.Victim();
 
     auto monitor = folder.Start(victim);
     ASSERT_TRUE(monitor->Started());
@@ -42,8 +39,7 @@ TEST_F(MonitorEndToEndTest, RealPoisoningIsLoggedAndClosingWritesTheEndLine) {
         "\tMACアドレスが変化しました\t( 10.200.  0.  1:) 02-00-00-00-00-01 -> 02-00-00-00-00-66";
     bool logged = WaitFor(
         [&] {
-            SendArp(attacker, "veth0", 1, "02:00:00:00:00:66", "10.200.0.1", "00:00:00:00:00:00",
-                    "10.200.0.1");
+            lan.Poison("02:00:00:00:00:66");
             return folder.LogText().find(expected) != std::string::npos;
         },
         8s);

@@ -18,10 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Poison(const NetNamespace& attacker, const std::string& mac) {
-    SendArp(attacker, "veth0", 1, mac, "10.200.0.1", "00:00:00:00:00:00", "10.200.0.1");
-}
-
 TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatchGoesOn) {
     KESTROVE_REQUIRE_ROOT();
     MonitorFolder folder;
@@ -30,11 +26,8 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
                        16 * 1024);  // the monitor, started below, sees it too
     std::filesystem::path filler = FillDisk(folder.Path() / "log");
 
-    TestLan lan("fault");
-    lan.AddHost("gw", "02:00:00:00:00:01", "10.200.0.1/24");
-    NetNamespace& victim = lan.AddHost("victim", "02:00:00:00:00:0a", "10.200.0.10/24");
-    NetNamespace& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
-    LoopbackResolver resolver(victim);
+    PoisonedLan lan("fault");
+    NetNamespace& victim = lan.Victim();
 
     auto process = folder.Start(victim);
     ChildProcess& monitor = *process;
@@ -45,7 +38,7 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
     std::this_thread::sleep_for(2500ms);  // a few scans record the gateway
 
     for (int i = 0; i < 3; ++i) {
-        Poison(attacker, "02:00:00:00:00:66");
+        lan.Poison("02:00:00:00:00:66");
         std::this_thread::sleep_for(1s);
     }
     EXPECT_EQ(folder.LogText(), "") << "nothing, not even part of a line, on a full disk";
@@ -55,7 +48,7 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
     const std::string later = " -> 02-00-00-00-00-67\r\n";
     EXPECT_TRUE(WaitFor(
         [&] {
-            Poison(attacker, "02:00:00:00:00:67");
+            lan.Poison("02:00:00:00:00:67");
             return folder.LogText().find(later) != std::string::npos;
         },
         8s))
