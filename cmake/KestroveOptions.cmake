@@ -5,6 +5,11 @@ target_compile_features(kestrove_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(kestrove_options INTERFACE
   -Wall -Wextra -Wshadow -Wold-style-cast -Wnon-virtual-dtor)
+# GCC 12 at -O3 reports overlapping copies inside libstdc++'s string concatenation
+# ("p" + std::to_string(n)) that cannot happen (GCC bug 105651, fixed in 13).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  target_compile_options(kestrove_options INTERFACE -Wno-restrict)
+endif()
 
 if(KESTROVE_SANITIZE)
   target_compile_options(kestrove_options INTERFACE
