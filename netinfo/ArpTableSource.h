@@ -11,6 +11,8 @@ namespace kestrove {
 struct ArpEntry {
     Ipv4 address = 0;
     MacAddress mac;
+
+    friend bool operator==(const ArpEntry&, const ArpEntry&) = default;
 };
 
 class ArpTableSource {

@@ -19,12 +19,16 @@ public:
     static constexpr const char* kMacHeader = "MACアドレス";
 
     // Publishes a scan's rows (the platform's order) sorted by address; equal addresses keep
-    // their order. Hands back the previous rows' storage for reuse.
+    // their order. Hands back the previous rows' storage for reuse. The version moves only when
+    // the rows differ, so an unchanged table does not reset the window's grid (and the user's
+    // selection in it) every second.
     void Publish(std::vector<ArpEntry>& rows) {
         SortByAddress(rows);
+        if (rows != rows_) {
+            ++version_;
+        }
         rows_.swap(rows);
         rows.clear();
-        ++version_;
     }
 
     const std::vector<ArpEntry>& Rows() const { return rows_; }

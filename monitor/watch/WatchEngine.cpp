@@ -88,7 +88,7 @@ void WatchEngine::ScanArpTable() {
                     list2_.Add(HistoryLine(entry));
                     hosts_.Record(entry.address, entry.mac);
                 }
-            } else if (resolved && !(*recorded == entry.mac)) {
+            } else if (resolved && *recorded != entry.mac) {
                 MacAddress old = *recorded;
                 // The new MAC is taken over whatever the switch says, so each change is
                 // reported once and turning the switch on later reports nothing stale.
