@@ -125,19 +125,6 @@ void AppendSectionTail(Cp932Buffer& out, std::size_t count) {
 
 }  // namespace
 
-std::string ReportDocument::Joined() const {
-    std::string all;
-    std::size_t size = 0;
-    for (const std::string& part : parts) {
-        size += part.size();
-    }
-    all.reserve(size);
-    for (const std::string& part : parts) {
-        all += part;
-    }
-    return all;
-}
-
 void AppendTableRow(Cp932Buffer& out, const RowCells& cells) {
     out.AppendLine(kRowOpen);
     AppendCell(out, kTimeCellOpen, cells.time);

@@ -14,8 +14,6 @@ namespace kestrove {
 // followed by one more CR LF.
 struct ReportDocument {
     std::vector<std::string> parts;
-
-    std::string Joined() const;
 };
 
 struct ReportHeader {

@@ -28,7 +28,6 @@ void QtTrayIcon::Add() {
 }
 
 void QtTrayIcon::SetAlarmPicture(bool alarm) {
-    alarm_ = alarm;
     icon_.setIcon(alarm ? alarmIcon_ : normalIcon_);
 }
 

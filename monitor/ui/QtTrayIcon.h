@@ -23,14 +23,10 @@ public:
     void Remove() override { icon_.hide(); }
     void SetAlarmPicture(bool alarm) override;
 
-    bool ShowsAlarm() const { return alarm_; }
-    bool IsShown() const { return icon_.isVisible(); }
-
 private:
     QSystemTrayIcon icon_;
     QIcon normalIcon_;
     QIcon alarmIcon_;
-    bool alarm_ = false;
 };
 
 }  // namespace kestrove

@@ -53,11 +53,6 @@ public:
     bool Valid() const { return easy_ != nullptr; }
     CURLcode Perform();
 
-    // The last line the server sent (replies only, never what we sent), without its line end.
-    const std::string& LastReply() const { return lastReply_; }
-    // The server's last refusal ("5xx …", "4xx …" or "-ERR …"): curl says QUIT after a failure,
-    // so the last line is often only the goodbye.
-    const std::string& LastRefusal() const { return lastRefusal_; }
     bool Connected() const;
 
     // One line for the alarm log: what failed at `where`, with the server's reply or curl's
@@ -70,7 +65,9 @@ private:
 
     std::unique_ptr<CURL, CurlEasyDeleter> easy_;
     std::array<char, CURL_ERROR_SIZE> error_{};
-    std::string lastReply_;
+    std::string lastReply_;  // the server's last line (never ours), without its line end
+    // The server's last refusal ("5xx …", "4xx …" or "-ERR …"): curl says QUIT after a failure,
+    // so the last line is often only the goodbye.
     std::string lastRefusal_;
 };
 
