@@ -113,7 +113,6 @@ void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
     list1_.Add(std::move(listDetail));
     list1_.SetRed();
     s_.events.StartIconBlink();
-    alarmActive_ = true;
     s_.events.ViewsChanged();
 }
 
@@ -203,7 +202,6 @@ void WatchEngine::Command1_Click() {
     list2_.Clear();
     hosts_.Clear();
     s_.events.StopIconBlink();
-    alarmActive_ = false;
     s_.events.ViewsChanged();
 }
 

@@ -77,7 +77,8 @@ public:
     void WriteStartLine();
     void WriteEndLine();
 
-    bool AlarmActive() const { return alarmActive_; }
+    // An alarm stands from the moment `List1` turns red until the next clear.
+    bool AlarmActive() const { return list1_.IsRed(); }
     bool FirstScan() const { return firstScan_; }
     std::size_t HostCount() const { return hosts_.Count(); }
 
@@ -107,7 +108,6 @@ private:
     std::vector<ArpEntry> rows_;
 
     bool recordLog_ = true;
-    bool alarmActive_ = false;
     bool firstScan_ = true;
     bool checking_ = false;
     bool shutDown_ = false;
