@@ -10,9 +10,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <thread>
 
+#include "testsupport/ChildProcess.h"
 #include "testsupport/RunCommand.h"
 #include "testsupport/TempFolder.h"
 
@@ -64,18 +64,6 @@ std::vector<pid_t> RunningFrom(const fs::path& exe) {
     return pids;
 }
 
-template <typename Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds limit = 5s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
 class ProcessControlTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -97,7 +85,7 @@ TEST_F(ProcessControlTest, StartedProgramRunsDetachedAndEndsByItsName) {
     ASSERT_TRUE(control->StartDetached(program, {"30"}));
 
     std::vector<pid_t> pids;
-    ASSERT_TRUE(WaitFor([&] { return !(pids = RunningFrom(program)).empty(); }));
+    ASSERT_TRUE(test::WaitFor([&] { return !(pids = RunningFrom(program)).empty(); }, 5s));
     ASSERT_EQ(pids.size(), 1u);
     pid_t pid = pids[0];
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child of ours is left to reap";
@@ -107,7 +95,7 @@ TEST_F(ProcessControlTest, StartedProgramRunsDetachedAndEndsByItsName) {
     EXPECT_NE(::getsid(pid), ::getsid(0)) << "out of the caller's session";
 
     EXPECT_EQ(control->TerminateByProgramName(name), 1);
-    EXPECT_TRUE(WaitFor([&] { return Ended(pid); }));
+    EXPECT_TRUE(test::WaitFor([&] { return Ended(pid); }, 5s));
     EXPECT_EQ(control->TerminateByProgramName(name), 0);
 }
 
@@ -120,7 +108,7 @@ TEST_F(ProcessControlTest, SimilarNamesAndCommandLinesAreLeftAlone) {
     std::vector<char*> argv = {argvText[0].data(), argvText[1].data(), nullptr};
     pid_t mention = -1;
     ASSERT_EQ(::posix_spawn(&mention, "/bin/sleep", nullptr, nullptr, argv.data(), environ), 0);
-    ASSERT_TRUE(WaitFor([&] { return RunningFrom(longer).size() == 1; }));
+    ASSERT_TRUE(test::WaitFor([&] { return RunningFrom(longer).size() == 1; }, 5s));
 
     EXPECT_EQ(control->TerminateByProgramName(name), 0);
     EXPECT_EQ(control->TerminateByProgramName(""), 0);
@@ -137,7 +125,7 @@ TEST_F(ProcessControlTest, ArgumentsArriveVerbatimWithoutAShell) {
     fs::path out = dir / "args.txt";
     std::string script = "printf '%s|' \"$@\" > '" + out.string() + "'";
     ASSERT_TRUE(control->StartDetached("/bin/sh", {"-c", script, "sh", "a b", "$HOME;*", ""}));
-    EXPECT_TRUE(WaitFor([&] { return test::ReadFile(out) == "a b|$HOME;*||"; }))
+    EXPECT_TRUE(test::WaitFor([&] { return test::ReadFile(out) == "a b|$HOME;*||"; }, 5s))
         << test::ReadFile(out);
 }
 

@@ -42,9 +42,11 @@ TEST_F(OwnAdaptersTest, OneAdapterFillsListsSubnetAndItsSection) {
               "SubnetMask=255.255.255.0\r\n");
 }
 
-TEST_F(OwnAdaptersTest, SubnetTestMasksEveryOctet) {
+TEST_F(OwnAdaptersTest, SweeperVariantWritesNothingAndItsSubnetTestMasksEveryOctet) {
     source.Add("eth0", "00-AA-BB-CC-DD-0E", "192.168.1.5", "255.255.255.0");
     own.GetOwnAdapters(nullptr);
+    EXPECT_FALSE(std::filesystem::exists(ini.Path()));
+    EXPECT_EQ(own.OwnMacList[0], "00-AA-BB-CC-DD-0E");
     EXPECT_TRUE(own.InWatchedSubnet(Ip("192.168.1.200")));
     EXPECT_FALSE(own.InWatchedSubnet(Ip("192.168.2.1")));
     EXPECT_FALSE(own.InWatchedSubnet(Ip("10.168.1.5")));
@@ -55,13 +57,6 @@ TEST_F(OwnAdaptersTest, AdapterWithoutAddressWatchesEverything) {
     own.GetOwnAdapters(&ini);
     EXPECT_EQ(own.WatchMask, 0u);
     EXPECT_TRUE(own.InWatchedSubnet(Ip("8.8.8.8")));
-}
-
-TEST_F(OwnAdaptersTest, SweeperVariantWritesNothing) {
-    source.Add("eth0", "00-AA-BB-CC-DD-0E", "192.168.1.5", "255.255.255.0");
-    own.GetOwnAdapters(nullptr);
-    EXPECT_FALSE(std::filesystem::exists(ini.Path()));
-    EXPECT_EQ(own.OwnMacList[0], "00-AA-BB-CC-DD-0E");
 }
 
 TEST_F(OwnAdaptersTest, ErrorsLeaveListsEmptyAndReturnTheirTexts) {

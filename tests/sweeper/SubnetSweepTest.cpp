@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "testsupport/FakeNetInfo.h"
@@ -45,16 +46,33 @@ std::vector<Ipv4> Block(std::string_view first, int count) {
     return list;
 }
 
+using Moments = std::vector<std::chrono::milliseconds>;
+
 class SubnetSweepTest : public ::testing::Test {
 protected:
+    // A sweeper over `count` addresses from `first`, started.
+    SubnetSweep& Start(std::string_view first, int count) {
+        sweep = std::make_unique<SubnetSweep>(timers, prober, Block(first, count));
+        sweep->Start();
+        return *sweep;
+    }
+
+    Moments AttemptMoments() const {
+        Moments at;
+        for (const Attempt& a : prober.attempts) {
+            at.push_back(a.at);
+        }
+        return at;
+    }
+
     test::FakeClock clock;
     test::FakeTimerFactory timers{clock};
     RecordingProber prober{clock};
+    std::unique_ptr<SubnetSweep> sweep;
 };
 
 TEST_F(SubnetSweepTest, OneProbePerSecondThenAPauseThenTheNextSweep) {
-    SubnetSweep sweep(timers, prober, Block("192.168.1.0", 256));
-    sweep.Start();
+    Start("192.168.1.0", 256);
     timers.Advance(999ms);
     EXPECT_TRUE(prober.attempts.empty()) << "the first sweep begins one second after start";
 
@@ -64,19 +82,18 @@ TEST_F(SubnetSweepTest, OneProbePerSecondThenAPauseThenTheNextSweep) {
         EXPECT_EQ(prober.attempts[k].address, Ip("192.168.1.0") + k) << k;
         EXPECT_EQ(prober.attempts[k].at, 1s + k * 1s) << k;
     }
-    EXPECT_FALSE(sweep.Sweeping()) << "the last probe's second is over";
+    EXPECT_FALSE(sweep->Sweeping()) << "the last probe's second is over";
 
     // One second's wait after the last probe, one second's pause, then .0 again.
     timers.Advance(1s);
     ASSERT_EQ(prober.attempts.size(), 257u);
     EXPECT_EQ(prober.attempts[256].address, Ip("192.168.1.0"));
     EXPECT_EQ(prober.attempts[256].at, 258s);
-    EXPECT_TRUE(sweep.Sweeping());
+    EXPECT_TRUE(sweep->Sweeping());
 }
 
 TEST_F(SubnetSweepTest, SweepsNeverOverlapNorSpeedUp) {
-    SubnetSweep sweep(timers, prober, Block("10.0.0.8", 8));
-    sweep.Start();
+    Start("10.0.0.8", 8);
     timers.Advance(60s);
     // Each sweep takes 8 s plus the pause: the probes come in whole sweeps, in order, with at
     // least a second between any two.
@@ -92,35 +109,24 @@ TEST_F(SubnetSweepTest, SweepsNeverOverlapNorSpeedUp) {
 
 TEST_F(SubnetSweepTest, FailedAttemptSkipsOnlyThatAddressWithoutWaiting) {
     prober.failing = {Ip("192.168.1.2"), Ip("192.168.1.3")};
-    SubnetSweep sweep(timers, prober, Block("192.168.1.0", 6));
-    sweep.Start();
+    Start("192.168.1.0", 6);
     timers.Advance(5s);
-    ASSERT_EQ(prober.attempts.size(), 6u);
-    std::vector<std::chrono::milliseconds> at;
-    for (const Attempt& a : prober.attempts) {
-        at.push_back(a.at);
-    }
     // .2 and .3 fail at once and .4 follows at the same moment.
-    EXPECT_EQ(at, (std::vector<std::chrono::milliseconds>{1s, 2s, 3s, 3s, 3s, 4s}));
-}
-
-TEST_F(SubnetSweepTest, NothingToSweepIdlesWithoutProbing) {
-    SubnetSweep sweep(timers, prober, {});
-    sweep.Start();
-    timers.Advance(1h);
-    EXPECT_TRUE(prober.attempts.empty());
-    EXPECT_FALSE(sweep.Sweeping());
+    EXPECT_EQ(AttemptMoments(), (Moments{1s, 2s, 3s, 3s, 3s, 4s}));
 }
 
 TEST_F(SubnetSweepTest, EveryAttemptFailingRetriesOncePerSecond) {
     prober.failing = {Ip("10.0.0.1"), Ip("10.0.0.2")};
-    SubnetSweep sweep(timers, prober, Block("10.0.0.1", 2));
-    sweep.Start();
+    Start("10.0.0.1", 2);
     timers.Advance(3s);
-    ASSERT_EQ(prober.attempts.size(), 6u);
-    EXPECT_EQ(prober.attempts[0].at, 1s);
-    EXPECT_EQ(prober.attempts[2].at, 2s);
-    EXPECT_EQ(prober.attempts[4].at, 3s);
+    EXPECT_EQ(AttemptMoments(), (Moments{1s, 1s, 2s, 2s, 3s, 3s}));
+}
+
+TEST_F(SubnetSweepTest, NothingToSweepIdlesWithoutProbing) {
+    Start("10.0.0.1", 0);
+    timers.Advance(1h);
+    EXPECT_TRUE(prober.attempts.empty());
+    EXPECT_FALSE(sweep->Sweeping());
 }
 
 }  // namespace

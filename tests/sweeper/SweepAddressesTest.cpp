@@ -18,63 +18,59 @@ std::vector<Ipv4> Range(std::string_view first, std::string_view last) {
     return range;
 }
 
-TEST(SweepAddressesTest, Slash24SweepsTheWholeOwnBlockInOrder) {
-    std::vector<Ipv4> list = SweepAddresses({{"192.168.1.20", "255.255.255.0"}});
-    EXPECT_EQ(list, Range("192.168.1.0", "192.168.1.255"));
+std::vector<Ipv4> Join(std::initializer_list<std::vector<Ipv4>> parts) {
+    std::vector<Ipv4> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
 }
 
-TEST(SweepAddressesTest, WiderMasksStayInsideTheOwnSlash24) {
-    // The private ranges the old rules got wrong: 172 swept other blocks, 10 nothing at all.
-    EXPECT_EQ(SweepAddresses({{"172.20.5.9", "255.255.0.0"}}), Range("172.20.5.0", "172.20.5.255"));
-    EXPECT_EQ(SweepAddresses({{"10.1.2.3", "255.0.0.0"}}), Range("10.1.2.0", "10.1.2.255"));
-    EXPECT_EQ(SweepAddresses({{"10.1.2.3", "0.0.0.0"}}), Range("10.1.2.0", "10.1.2.255"));
-}
-
-TEST(SweepAddressesTest, NarrowMaskSweepsOnlyTheSubnet) {
-    EXPECT_EQ(SweepAddresses({{"192.168.1.37", "255.255.255.240"}}),
-              Range("192.168.1.32", "192.168.1.47"));
-    EXPECT_EQ(SweepAddresses({{"192.168.1.37", "255.255.255.252"}}),
-              Range("192.168.1.36", "192.168.1.39"));
-    EXPECT_EQ(SweepAddresses({{"192.168.1.37", "255.255.255.255"}}),
-              Range("192.168.1.37", "192.168.1.37"));
-}
-
-TEST(SweepAddressesTest, OwnAddressIsSweptInItsPlace) {
-    std::vector<Ipv4> list = SweepAddresses({{"192.168.7.128", "255.255.255.0"}});
-    ASSERT_EQ(list.size(), 256u);
-    EXPECT_EQ(list[127], Ip("192.168.7.127"));
-    EXPECT_EQ(list[128], Ip("192.168.7.128"));
-    EXPECT_EQ(list[129], Ip("192.168.7.129"));
+TEST(SweepAddressesTest, OneAdapterSweepsItsSubnetInOrderButNeverBeyondItsOwnSlash24) {
+    struct Case {
+        const char* ip;
+        const char* mask;
+        const char* first;
+        const char* last;
+    };
+    const Case cases[] = {
+        {"192.168.1.20", "255.255.255.0", "192.168.1.0", "192.168.1.255"},
+        // The own address is swept in its place.
+        {"192.168.7.128", "255.255.255.0", "192.168.7.0", "192.168.7.255"},
+        // The private ranges the old rules got wrong: 172 swept other blocks, 10 nothing at all.
+        {"172.20.5.9", "255.255.0.0", "172.20.5.0", "172.20.5.255"},
+        {"10.1.2.3", "255.0.0.0", "10.1.2.0", "10.1.2.255"},
+        {"10.1.2.3", "0.0.0.0", "10.1.2.0", "10.1.2.255"},
+        {"192.168.1.37", "255.255.255.240", "192.168.1.32", "192.168.1.47"},
+        {"192.168.1.37", "255.255.255.252", "192.168.1.36", "192.168.1.39"},
+        {"192.168.1.37", "255.255.255.255", "192.168.1.37", "192.168.1.37"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SweepAddresses({{c.ip, c.mask}}), Range(c.first, c.last))
+            << c.ip << " " << c.mask;
+    }
 }
 
 TEST(SweepAddressesTest, AdaptersWithoutAUsableAddressAreSkipped) {
-    EXPECT_TRUE(SweepAddresses({{"0.0.0.0", "0.0.0.0"}}).empty());
-    EXPECT_TRUE(SweepAddresses({{"127.0.0.1", "255.0.0.0"}}).empty());
-    EXPECT_TRUE(SweepAddresses({{"224.0.0.5", "255.255.255.0"}}).empty());
-    EXPECT_TRUE(SweepAddresses({{"", ""}}).empty());
-    EXPECT_TRUE(SweepAddresses({{"192.168.1.5", "garbage"}}).empty());
-    EXPECT_TRUE(SweepAddresses({{"192.168.1", "255.255.255.0"}}).empty());
+    const std::pair<const char*, const char*> unusable[] = {
+        {"0.0.0.0", "0.0.0.0"},         {"127.0.0.1", "255.0.0.0"},
+        {"224.0.0.5", "255.255.255.0"}, {"", ""},
+        {"192.168.1.5", "garbage"},     {"192.168.1", "255.255.255.0"},
+    };
+    for (const auto& [ip, mask] : unusable) {
+        EXPECT_TRUE(SweepAddresses({{ip, mask}}).empty()) << ip << " " << mask;
+    }
 }
 
-TEST(SweepAddressesTest, TwoAdaptersInAdapterOrder) {
-    std::vector<Ipv4> list = SweepAddresses({{"192.168.2.7", "255.255.255.0"},
-                                             {"0.0.0.0", "0.0.0.0"},
-                                             {"192.168.1.5", "255.255.255.0"}});
-    std::vector<Ipv4> expected = Range("192.168.2.0", "192.168.2.255");
-    std::vector<Ipv4> second = Range("192.168.1.0", "192.168.1.255");
-    expected.insert(expected.end(), second.begin(), second.end());
-    EXPECT_EQ(list, expected);
-}
-
-TEST(SweepAddressesTest, AnAddressIsSweptOncePerSweep) {
-    std::vector<Ipv4> list =
-        SweepAddresses({{"192.168.1.37", "255.255.255.240"}, {"192.168.1.200", "255.255.255.0"}});
-    std::vector<Ipv4> expected = Range("192.168.1.32", "192.168.1.47");
-    std::vector<Ipv4> rest = Range("192.168.1.0", "192.168.1.31");
-    expected.insert(expected.end(), rest.begin(), rest.end());
-    rest = Range("192.168.1.48", "192.168.1.255");
-    expected.insert(expected.end(), rest.begin(), rest.end());
-    EXPECT_EQ(list, expected);
+TEST(SweepAddressesTest, SeveralAdaptersInAdapterOrderWithEveryAddressOncePerSweep) {
+    EXPECT_EQ(SweepAddresses({{"192.168.2.7", "255.255.255.0"},
+                              {"0.0.0.0", "0.0.0.0"},
+                              {"192.168.1.5", "255.255.255.0"}}),
+              Join({Range("192.168.2.0", "192.168.2.255"), Range("192.168.1.0", "192.168.1.255")}));
+    EXPECT_EQ(
+        SweepAddresses({{"192.168.1.37", "255.255.255.240"}, {"192.168.1.200", "255.255.255.0"}}),
+        Join({Range("192.168.1.32", "192.168.1.47"), Range("192.168.1.0", "192.168.1.31"),
+              Range("192.168.1.48", "192.168.1.255")}));
 }
 
 TEST(SweepAddressesTest, ReadsTheAdaptersFoundAtStart) {

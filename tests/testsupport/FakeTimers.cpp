@@ -26,16 +26,6 @@ FakeTimer* FakeTimerFactory::NextDue(TimePoint limit) const {
     return next;
 }
 
-bool FakeTimerFactory::FireNext(std::chrono::milliseconds limit) {
-    FakeTimer* next = NextDue(clock_.Now() + limit);
-    if (next == nullptr) {
-        return false;
-    }
-    clock_.Set(std::max(clock_.Now(), next->due_));
-    next->Fire();
-    return true;
-}
-
 void FakeTimerFactory::Advance(std::chrono::milliseconds duration) {
     TimePoint target = clock_.Now() + duration;
     while (FakeTimer* next = NextDue(target)) {
@@ -74,7 +64,6 @@ void FakeTimer::SetInterval(std::chrono::milliseconds interval) {
 
 void FakeTimer::Fire() {
     due_ += interval_;
-    ++fired_;
     if (handler_) {
         Handler copy = handler_;
         copy();

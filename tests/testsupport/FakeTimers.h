@@ -22,10 +22,6 @@ public:
     std::unique_ptr<Timer> Create(std::chrono::milliseconds interval) override;
 
     void Advance(std::chrono::milliseconds duration);
-    // Fires the next due timer, if one is due within `limit`; false when none is.
-    bool FireNext(std::chrono::milliseconds limit);
-
-    FakeClock& Clock() { return clock_; }
 
 private:
     friend class FakeTimer;
@@ -47,9 +43,6 @@ public:
     std::chrono::milliseconds Interval() const override { return interval_; }
     void SetHandler(Handler handler) override { handler_ = std::move(handler); }
 
-    TimePoint Due() const { return due_; }
-    int Fired() const { return fired_; }
-
 private:
     friend class FakeTimerFactory;
     void Fire();
@@ -59,7 +52,6 @@ private:
     bool active_ = false;
     TimePoint due_{};
     Handler handler_;
-    int fired_ = 0;
 };
 
 }  // namespace kestrove::test

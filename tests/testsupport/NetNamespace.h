@@ -77,7 +77,6 @@ public:
     NetNamespace& AddHost(const std::string& name, const std::string& mac, const std::string& cidr);
     // Throws std::out_of_range for a host never added.
     NetNamespace& Host(const std::string& name);
-    NetNamespace& Switch() { return switch_; }
 
 private:
     std::string tag_;

@@ -29,8 +29,6 @@ int ThreadCount() {
     return -1;
 }
 
-}  // namespace
-
 void EnterPrivateMountNamespace() {
     static bool entered = false;
     if (entered) {
@@ -48,6 +46,8 @@ void EnterPrivateMountNamespace() {
     }
     entered = true;
 }
+
+}  // namespace
 
 TmpfsMount::TmpfsMount(std::filesystem::path path, std::size_t bytes)
     : path_(std::move(path)), bytes_(bytes) {

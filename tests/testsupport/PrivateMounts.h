@@ -5,16 +5,13 @@
 
 namespace kestrove::test {
 
-// Moves this test process into a mount namespace of its own, with every mount private, so that
-// what a test mounts is seen only by it and the programs it starts, and goes with the process
-// even when it crashes. Later calls do nothing. Only a single-threaded process may do this
-// (a gtest process is, and ctest runs each test in a process of its own); failures throw
-// std::runtime_error. Needs root.
-void EnterPrivateMountNamespace();
+// The mounts below are made in a mount namespace of the test process's own, with every mount
+// private, so that they are seen only by it and the programs it starts, and go with the process
+// even when it crashes. Only a single-threaded process may enter it (a gtest process is, and
+// ctest runs each test in a process of its own); failures throw std::runtime_error. Needs root.
 
 // A tmpfs of `bytes` mounted over the folder `path` (which must exist), for a small disk that
-// fills up or can be made read-only. Unmounted on destruction. Enters the private mount
-// namespace first.
+// fills up or can be made read-only. Unmounted on destruction.
 class TmpfsMount {
 public:
     TmpfsMount(std::filesystem::path path, std::size_t bytes);

@@ -85,11 +85,8 @@ TEST_F(LogDocumentTest, FailedSaveLeavesEverythingAsItWas) {
 
     EXPECT_EQ(ReadFile(dir / "notafolder"), "keep");
     EXPECT_TRUE(fs::is_directory(dir / "folder.log"));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 2) << "no temporary file is left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator{}), 2)
+        << "no temporary file is left behind";
 }
 
 TEST_F(LogDocumentTest, FileMadeAfterAMissingLoadIsAChangeAFileDeletedIsNot) {

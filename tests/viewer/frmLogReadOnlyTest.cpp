@@ -2,15 +2,12 @@
 // read-only file system in a mount namespace of its own.
 
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 
 #include <QPlainTextEdit>
-#include <cerrno>
-#include <cstring>
 
 #include "common/ui/MessageBox.h"
 #include "testsupport/NetNamespace.h"
+#include "testsupport/PrivateMounts.h"
 #include "testsupport/TempFolder.h"
 #include "viewer/frmLog.h"
 
@@ -18,24 +15,6 @@ namespace kestrove {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Moves this thread into a private mount namespace, so nothing mounted here is seen outside.
-void PrivateMounts() {
-    ASSERT_EQ(::unshare(CLONE_NEWNS), 0) << std::strerror(errno);
-    ASSERT_EQ(::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0)
-        << std::strerror(errno);
-}
-
-class Unmount {
-public:
-    explicit Unmount(fs::path path) : path_(std::move(path)) {}
-    ~Unmount() { ::umount2(path_.c_str(), MNT_DETACH); }
-    Unmount(const Unmount&) = delete;
-    Unmount& operator=(const Unmount&) = delete;
-
-private:
-    fs::path path_;
-};
 
 void ExpectSaveRefused(const fs::path& log, const std::string& before) {
     MessageBox::ClearHistory();
@@ -56,32 +35,19 @@ void ExpectSaveRefused(const fs::path& log, const std::string& before) {
 
 TEST(frmLogReadOnlyTest, ReadOnlyFolderAndReadOnlyFileKeepTheOldLog) {
     KESTROVE_REQUIRE_ROOT();
-    PrivateMounts();
     const std::string before = "2007/05/05 14:03:09 start\r\n";
-
     test::TempFolder dir;
-    fs::path folder = dir / "log";
-    fs::create_directory(folder);
-    ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
-    Unmount unmountFolder(folder);
-    test::WriteFile(folder / "alart.log", before);
+    fs::create_directory(dir / "log");
+    test::TmpfsMount folder(dir / "log", 1 << 20);
+    test::WriteFile(folder.Path() / "alart.log", before);
     test::WriteFile(dir / "alone.log", before);
 
     // The file alone read-only, in a folder that stays writable.
-    ASSERT_EQ(::mount((dir / "alone.log").c_str(), (dir / "alone.log").c_str(), nullptr, MS_BIND,
-                      nullptr),
-              0);
-    Unmount unmountFile(dir / "alone.log");
-    ASSERT_EQ(::mount(nullptr, (dir / "alone.log").c_str(), nullptr,
-                      MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr),
-              0)
-        << std::strerror(errno);
+    test::ReadOnlyBind file(dir / "alone.log");
     ExpectSaveRefused(dir / "alone.log", before);
 
-    // The whole folder read-only.
-    ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
-        << std::strerror(errno);
-    ExpectSaveRefused(folder / "alart.log", before);
+    folder.SetReadOnly(true);
+    ExpectSaveRefused(folder.Path() / "alart.log", before);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <utility>
@@ -37,6 +38,11 @@ public:
     // Stores a value without recording it.
     void Preset(std::string_view key, std::string_view value, std::string_view section = "Report") {
         values_[Key(section, key)] = std::string(value);
+    }
+    void Preset(std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+        for (auto [key, value] : values) {
+            Preset(key, value);
+        }
     }
     // The stored value without recording a read.
     std::string Peek(std::string_view key, std::string_view section = "Report") const {

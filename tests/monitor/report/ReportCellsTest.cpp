@@ -10,21 +10,6 @@
 namespace kestrove::test {
 namespace {
 
-TEST(ReportCells, DuplicateLine) {
-    RowCells cells = DuplicateCells(kDuplicateLine);
-    EXPECT_EQ(cells.time, "2007/05/05 09:10:12");
-    EXPECT_EQ(cells.address, "192.168.1.5<BR>&<BR>192.168.1.9");
-    EXPECT_EQ(cells.mac, "00-11-22-33-44-55");
-}
-
-TEST(ReportCells, ChangeLineWithAndWithoutHostName) {
-    RowCells cells = ChangeCells(kChangeLine);
-    EXPECT_EQ(cells.time, "2007/05/05 09:10:11");
-    EXPECT_EQ(cells.address, "192.168.0.5(PC01)");
-    EXPECT_EQ(cells.mac, "前：00-11-22-33-44-55<BR>後：66-77-88-99-AA-BB");
-    EXPECT_EQ(ChangeCells(kNamelessChangeLine).address, "192.168.1.1()");
-}
-
 TEST(ReportCells, PositionsCountCharactersNotBytes) {
     // A Japanese separator after the message and a Japanese host name before the arrow.
     RowCells dup = DuplicateCells(

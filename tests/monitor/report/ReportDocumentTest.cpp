@@ -11,111 +11,81 @@ constexpr std::string_view kCreated = "<p>作成日時：2007年05月05日 14時
 constexpr std::string_view kWholeLogPeriod =
     "<td width='24%' valign='top'>　～　2007/05/05 14:03:09</td>";
 
-TEST_F(ReportDocumentTest, WholeLogWithEveryKindOfLine) {
-    WriteLog({kStartLine, kChangeLine, kDuplicateLine, kOwnMacLine, kNamelessChangeLine,
-              kDuplicateLine, kMailErrorLine, kEndLine});
-    ASSERT_TRUE(builder.MakeReport(Dated(), false, false, "None").Built());
+const std::vector<std::string_view> kDuplicateRow = {
+    "<tr>", "<td width='30%' align='center'>2007/05/05 09:10:12</td>",
+    "<td width='20%' align='center'>192.168.1.5<BR>&<BR>192.168.1.9</td>",
+    "<td width='50%' align='center'>00-11-22-33-44-55</td>", "</tr>"};
+const std::vector<std::string_view> kChangeRow = {
+    "<tr>", "<td width='30%' align='center'>2007/05/05 09:10:11</td>",
+    "<td width='20%' align='center'>192.168.0.5(PC01)</td>",
+    "<td width='50%' align='center'>前：00-11-22-33-44-55<BR>後：66-77-88-99-AA-BB</td>", "</tr>"};
+const std::vector<std::string_view> kNamelessChangeRow = {
+    "<tr>", "<td width='30%' align='center'>2007/05/05 09:12:00</td>",
+    "<td width='20%' align='center'>192.168.1.1()</td>",
+    "<td width='50%' align='center'>前：00-AA-BB-CC-DD-0E<BR>後：00-11-22-33-44-55</td>", "</tr>"};
+const std::vector<std::string_view> kDuplicateHead = {"<p>MACアドレスの重複を検出</p>"};
+const std::vector<std::string_view> kChangeHead = {"<p>MACアドレスの変化を検出</p>"};
+const std::vector<std::string_view> kTableEnd = {"</table>", "</center>", "</div>"};
 
-    std::string expected = Document(Concat({
-        kExpectedHead,
-        {kCreated},
-        kExpectedPeriodHead,
-        {kWholeLogPeriod, "<td width='76%'>"},
-        // The result: the duplicate section, CR LF, the change section.
-        {"<p>MACアドレスの重複を検出</p>"},
-        kExpectedTableHead,
-        {"<tr>", "<td width='30%' align='center'>2007/05/05 09:10:12</td>",
-         "<td width='20%' align='center'>192.168.1.5<BR>&<BR>192.168.1.9</td>",
-         "<td width='50%' align='center'>00-11-22-33-44-55</td>", "</tr>"},
-        {"<tr>", "<td width='30%' align='center'>2007/05/05 09:10:12</td>",
-         "<td width='20%' align='center'>192.168.1.5<BR>&<BR>192.168.1.9</td>",
-         "<td width='50%' align='center'>00-11-22-33-44-55</td>", "</tr>"},
-        {"</table>", "</center>", "</div>"},
-        {""},
-        {"<p>MACアドレスの変化を検出</p>"},
-        kExpectedTableHead,
-        {"<tr>", "<td width='30%' align='center'>2007/05/05 09:10:11</td>",
-         "<td width='20%' align='center'>192.168.0.5(PC01)</td>",
-         "<td width='50%' align='center'>前：00-11-22-33-44-55<BR>後：66-77-88-99-AA-BB</td>",
-         "</tr>"},
-        {"<tr>", "<td width='30%' align='center'>2007/05/05 09:12:00</td>",
-         "<td width='20%' align='center'>192.168.1.1()</td>",
-         "<td width='50%' align='center'>前：00-AA-BB-CC-DD-0E<BR>後：00-11-22-33-44-55</td>",
-         "</tr>"},
-        {"</table>", "</center>", "</div>"},
-        {""},  // the section ends with CR LF, and so does the result piece
-        kExpectedTail,
-    }));
-    EXPECT_EQ(WorkingReport(), expected);
-    EXPECT_EQ(ReadFile(dir / "report.htm"), Utf8ToCp932(expected));
+// The whole report for the given period cell and result cell pieces.
+std::string Expected(std::string_view period, const std::vector<std::string_view>& result) {
+    return Document(Concat({kExpectedHead,
+                            {kCreated},
+                            kExpectedPeriodHead,
+                            {period, "<td width='76%'>"},
+                            result,
+                            kExpectedTail}));
 }
 
-TEST_F(ReportDocumentTest, OneChangeOnlyStartsTheResultWithALineEnd) {
-    WriteLog({kStartLine, kChangeLine, kOwnMacLine});
-    builder.MakeReport(Dated(), false, false, "None");
-    EXPECT_EQ(WorkingReport(),
-              Document(Concat({
-                  kExpectedHead,
-                  {kCreated},
-                  kExpectedPeriodHead,
-                  {kWholeLogPeriod, "<td width='76%'>", ""},
-                  {"<p>MACアドレスの変化を検出</p>"},
-                  kExpectedTableHead,
-                  {"<tr>", "<td width='30%' align='center'>2007/05/05 09:10:11</td>",
-                   "<td width='20%' align='center'>192.168.0.5(PC01)</td>",
-                   "<td width='50%' align='center'>前：00-11-22-33-44-55<BR>後：66-77-88-99-AA-BB"
-                   "</td>",
-                   "</tr>"},
-                  {"</table>", "</center>", "</div>"},
-                  {""},
-                  kExpectedTail,
-              })));
-}
+struct DocumentCase {
+    const char* name;
+    std::vector<std::string_view> log;
+    std::vector<std::string_view> result;
+};
 
-TEST_F(ReportDocumentTest, DuplicatesOnlyEndTheResultWithALineEnd) {
-    WriteLog({kDuplicateLine});
-    builder.MakeReport(Dated(), false, false, "None");
-    EXPECT_EQ(WorkingReport(),
-              Document(Concat({
-                  kExpectedHead,
-                  {kCreated},
-                  kExpectedPeriodHead,
-                  {kWholeLogPeriod, "<td width='76%'>"},
-                  {"<p>MACアドレスの重複を検出</p>"},
-                  kExpectedTableHead,
-                  {"<tr>", "<td width='30%' align='center'>2007/05/05 09:10:12</td>",
-                   "<td width='20%' align='center'>192.168.1.5<BR>&<BR>192.168.1.9</td>",
-                   "<td width='50%' align='center'>00-11-22-33-44-55</td>", "</tr>"},
-                  {"</table>", "</center>", "</div>"},
-                  {"", ""},  // the CR LF between the sections, an empty change section
-                  kExpectedTail,
-              })));
-}
-
-TEST_F(ReportDocumentTest, NothingToReportSaysSoInTheResultCell) {
-    WriteLog({kStartLine, kOwnMacLine, kMailErrorLine, kEndLine});
-    builder.MakeReport(Dated(), false, false, "None");
-    EXPECT_EQ(WorkingReport(), Document(Concat({
-                                   kExpectedHead,
-                                   {kCreated},
-                                   kExpectedPeriodHead,
-                                   {kWholeLogPeriod, "<td width='76%'>", "異常なし"},
-                                   kExpectedTail,
-                               })));
+TEST_F(ReportDocumentTest, WholeLogDocuments) {
+    const DocumentCase cases[] = {
+        {"every kind of line: the duplicate section, CR LF, the change section",
+         {kStartLine, kChangeLine, kDuplicateLine, kOwnMacLine, kNamelessChangeLine, kDuplicateLine,
+          kMailErrorLine, kEndLine},
+         Concat({kDuplicateHead,
+                 kExpectedTableHead,
+                 kDuplicateRow,
+                 kDuplicateRow,
+                 kTableEnd,
+                 {""},
+                 kChangeHead,
+                 kExpectedTableHead,
+                 kChangeRow,
+                 kNamelessChangeRow,
+                 kTableEnd,
+                 {""}})},
+        {"one change only starts the result with a line end",
+         {kStartLine, kChangeLine, kOwnMacLine},
+         Concat({{""}, kChangeHead, kExpectedTableHead, kChangeRow, kTableEnd, {""}})},
+        {"duplicates only end the result with the line end and an empty change section",
+         {kDuplicateLine},
+         Concat({kDuplicateHead, kExpectedTableHead, kDuplicateRow, kTableEnd, {"", ""}})},
+        {"nothing to report says so",
+         {kStartLine, kOwnMacLine, kMailErrorLine, kEndLine},
+         {"異常なし"}},
+    };
+    for (const DocumentCase& c : cases) {
+        WriteLog(c.log);
+        ASSERT_TRUE(builder.MakeReport(Dated(), false, false, "None").Built()) << c.name;
+        std::string expected = Expected(kWholeLogPeriod, c.result);
+        EXPECT_EQ(WorkingReport(), expected) << c.name;
+        EXPECT_EQ(ReadFile(dir / "report.htm"), Utf8ToCp932(expected)) << c.name;
+    }
 }
 
 TEST_F(ReportDocumentTest, EmptyLogAndPeriodShowTheStartAndEnd) {
     WriteLogBytes("");
     builder.MakeReport(Dated(), false, false, "Hourly");
-    EXPECT_EQ(WorkingReport(),
-              Document(Concat({
-                  kExpectedHead,
-                  {kCreated},
-                  kExpectedPeriodHead,
-                  {"<td width='24%' valign='top'>2007/05/05 13:03:09　～　2007/05/05 14:03:09</td>",
-                   "<td width='76%'>", "異常なし"},
-                  kExpectedTail,
-              })));
+    EXPECT_EQ(
+        WorkingReport(),
+        Expected("<td width='24%' valign='top'>2007/05/05 13:03:09　～　2007/05/05 14:03:09</td>",
+                 {"異常なし"}));
 }
 
 TEST_F(ReportDocumentTest, JapanesePiecesAreWrittenInCp932) {

@@ -23,7 +23,7 @@ protected:
     }
 
     // Names of the controls among `controls` that are enabled.
-    std::vector<std::string> Enabled(std::initializer_list<C> controls) const {
+    std::vector<std::string> Enabled(const std::vector<C>& controls) const {
         std::vector<std::string> names;
         for (C c : controls) {
             if (form_.IsEnabled(c)) {
@@ -33,13 +33,23 @@ protected:
         return names;
     }
     std::vector<std::string> AllEnabled() const {
-        std::vector<std::string> names;
+        std::vector<C> all;
         for (std::size_t i = 0; i < static_cast<std::size_t>(C::kCount); ++i) {
-            if (form_.IsEnabled(static_cast<C>(i))) {
-                names.emplace_back(ReportOptionForm::ControlName(static_cast<C>(i)));
-            }
+            all.push_back(static_cast<C>(i));
         }
-        return names;
+        return Enabled(all);
+    }
+
+    // Loads, then switches automatic reports, mail and authentication on by clicking.
+    void LoadWithMailOn(bool popBeforeSmtp) {
+        Load();
+        form_.Check1_Click(true);
+        form_.Check2_Click(true);
+        form_.chkAuth_Click(true);
+        if (popBeforeSmtp) {
+            form_.optPBS_Click();
+        }
+        settings_.writes.clear();
     }
 
     void FillAllFields() {
@@ -74,21 +84,23 @@ TEST_F(ReportOptionFormTest, FirstOpeningWritesHourlyAndAutoOffAndDisablesEveryt
 }
 
 TEST_F(ReportOptionFormTest, LoadFillsTheControlsFromTheSettings) {
-    settings_.Preset("Auto", "1");
-    settings_.Preset("Freq", "Weekly");
-    settings_.Preset("Freq_Weekly", "水曜日");
-    settings_.Preset("SaveTo", "/srv/reports");
-    settings_.Preset("SendByMail", "1");
-    settings_.Preset("SendTo", "a@example.org");
-    settings_.Preset("SendFrom", "k@example.org");
-    settings_.Preset("SMTPServer", "mail.example.org");
-    settings_.Preset("Auth", "1");
-    settings_.Preset("AuthMethod", "POPBeforeSMTP");
-    settings_.Preset("POPServer", "pop.example.org");
-    settings_.Preset("UserID", "reporter");
-    settings_.Preset("Password", *ScramblePassword("SET", "pw;1"));
-    settings_.Preset("Compress", "1");
-    settings_.Preset("Immediate", "true");  // only exactly "1" is on
+    std::string scrambled = *ScramblePassword("SET", "pw;1");
+    // Immediate is "true": only exactly "1" is on.
+    settings_.Preset({{"Auto", "1"},
+                      {"Freq", "Weekly"},
+                      {"Freq_Weekly", "水曜日"},
+                      {"SaveTo", "/srv/reports"},
+                      {"SendByMail", "1"},
+                      {"SendTo", "a@example.org"},
+                      {"SendFrom", "k@example.org"},
+                      {"SMTPServer", "mail.example.org"},
+                      {"Auth", "1"},
+                      {"AuthMethod", "POPBeforeSMTP"},
+                      {"POPServer", "pop.example.org"},
+                      {"UserID", "reporter"},
+                      {"Password", scrambled},
+                      {"Compress", "1"},
+                      {"Immediate", "true"}});
     form_.Form_Load();
     const ReportOptionValues& v = form_.Values();
     EXPECT_TRUE(v.check1 && v.check2 && v.chkAuth && v.check4);
@@ -103,9 +115,7 @@ TEST_F(ReportOptionFormTest, LoadFillsTheControlsFromTheSettings) {
 }
 
 TEST_F(ReportOptionFormTest, EnablingAfterLoadFollowsTheRuleSequence) {
-    settings_.Preset("Auto", "1");
-    settings_.Preset("SendByMail", "1");
-    settings_.Preset("Auth", "1");
+    settings_.Preset({{"Auto", "1"}, {"SendByMail", "1"}, {"Auth", "1"}});
     Load();  // SMTP AUTH: the POP server is not needed
     EXPECT_EQ(Enabled({C::Label4, C::Text4, C::Label5, C::Text6, C::optPBS}),
               (std::vector<std::string>{"Label5", "Text6", "optPBS"}));
@@ -118,15 +128,13 @@ TEST_F(ReportOptionFormTest, EnablingAfterLoadFollowsTheRuleSequence) {
 }
 
 TEST_F(ReportOptionFormTest, AutoOffWithMailOnLeavesCheck2DisabledButItsFieldsEnabled) {
-    settings_.Preset("Auto", "0");
-    settings_.Preset("SendByMail", "1");
+    settings_.Preset({{"Auto", "0"}, {"SendByMail", "1"}});
     Load();
     EXPECT_EQ(AllEnabled(),
               (std::vector<std::string>{"chkIjo", "Frame3", "Label1", "Label2", "Label3", "Text1",
                                         "Text2", "Text3", "Frame4", "chkAuth"}));
 
-    settings_.Preset("Auth", "1");
-    settings_.Preset("AuthMethod", "POPBeforeSMTP");
+    settings_.Preset({{"Auth", "1"}, {"AuthMethod", "POPBeforeSMTP"}});
     Load();
     EXPECT_FALSE(form_.IsEnabled(C::Check2));
     EXPECT_EQ(
@@ -188,8 +196,7 @@ TEST_F(ReportOptionFormTest, FrequencyOptionsFillTheListAndWriteAtOnce) {
 }
 
 TEST_F(ReportOptionFormTest, StoredValueOutsideTheListIsShownAndWrittenBackUnchanged) {
-    settings_.Preset("Freq", "Monthly");
-    settings_.Preset("Freq_Monthly", "31日");
+    settings_.Preset({{"Freq", "Monthly"}, {"Freq_Monthly", "31日"}});
     Load();
     EXPECT_EQ(form_.Values().cboText, "31日");
     form_.Form_Load();
@@ -198,12 +205,7 @@ TEST_F(ReportOptionFormTest, StoredValueOutsideTheListIsShownAndWrittenBackUncha
 
 TEST_F(ReportOptionFormTest, ValidationShowsTheSevenMessagesInOrder) {
     using namespace reportoption;
-    Load();
-    form_.Check1_Click(true);
-    form_.Check2_Click(true);
-    form_.chkAuth_Click(true);
-    form_.optPBS_Click();
-    settings_.writes.clear();
+    LoadWithMailOn(true);
     ReportOptionValues& v = form_.Values();
     std::pair<std::string*, std::string_view> steps[] = {
         {&v.txtReportSave, kNoSaveFolder}, {&v.text1, kNoSendTo},    {&v.text2, kNoSendFrom},
@@ -223,10 +225,7 @@ TEST_F(ReportOptionFormTest, ValidationShowsTheSevenMessagesInOrder) {
 }
 
 TEST_F(ReportOptionFormTest, SmtpAuthNeedsNoPopServerAndMailOffNeedsNoMailFields) {
-    Load();
-    form_.Check1_Click(true);
-    form_.Check2_Click(true);
-    form_.chkAuth_Click(true);
+    LoadWithMailOn(false);
     FillAllFields();
     form_.Values().text4.clear();
     EXPECT_TRUE(form_.Command2_Click().close);
@@ -238,11 +237,7 @@ TEST_F(ReportOptionFormTest, SmtpAuthNeedsNoPopServerAndMailOffNeedsNoMailFields
 }
 
 TEST_F(ReportOptionFormTest, OkSavesTheKeysInOrderWithTheScrambledPassword) {
-    Load();
-    form_.Check1_Click(true);
-    form_.Check2_Click(true);
-    form_.chkAuth_Click(true);
-    form_.optPBS_Click();
+    LoadWithMailOn(true);
     form_.Check4_Click(true);
     FillAllFields();
     form_.Values().chkIjo = true;

@@ -78,6 +78,13 @@ protected:
         settings.WriteIni("Report", "SaveTo", dir.Path().string());
     }
 
+    // Starts the schedule at 09:59:40 and lets the first check run at 10:00:10.
+    void StartBeforeTen() {
+        clock.SetLocal(2007, 5, 5, 9, 59, 40);
+        schedule.StartSchedule();
+        timers.Advance(30s);
+    }
+
     FakeTimerFactory timers{clock};
     RecordingMailer mailer;
     ScheduledReports schedule{settings, clock, timers, builder, mailer};
@@ -91,9 +98,7 @@ TEST_F(ScheduledReportsTest, TimersStartStopped) {
 }
 
 TEST_F(ScheduledReportsTest, OneReportPerDueMinute) {
-    clock.SetLocal(2007, 5, 5, 9, 59, 40);
-    schedule.StartSchedule();
-    timers.Advance(30s);  // 10:00:10, due
+    StartBeforeTen();
     ASSERT_EQ(mailer.mails.size(), 1u);
     EXPECT_EQ(mailer.mails[0].subject, kScheduledMailSubject);
     EXPECT_EQ(mailer.mails[0].attachment, dir / "Report_2007-05-05_10-00-10.htm");
@@ -134,9 +139,7 @@ TEST_F(ScheduledReportsTest, ScheduleIsReadAtEveryCheckAndCompressionFollowsTheS
 }
 
 TEST_F(ScheduledReportsTest, StoppingDuringThePauseEndsReportsForGood) {
-    clock.SetLocal(2007, 5, 5, 9, 59, 40);
-    schedule.StartSchedule();
-    timers.Advance(30s);
+    StartBeforeTen();
     ASSERT_EQ(mailer.mails.size(), 1u);
     schedule.StopSchedule();
     timers.Advance(3h);
@@ -147,9 +150,7 @@ TEST_F(ScheduledReportsTest, StoppingDuringThePauseEndsReportsForGood) {
 
 TEST_F(ScheduledReportsTest, MissingLogStillRunsTheMailStepSoTheFailureIsLogged) {
     std::filesystem::remove(LogPath());
-    clock.SetLocal(2007, 5, 5, 9, 59, 40);
-    schedule.StartSchedule();
-    timers.Advance(30s);
+    StartBeforeTen();
     ASSERT_EQ(mailer.mails.size(), 1u);
     EXPECT_FALSE(mailer.mails[0].attachmentExisted);
 }

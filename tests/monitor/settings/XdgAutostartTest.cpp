@@ -23,9 +23,8 @@ TEST(XdgAutostart, FailureGivesTheSystemsText) {
     test::TempFolder dir;
     test::WriteFile(dir / "config", "a file where the folder should be");
     XdgAutostart autostart("/opt/kestrove/Kestrove", dir / "config" / "autostart");
-    std::string error = autostart.AddRunEntryUser();
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(error, std::make_error_code(std::errc::not_a_directory).message());
+    EXPECT_EQ(autostart.AddRunEntryUser(),
+              std::make_error_code(std::errc::not_a_directory).message());
 }
 
 TEST(XdgAutostart, ExecValueQuotesBlanksAndEscapesSpecialCharacters) {

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Cp932.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -14,9 +13,13 @@ namespace {
 
 using test::ReadFile;
 
-TEST(AlarmLog, FirstLineCreatesFolderAndFileWithExactlyThatLine) {
+class AlarmLogTest : public ::testing::Test {
+protected:
     test::TempFolder dir;
-    AlarmLog log(dir.Path());
+    AlarmLog log{dir.Path()};
+};
+
+TEST_F(AlarmLogTest, FirstLineCreatesFolderAndFileWithExactlyThatLine) {
     EXPECT_EQ(log.Path(), dir / "log" / "alart.log");
     ASSERT_TRUE(log.AppendAlarmLine("2007/05/05 14:03:09\tプログラムを開始しました"));
     EXPECT_EQ(ReadFile(log.Path()),
@@ -24,9 +27,7 @@ TEST(AlarmLog, FirstLineCreatesFolderAndFileWithExactlyThatLine) {
               "\x6E\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
 }
 
-TEST(AlarmLog, LinesKeepTheirOrderAndClearDeletesTheFile) {
-    test::TempFolder dir;
-    AlarmLog log(dir.Path());
+TEST_F(AlarmLogTest, LinesKeepTheirOrderAndClearDeletesTheFile) {
     log.AppendAlarmLine("a");
     log.AppendAlarmLine("b");
     EXPECT_EQ(ReadFile(log.Path()), "a\r\nb\r\n");
@@ -37,18 +38,14 @@ TEST(AlarmLog, LinesKeepTheirOrderAndClearDeletesTheFile) {
     EXPECT_EQ(ReadFile(log.Path()), "c\r\n");
 }
 
-TEST(AlarmLog, UnwritableLogIsSkippedQuietly) {
-    test::TempFolder dir;
+TEST_F(AlarmLogTest, UnwritableLogIsSkippedQuietly) {
     test::WriteFile(dir / "log", "a file where the folder should be");
-    AlarmLog log(dir.Path());
     EXPECT_FALSE(log.AppendAlarmLine("lost"));
     EXPECT_FALSE(AlarmLog(dir / "missing" / "deeper").AppendAlarmLine("x") &&
                  !std::filesystem::exists(dir / "missing"));
 }
 
-TEST(AlarmLog, LineCutShortByAFullDiskIsTakenBackWhole) {
-    test::TempFolder dir;
-    AlarmLog log(dir.Path());
+TEST_F(AlarmLogTest, LineCutShortByAFullDiskIsTakenBackWhole) {
     ASSERT_TRUE(log.AppendAlarmLine("first"));
     // A file-size limit stands in for a full disk: the write stops part-way.
     std::signal(SIGXFSZ, SIG_IGN);

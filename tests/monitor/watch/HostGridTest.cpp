@@ -48,6 +48,13 @@ TEST(HostGridTest, RowsAreSortedByEveryOctetAndEqualAddressesKeepTheirOrder) {
     grid.Publish(one);
     EXPECT_THAT(Shown(grid), ElementsAre("10.0.0.1 00-00-00-00-00-01"));
     EXPECT_EQ(grid.Version(), 3u);
+
+    std::vector<ArpEntry> same = {{Ip("10.0.0.1"), Mac("00-00-00-00-00-01")}};
+    grid.Publish(same);
+    EXPECT_EQ(grid.Version(), 3u) << "an unchanged table leaves the window's grid alone";
+    std::vector<ArpEntry> changed = {{Ip("10.0.0.1"), Mac("00-00-00-00-00-02")}};
+    grid.Publish(changed);
+    EXPECT_EQ(grid.Version(), 4u);
 }
 
 TEST(HostGridTest, LargeTablesSortLikeAStableComparisonSort) {

@@ -197,6 +197,7 @@ TEST_F(MonitorLifecycleTest, RecordSwitchTogglesItemsAndTheReportTimer) {
     EXPECT_FALSE(view.IsEnabled(MenuItem::MShowLog));
     EXPECT_FALSE(view.IsEnabled(MenuItem::MReport));
     commands.MRecordLog_Click();
+    EXPECT_EQ(settings.ReadIni("Log", "Record"), "1");
     EXPECT_TRUE(view.IsEnabled(MenuItem::MClearLog));
     EXPECT_THAT(reportTimer, ElementsAre(false)) << "[Report] Auto is off";
     settings.WriteIni("Report", "Auto", "1");

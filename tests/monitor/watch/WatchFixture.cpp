@@ -5,8 +5,7 @@
 namespace kestrove::test {
 
 WatchFixture::WatchFixture() {
-    adapterSource.Add("eth0", "00-AA-BB-CC-DD-01", "192.168.1.5", "255.255.255.0");
-    adapters.GetOwnAdapters(&settings);
+    WatchAdapter("192.168.1.5", "255.255.255.0");
     settings.WriteIni("Watch", "Change", "1");
     settings.WriteIni("Watch", "Duplicate", "1");
     clock.SetLocal(2007, 5, 5, 14, 3, 9);

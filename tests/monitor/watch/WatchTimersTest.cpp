@@ -29,14 +29,14 @@ TEST_F(WatchTimersTest, FirstScanRunsTheCheckAndStartsTheCheckTimer) {
     EXPECT_TRUE(engine.FirstScan());
     timers.Advance(1s);
     EXPECT_FALSE(engine.FirstScan());
-    EXPECT_EQ(engine.List1().Lines().size(), 2u) << "the duplicate is found after the first scan";
+    EXPECT_EQ(List1().size(), 2u) << "the duplicate is found after the first scan";
     EXPECT_TRUE(engine.Timer2().IsActive());
 
     arp.Put("192.168.1.66", "00-AA-BB-CC-DD-01");
     timers.Advance(8s);
-    EXPECT_EQ(engine.List1().Lines().size(), 2u);
+    EXPECT_EQ(List1().size(), 2u);
     timers.Advance(2s);
-    EXPECT_EQ(engine.List1().Lines().size(), 4u) << "the check runs again 10 s later";
+    EXPECT_EQ(List1().size(), 4u) << "the check runs again 10 s later";
 }
 
 TEST_F(WatchTimersTest, DuplicateSwitchOffAtStartKeepsTheCheckOffUntilTurnedOn) {
@@ -45,19 +45,19 @@ TEST_F(WatchTimersTest, DuplicateSwitchOffAtStartKeepsTheCheckOffUntilTurnedOn) 
     engine.StartScanning();
     timers.Advance(30s);
     EXPECT_FALSE(engine.Timer2().IsActive());
-    EXPECT_TRUE(engine.List1().Lines().empty());
+    EXPECT_TRUE(List1().empty());
 
     engine.SetDuplicateWatch(true);
     EXPECT_EQ(settings.ReadIni("Watch", "Duplicate"), "1");
     timers.Advance(9s);
-    EXPECT_TRUE(engine.List1().Lines().empty());
+    EXPECT_TRUE(List1().empty());
     timers.Advance(1s);
-    EXPECT_EQ(engine.List1().Lines().size(), 2u);
+    EXPECT_EQ(List1().size(), 2u);
 
     engine.SetDuplicateWatch(false);
     EXPECT_EQ(settings.ReadIni("Watch", "Duplicate"), "0");
     timers.Advance(60s);
-    EXPECT_EQ(engine.List1().Lines().size(), 2u) << "the own-MAC check stops with it";
+    EXPECT_EQ(List1().size(), 2u) << "the own-MAC check stops with it";
     EXPECT_GT(arp.reads, 60) << "scanning goes on";
 }
 
@@ -102,7 +102,7 @@ TEST_F(WatchTimersTest, ShutdownInTheMiddleOfAScanStopsEverything) {
     timers.Advance(1s);
     EXPECT_FALSE(engine.Timer1().IsActive());
     EXPECT_FALSE(engine.Timer2().IsActive());
-    EXPECT_TRUE(engine.List1().Lines().empty()) << "no check runs after the shut-down";
+    EXPECT_TRUE(List1().empty()) << "no check runs after the shut-down";
     timers.Advance(60s);
     EXPECT_EQ(arp.reads, 1);
 }

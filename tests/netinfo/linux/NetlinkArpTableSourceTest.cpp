@@ -5,13 +5,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "testsupport/FakeNetInfo.h"
+#include "testsupport/MonitorProcess.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/RunCommand.h"
 #include "testsupport/TempFolder.h"
@@ -19,6 +18,7 @@
 namespace kestrove {
 namespace {
 
+using namespace std::chrono_literals;
 using test::Ip;
 
 std::optional<std::string> MacOf(const std::vector<ArpEntry>& entries, std::string_view ip) {
@@ -34,6 +34,12 @@ std::optional<std::string> MacOf(const std::vector<ArpEntry>& entries, std::stri
 std::unique_ptr<NetlinkArpTableSource> SourceIn(const test::NetNamespace& ns) {
     test::ScopedNetnsEnter inside(ns);
     return std::make_unique<NetlinkArpTableSource>();
+}
+
+std::vector<ArpEntry> TableOf(ArpTableSource& source) {
+    std::vector<ArpEntry> entries;
+    EXPECT_TRUE(source.Read(entries));
+    return entries;
 }
 
 class NetlinkArpTableTest : public ::testing::Test {
@@ -53,28 +59,19 @@ protected:
         ns->Ip({"neigh", "replace", ip, "lladdr", mac, "dev", "veth0", "nud", "permanent"});
     }
 
-    std::vector<ArpEntry> ReadTable() {
-        std::vector<ArpEntry> entries;
-        EXPECT_TRUE(source->Read(entries));
-        return entries;
-    }
-
     std::unique_ptr<test::NetNamespace> ns;
     std::unique_ptr<NetlinkArpTableSource> source;
 };
 
-TEST_F(NetlinkArpTableTest, PermanentEntriesReadWithAddressAndMac) {
+TEST_F(NetlinkArpTableTest, EntriesReadWithAddressAndMacAndIncompleteOnesWithTheZeroMac) {
     Permanent("10.200.0.77", "02:00:00:00:00:0a");
     Permanent("10.200.0.1", "00:aa:bb:cc:dd:0e");
-    auto entries = ReadTable();
-    EXPECT_EQ(entries.size(), 2u);
+    ns->Ip({"neigh", "add", "10.200.0.99", "dev", "veth0", "nud", "incomplete"});
+    auto entries = TableOf(*source);
+    EXPECT_EQ(entries.size(), 3u);
     EXPECT_EQ(MacOf(entries, "10.200.0.77"), "02-00-00-00-00-0A");
     EXPECT_EQ(MacOf(entries, "10.200.0.1"), "00-AA-BB-CC-DD-0E");
-}
-
-TEST_F(NetlinkArpTableTest, IncompleteEntryReadsAsZeroMac) {
-    ns->Ip({"neigh", "add", "10.200.0.99", "dev", "veth0", "nud", "incomplete"});
-    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.99"), std::string(kZeroMacText));
+    EXPECT_EQ(MacOf(entries, "10.200.0.99"), std::string(kZeroMacText));
 }
 
 TEST_F(NetlinkArpTableTest, LoopbackEntryIsLeftOut) {
@@ -82,18 +79,18 @@ TEST_F(NetlinkArpTableTest, LoopbackEntryIsLeftOut) {
     ASSERT_EQ(ns->Exec("ping -c1 -W1 127.0.0.2 >/dev/null"), 0);
     ASSERT_NE(ns->ExecOutput("ip neigh show nud noarp dev lo"), "");
     Permanent("10.200.0.77", "02:00:00:00:00:0a");
-    auto entries = ReadTable();
+    auto entries = TableOf(*source);
     EXPECT_EQ(MacOf(entries, "0.0.0.0"), std::nullopt);
     EXPECT_EQ(entries.size(), 1u);
 }
 
 TEST_F(NetlinkArpTableTest, EveryReadSeesTheTableAsItIsNow) {
     Permanent("10.200.0.77", "02:00:00:00:00:0a");
-    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.77"), "02-00-00-00-00-0A");
+    EXPECT_EQ(MacOf(TableOf(*source), "10.200.0.77"), "02-00-00-00-00-0A");
     Permanent("10.200.0.77", "02:00:00:00:00:66");
-    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.77"), "02-00-00-00-00-66");
+    EXPECT_EQ(MacOf(TableOf(*source), "10.200.0.77"), "02-00-00-00-00-66");
     ns->Ip({"neigh", "del", "10.200.0.77", "dev", "veth0"});
-    EXPECT_TRUE(ReadTable().empty());
+    EXPECT_TRUE(TableOf(*source).empty());
 }
 
 TEST_F(NetlinkArpTableTest, LargeTableSpanningManyDatagramsIsReadWhole) {
@@ -108,11 +105,11 @@ TEST_F(NetlinkArpTableTest, LargeTableSpanningManyDatagramsIsReadWhole) {
     batch.close();
     ASSERT_EQ(test::RunCommand({"ip", "-n", ns->Name(), "-batch", (dir / "neigh.batch").string()}),
               0);
-    auto entries = ReadTable();
+    auto entries = TableOf(*source);
     ASSERT_EQ(entries.size(), static_cast<std::size_t>(kCount));
     EXPECT_EQ(MacOf(entries, "10.201.19.135"), "02-00-00-00-13-87");
     // A second read on the same socket and buffer gives the same table.
-    EXPECT_EQ(ReadTable().size(), static_cast<std::size_t>(kCount));
+    EXPECT_EQ(TableOf(*source).size(), static_cast<std::size_t>(kCount));
 }
 
 TEST_F(NetlinkArpTableTest, EachSourceReadsTheNamespaceItWasMadeIn) {
@@ -121,12 +118,10 @@ TEST_F(NetlinkArpTableTest, EachSourceReadsTheNamespaceItWasMadeIn) {
     other.Ip({"neigh", "replace", "10.200.0.5", "lladdr", "02:00:00:00:00:05", "dev", "veth0",
               "nud", "permanent"});
     Permanent("10.200.0.77", "02:00:00:00:00:0a");
-    auto otherSource = SourceIn(other);
-    std::vector<ArpEntry> entries;
-    ASSERT_TRUE(otherSource->Read(entries));
+    auto entries = TableOf(*SourceIn(other));
     EXPECT_EQ(MacOf(entries, "10.200.0.5"), "02-00-00-00-00-05");
     EXPECT_EQ(MacOf(entries, "10.200.0.77"), std::nullopt);
-    EXPECT_EQ(MacOf(ReadTable(), "10.200.0.5"), std::nullopt);
+    EXPECT_EQ(MacOf(TableOf(*source), "10.200.0.5"), std::nullopt);
 }
 
 // Descriptors run out for a while (a process that leaks them, a machine at its limit): the
@@ -160,26 +155,20 @@ TEST_F(NetlinkArpTableTest, SocketThatCouldNotBeOpenedIsOpenedByALaterRead) {
 // address, and the victim's table shows the attacker's MAC for it.
 TEST(NetlinkArpTableLan, GratuitousArpFromAttackerChangesVictimsEntry) {
     KESTROVE_REQUIRE_ROOT();
-    test::TestLan lan("garp");
-    lan.AddHost("gateway", "02:00:00:00:00:01", "10.200.0.1/24");
-    auto& victim = lan.AddHost("victim", "02:00:00:00:00:0a", "10.200.0.10/24");
-    auto& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
-    ASSERT_EQ(victim.Exec("ping -c1 -W2 10.200.0.1 >/dev/null"), 0);
-    auto source = SourceIn(victim);
-    std::vector<ArpEntry> entries;
-    ASSERT_TRUE(source->Read(entries));
-    ASSERT_EQ(MacOf(entries, "10.200.0.1"), "02-00-00-00-00-01");
+    test::PoisonedLan lan("garp");
+    ASSERT_EQ(lan.Victim().Exec("ping -c1 -W2 10.200.0.1 >/dev/null"), 0);
+    auto source = SourceIn(lan.Victim());
+    ASSERT_EQ(MacOf(TableOf(*source), "10.200.0.1"), "02-00-00-00-00-01");
 
-    test::SendArp(attacker, "veth0", 1, "02:00:00:00:00:66", "10.200.0.1", "00:00:00:00:00:00",
-                  "10.200.0.1");
+    lan.Poison("02:00:00:00:00:66");
     // The frame crosses the bridge asynchronously; the real gateway wins back only seconds later.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     std::optional<std::string> mac;
-    do {
-        ASSERT_TRUE(source->Read(entries));
-        mac = MacOf(entries, "10.200.0.1");
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (mac == "02-00-00-00-00-01" && std::chrono::steady_clock::now() < deadline);
+    test::WaitFor(
+        [&] {
+            mac = MacOf(TableOf(*source), "10.200.0.1");
+            return mac != "02-00-00-00-00-01";
+        },
+        2s);
     EXPECT_EQ(mac, "02-00-00-00-00-66");
 }
 

@@ -11,23 +11,19 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <optional>
-#include <thread>
+#include <memory>
 
 #include "netinfo/linux/UniqueFd.h"
+#include "testsupport/ChildProcess.h"
 #include "testsupport/FakeNetInfo.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/TempFolder.h"
-
-extern char** environ;
 
 namespace kestrove {
 namespace {
@@ -36,69 +32,17 @@ using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
 using ::testing::HasSubstr;
 
-std::filesystem::path MeshprobePath() {
-    const char* bin = std::getenv("KESTROVE_BIN_DIR");
-    return std::filesystem::path(bin != nullptr ? bin : "bin") / "Meshprobe";
-}
-
 // Meshprobe started inside `ns` (ip netns exec replaces itself with the program, so the pid is
 // Meshprobe's), with its lock in a folder of the test's own. Killed if the test ends early.
-class SweeperProcess {
-public:
-    SweeperProcess(const test::NetNamespace& ns, const std::filesystem::path& runtimeDir) {
-        std::string program = MeshprobePath().string();
-        std::vector<std::string> argv = {"ip", "netns", "exec", ns.Name(), program};
-        std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtimeDir.string()};
-        for (char** e = environ; *e != nullptr; ++e) {
-            if (std::string_view(*e).rfind("XDG_RUNTIME_DIR=", 0) != 0) {
-                env.emplace_back(*e);
-            }
-        }
-        std::vector<char*> args;
-        std::vector<char*> envp;
-        for (std::string& a : argv) {
-            args.push_back(a.data());
-        }
-        for (std::string& e : env) {
-            envp.push_back(e.data());
-        }
-        args.push_back(nullptr);
-        envp.push_back(nullptr);
-        if (::posix_spawnp(&pid_, "ip", nullptr, nullptr, args.data(), envp.data()) != 0) {
-            pid_ = -1;
-        }
-    }
-    ~SweeperProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    SweeperProcess(const SweeperProcess&) = delete;
-    SweeperProcess& operator=(const SweeperProcess&) = delete;
-
-    pid_t Pid() const { return pid_; }
-
-    // Its exit status (128 + signal when killed), or nothing when it still runs after `limit`.
-    std::optional<int> WaitExit(std::chrono::milliseconds limit) {
-        auto end = Steady::now() + limit;
-        while (pid_ > 0) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            if (Steady::now() > end) {
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return std::nullopt;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
+std::unique_ptr<test::ChildProcess> StartSweeper(const test::NetNamespace& ns,
+                                                 const std::filesystem::path& runtimeDir) {
+    const char* bin = std::getenv("KESTROVE_BIN_DIR");
+    std::string program =
+        (std::filesystem::path(bin != nullptr ? bin : "bin") / "Meshprobe").string();
+    return std::make_unique<test::ChildProcess>(
+        std::vector<std::string>{"ip", "netns", "exec", ns.Name(), program},
+        std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtimeDir.string()});
+}
 
 // A host of the LAN: a web port that listens, and a capture of what arrives on its veth0.
 class ListeningHost {
@@ -170,8 +114,8 @@ TEST(MeshprobeTest, SweepsTheLanInAddressOrderOnePerSecondAndEndsOnSigterm) {
     }
 
     Steady::time_point start = Steady::now();
-    SweeperProcess sweeper(probeNs, runtime.Path());
-    ASSERT_GT(sweeper.Pid(), 0);
+    auto sweeper = StartSweeper(probeNs, runtime.Path());
+    ASSERT_TRUE(sweeper->Started());
 
     // .0 comes first, a second after start; .1 to .3 within the next few seconds.
     std::map<std::size_t, Steady::time_point> firstConnect;
@@ -200,12 +144,12 @@ TEST(MeshprobeTest, SweepsTheLanInAddressOrderOnePerSecondAndEndsOnSigterm) {
         EXPECT_THAT(neighbours, HasSubstr(hosts[i]->Address() + " lladdr " + macs[i]));
     }
 
-    SweeperProcess second(probeNs, runtime.Path());
-    EXPECT_EQ(second.WaitExit(5s), 0) << "a second copy ends at once, silently";
-    EXPECT_FALSE(sweeper.WaitExit(0ms)) << "the first copy keeps running";
+    EXPECT_EQ(StartSweeper(probeNs, runtime.Path())->Wait(5s), 0)
+        << "a second copy ends at once, silently";
+    EXPECT_FALSE(sweeper->Wait(0ms)) << "the first copy keeps running";
 
-    ASSERT_EQ(::kill(sweeper.Pid(), SIGTERM), 0);
-    EXPECT_EQ(sweeper.WaitExit(5s), 0);
+    sweeper->Signal(SIGTERM);
+    EXPECT_EQ(sweeper->Wait(5s), 0);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "MailPeers.h"
 #include "common/Cp932.h"
-#include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/ReportMailSender.h"
 #include "monitor/report/mail/CurlMailLibrary.h"
 #include "monitor/settings/IniFile.h"
@@ -18,45 +18,15 @@ namespace kestrove {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace std::string_view_literals;
 using test::ReadFile;
 
 constexpr const char* kPassword = "s3cret:Pw";
 constexpr const char* kSubject = "報告書（異常発生)";
 
-// A stored zip archive holding one small report: binary bytes with NULs and CR LF in them.
-std::string SmallZip() {
-    std::string content = "<html>\r\n\x83\x8C\x83|\x81[\x83g</html>\r\n";
-    std::string zip;
-    auto u16 = [&zip](unsigned v) {
-        zip += static_cast<char>(v & 0xFF);
-        zip += static_cast<char>(v >> 8);
-    };
-    auto u32 = [&u16](unsigned v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
-    std::string name = "Report.htm";
-    auto header = [&](unsigned signature) {
-        u32(signature);
-        if (signature == 0x02014b50) {
-            u16(20);
-        }
-        u16(20), u16(0), u16(0), u16(0), u16(0);
-        u32(0x12345678);  // CRC, not checked by this test
-        u32(static_cast<unsigned>(content.size())), u32(static_cast<unsigned>(content.size()));
-        u16(static_cast<unsigned>(name.size())), u16(0);
-    };
-    header(0x04034b50);
-    zip += name + content;
-    std::size_t central = zip.size();
-    header(0x02014b50);
-    u16(0), u16(0), u16(0), u32(0), u32(0);
-    zip += name;
-    std::size_t centralSize = zip.size() - central;
-    u32(0x06054b50), u16(0), u16(0), u16(1), u16(1);
-    u32(static_cast<unsigned>(centralSize)), u32(static_cast<unsigned>(central)), u16(0);
-    return zip;
-}
+// Attachment bytes as an archive has them: NULs, CR LF and bytes above 0x7F.
+constexpr std::string_view kAttachment =
+    "PK\x03\x04\x14\0\0\0<html>\r\n\x83\x8C\x83|\x81[\x83g\0\xff</html>\r\n"sv;
 
 class MailDeliveryTest : public ::testing::Test {
 protected:
@@ -72,21 +42,23 @@ protected:
         options_.connectTimeout = 2s;
         options_.totalTimeout = 3s;
         options_.caFile = certificate_.cert;
-        Set("SendByMail", "1");
-        Set("SendTo", "a@example.org;b@example.org,c@example.org");
-        Set("SendFrom", "kestrove@example.org");
+        test::WriteMailSettings(ini_, kPassword);
         Set("Auth", "1");
         Set("AuthMethod", "SMTPAuth");
-        Set("UserID", "reporter");
-        Set("Password", *ScramblePassword("SET", kPassword));
         ini_.WriteIni("Log", "Record", "0");
         std::filesystem::create_directories(dir_ / "log");
         attachment_ = dir_ / "log" / "Report_2007-05-05_14-03-09.zip";
-        test::WriteFile(attachment_, SmallZip());
+        test::WriteFile(attachment_, kAttachment);
     }
 
     void Set(std::string_view key, std::string_view value) { ini_.WriteIni("Report", key, value); }
     void UseSmtp(int port) { Set("SMTPServer", "127.0.0.1:" + std::to_string(port)); }
+    test::MailPeers& StartPeers(const std::vector<std::string>& args = {},
+                                const std::string& password = kPassword) {
+        peers_.emplace(dir_ / "peers", certificate_, password, args);
+        UseSmtp(peers_->SmtpPort());
+        return *peers_;
+    }
 
     // Sends through the real mail layer; returns how long the call took.
     std::chrono::milliseconds Send() {
@@ -119,11 +91,11 @@ protected:
     test::FakeClock clock_;
     MailOptions options_;
     std::filesystem::path attachment_;
+    std::optional<test::MailPeers> peers_;
 };
 
 TEST_F(MailDeliveryTest, ReportArrivesOverStartTlsWithSmtpAuth) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
-    UseSmtp(peers.SmtpPort());
+    test::MailPeers& peers = StartPeers();
     Send();
     EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
 
@@ -134,7 +106,7 @@ TEST_F(MailDeliveryTest, ReportArrivesOverStartTlsWithSmtpAuth) {
     EXPECT_EQ(ReadFile(msg / "subject"), kSubject);
     EXPECT_EQ(ReadFile(msg / "body"), "自動作成された報告書を添付します。\r\n");
     EXPECT_EQ(ReadFile(msg / "attachment_name"), "Report_2007-05-05_14-03-09.zip");
-    EXPECT_EQ(ReadFile(msg / "attachment"), SmallZip());
+    EXPECT_EQ(ReadFile(msg / "attachment"), kAttachment);
     // The subject header, with its continuation lines, keeps every line within 76 characters.
     std::string raw = ReadFile(msg / "raw");
     std::size_t pos = raw.find("Subject: ");
@@ -149,8 +121,7 @@ TEST_F(MailDeliveryTest, ReportArrivesOverStartTlsWithSmtpAuth) {
 }
 
 TEST_F(MailDeliveryTest, PopBeforeSmtpLogsInAndAsksStatBeforeTheSmtpSession) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--pop-before-smtp"});
-    UseSmtp(peers.SmtpPort());
+    test::MailPeers& peers = StartPeers({"--pop-before-smtp"});
     Set("AuthMethod", "POPBeforeSMTP");
     Set("POPServer", "127.0.0.1:" + std::to_string(peers.PopPort()));
     Send();
@@ -167,7 +138,7 @@ TEST_F(MailDeliveryTest, PopBeforeSmtpLogsInAndAsksStatBeforeTheSmtpSession) {
 }
 
 TEST_F(MailDeliveryTest, ImplicitTlsServerIsReachedBySmtpsScheme) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--implicit-tls"});
+    test::MailPeers& peers = StartPeers({"--implicit-tls"});
     Set("SMTPServer", "smtps://127.0.0.1:" + std::to_string(peers.SmtpPort()));
     Send();
     EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
@@ -182,8 +153,7 @@ TEST_F(MailDeliveryTest, ServerNotListeningIsLoggedAtOnce) {
 }
 
 TEST_F(MailDeliveryTest, WrongPasswordIsLoggedWithTheServersReply) {
-    test::MailPeers peers(dir_ / "peers", certificate_, "another password");
-    UseSmtp(peers.SmtpPort());
+    test::MailPeers& peers = StartPeers({}, "another password");
     Send();
     std::string error = MailError();
     EXPECT_EQ(error.rfind("認証に失敗しました", 0), 0u) << error;
@@ -192,8 +162,7 @@ TEST_F(MailDeliveryTest, WrongPasswordIsLoggedWithTheServersReply) {
 }
 
 TEST_F(MailDeliveryTest, RefusedRecipientIsLoggedAndNothingIsSent) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword, {"--refuse", "b@example.org"});
-    UseSmtp(peers.SmtpPort());
+    test::MailPeers& peers = StartPeers({"--refuse", "b@example.org"});
     Send();
     std::string error = MailError();
     EXPECT_EQ(error.rfind("送信先アドレスが拒否されました", 0), 0u) << error;
@@ -212,8 +181,7 @@ TEST_F(MailDeliveryTest, StalledServerIsGivenUpAfterTheConnectTimeout) {
 }
 
 TEST_F(MailDeliveryTest, UntrustedCertificateStopsTheMailInsteadOfFallingBackToPlain) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
-    UseSmtp(peers.SmtpPort());
+    test::MailPeers& peers = StartPeers();
     options_.caFile = otherCertificate_.cert;
     Send();
     std::string error = MailError();
@@ -229,7 +197,7 @@ TEST_F(MailDeliveryTest, UnreadableAttachmentIsReportedBeforeConnecting) {
 }
 
 TEST_F(MailDeliveryTest, RcvMailSaysWhatFailedWithoutThePassword) {
-    test::MailPeers peers(dir_ / "peers", certificate_, kPassword);
+    test::MailPeers& peers = StartPeers();
     std::string pop = "127.0.0.1:" + std::to_string(peers.PopPort());
     CurlMailLibrary mail(options_);
     EXPECT_EQ(mail.RcvMail(pop, "reporter", std::string("a ") + kPassword, "STAT", "/x"), "");

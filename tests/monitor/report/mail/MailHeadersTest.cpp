@@ -28,21 +28,27 @@ std::string Base64Decode(std::string_view text) {
     return out;
 }
 
-// Decodes a folded "Subject:" header of B-encoded words; checks every line's length on the way.
+// The lines of a folded header, each checked to fit in 76 characters.
+std::vector<std::string> FoldedLines(const std::string& header) {
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0; pos <= header.size();) {
+        std::size_t end = std::min(header.find("\r\n", pos), header.size());
+        lines.push_back(header.substr(pos, end - pos));
+        EXPECT_LE(lines.back().size(), 76u) << lines.back();
+        pos = end + 2;
+    }
+    return lines;
+}
+
+// Decodes a folded "Subject:" header of B-encoded words.
 std::string DecodeSubject(const std::string& header) {
     std::string text;
-    std::size_t pos = 0;
-    while (pos < header.size()) {
-        std::size_t end = header.find("\r\n", pos);
-        std::string line = header.substr(pos, end == std::string::npos ? end : end - pos);
-        EXPECT_LE(line.size(), 76u) << line;
+    for (const std::string& line : FoldedLines(header)) {
         std::size_t start = line.find("=?UTF-8?B?");
         std::size_t stop = line.rfind("?=");
         EXPECT_NE(start, std::string::npos) << line;
         EXPECT_EQ(stop + 2, line.size()) << line;
-        std::string word = Base64Decode(line.substr(start + 10, stop - start - 10));
-        text += word;
-        pos = end == std::string::npos ? header.size() : end + 2;
+        text += Base64Decode(line.substr(start + 10, stop - start - 10));
     }
     return text;
 }
@@ -77,16 +83,7 @@ TEST(MailHeaders, LineBreaksAndControlCharactersNeverReachAHeader) {
 
 TEST(MailHeaders, LongRecipientListsAreFolded) {
     std::vector<std::string> many(8, "someone.with.a.long.name@example.org");
-    std::string header = ToHeader(many);
-    std::size_t pos = 0;
-    int lines = 0;
-    while (pos <= header.size()) {
-        std::size_t end = std::min(header.find("\r\n", pos), header.size());
-        EXPECT_LE(end - pos, 76u);
-        ++lines;
-        pos = end + 2;
-    }
-    EXPECT_GT(lines, 1);
+    EXPECT_GT(FoldedLines(ToHeader(many)).size(), 1u);
     EXPECT_EQ(ToHeader({"a@b", "c@d"}), "To: a@b, c@d");
 }
 

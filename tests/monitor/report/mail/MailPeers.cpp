@@ -12,6 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "common/SettingsStore.h"
+#include "monitor/report/PasswordScrambler.h"
 #include "testsupport/TempFolder.h"
 
 extern char** environ;
@@ -111,6 +113,14 @@ std::vector<std::string> MailPeers::Events() const {
 
 std::filesystem::path MailPeers::Message(int n) const {
     return out_ / ("msg" + std::to_string(n));
+}
+
+void WriteMailSettings(SettingsStore& settings, std::string_view password) {
+    settings.WriteIni("Report", "SendByMail", "1");
+    settings.WriteIni("Report", "SendTo", "a@example.org;b@example.org,c@example.org");
+    settings.WriteIni("Report", "SendFrom", "kestrove@example.org");
+    settings.WriteIni("Report", "UserID", "reporter");
+    settings.WriteIni("Report", "Password", *ScramblePassword("SET", password));
 }
 
 int UnusedLoopbackPort() {

@@ -4,7 +4,12 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace kestrove {
+class SettingsStore;
+}
 
 namespace kestrove::test {
 
@@ -38,6 +43,10 @@ private:
     int smtpPort_ = 0;
     int popPort_ = 0;
 };
+
+// Report mail switched on for three recipients from kestrove@example.org, as user "reporter"
+// whose `password` is stored scrambled.
+void WriteMailSettings(SettingsStore& settings, std::string_view password);
 
 // A TCP port on 127.0.0.1 where nothing listens.
 int UnusedLoopbackPort();

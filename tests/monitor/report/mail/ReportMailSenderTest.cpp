@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MailPeers.h"
 #include "common/Cp932.h"
 #include "monitor/report/PasswordScrambler.h"
 #include "monitor/settings/IniFile.h"
@@ -42,13 +43,9 @@ public:
 class ReportMailSenderTest : public ::testing::Test {
 protected:
     ReportMailSenderTest() : ini_(IniFile::InFolder(dir_.Path())), log_(dir_.Path()) {
-        Set("SendByMail", "1");
-        Set("SendTo", "a@example.org;b@example.org,c@example.org");
-        Set("SendFrom", "kestrove@example.org");
+        test::WriteMailSettings(ini_, "pw:1");
         Set("SMTPServer", "mail.example.org");
         Set("POPServer", "pop.example.org");
-        Set("UserID", "reporter");
-        Set("Password", *ScramblePassword("SET", "pw:1"));
     }
 
     void Set(std::string_view key, std::string_view value) { ini_.WriteIni("Report", key, value); }
@@ -83,16 +80,30 @@ TEST_F(ReportMailSenderTest, NothingIsSentUnlessSendByMailIsExactlyOne) {
     EXPECT_TRUE(mail_.calls.empty());
 }
 
-TEST_F(ReportMailSenderTest, SmtpAuthCarriesTheUnscrambledCredentialsInTheSender) {
-    Set("Auth", "1");
-    Set("AuthMethod", "SMTPAuth");
-    Send();
-    ASSERT_EQ(mail_.calls.size(), 1u);
-    EXPECT_EQ(mail_.calls[0].args[2], "kestrove@example.org\treporter:pw:1");
-
-    Set("Password", "");
-    Send();
-    EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org\treporter:");
+TEST_F(ReportMailSenderTest, UnscrambledCredentialsGoWhereTheMethodNeedsThem) {
+    struct Case {
+        const char* auth;
+        const char* method;
+        const char* password;
+        const char* firstCallCredential;  // SendMail's sender or RcvMail's password
+    };
+    const Case cases[] = {
+        {"1", "SMTPAuth", "pw:1", "kestrove@example.org\treporter:pw:1"},
+        {"1", "SMTPAuth", "", "kestrove@example.org\treporter:"},
+        {"1", "POPBeforeSMTP", "pw:1", "a pw:1"},
+        {"1", "POPBeforeSMTP", "", "a "},
+        {"", "SMTPAuth", "pw:1", "kestrove@example.org"},
+        {"1", "smtpauth", "pw:1", "kestrove@example.org"},
+    };
+    for (const Case& c : cases) {
+        Set("Auth", c.auth);
+        Set("AuthMethod", c.method);
+        Set("Password", *ScramblePassword("SET", c.password));
+        mail_.calls.clear();
+        Send();
+        ASSERT_FALSE(mail_.calls.empty());
+        EXPECT_EQ(mail_.calls[0].args[2], c.firstCallCredential) << c.method << " " << c.password;
+    }
 }
 
 TEST_F(ReportMailSenderTest, PopBeforeSmtpLogsInFirstWithTheOptionWordAndStat) {
@@ -105,21 +116,6 @@ TEST_F(ReportMailSenderTest, PopBeforeSmtpLogsInFirstWithTheOptionWordAndStat) {
               (std::vector<std::string>{"pop.example.org", "reporter", "a pw:1", "STAT",
                                         dir_.Path().string()}));
     EXPECT_EQ(mail_.calls[1].function, "SendMail");
-    EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org");
-
-    Set("Password", "");
-    Send();
-    EXPECT_EQ(mail_.calls[2].args[2], "a ");
-}
-
-TEST_F(ReportMailSenderTest, AuthenticationNeedsAuthOnAndAKnownMethod) {
-    Set("AuthMethod", "SMTPAuth");
-    Send();
-    Set("Auth", "1");
-    Set("AuthMethod", "smtpauth");
-    Send();
-    ASSERT_EQ(mail_.calls.size(), 2u);
-    EXPECT_EQ(mail_.calls[0].args[2], "kestrove@example.org");
     EXPECT_EQ(mail_.calls[1].args[2], "kestrove@example.org");
 }
 

@@ -61,11 +61,14 @@ protected:
         auto entries = ReadZip(Archive());
         return entries ? EntryNames(*entries) : std::vector<std::string>{"<no archive>"};
     }
-    // A zip object on Archive() whose events `events` answers.
-    cZip Fresh() {
+    // A zip object on Archive() with the given file specs, whose events `events` answers.
+    cZip Fresh(const std::vector<std::filesystem::path>& fileSpecs = {}) {
         cZip zip;
         zip.SetZipFile(Archive().string());
         zip.SetEvents(&events);
+        for (const auto& spec : fileSpecs) {
+            zip.AddFileSpec(spec.string());
+        }
         return zip;
     }
 

@@ -35,16 +35,14 @@ protected:
 };
 
 TEST_F(cZipOptionsTest, WildcardsMatchInTheSpecsFolderOnly) {
-    cZip zip = Fresh();
-    zip.AddFileSpec((dir / "tree" / "*.txt").string());
+    cZip zip = Fresh({dir / "tree" / "*.txt"});
     zip.Zip();
     EXPECT_TRUE(zip.Success());
     EXPECT_THAT(Names(), ElementsAre("a.txt"));
 }
 
 TEST_F(cZipOptionsTest, RecursionWithWildcardsAndFolderNames) {
-    cZip zip = Fresh();
-    zip.AddFileSpec((dir / "tree" / "*.txt").string());
+    cZip zip = Fresh({dir / "tree" / "*.txt"});
     zip.SetRecurseSubDirs(true);
     zip.SetStoreFolderNames(true);
     zip.Zip();
@@ -64,8 +62,7 @@ TEST_F(cZipOptionsTest, RecursionWithWildcardsAndFolderNames) {
 }
 
 TEST_F(cZipOptionsTest, FolderSpecWithRecursionKeepsTheFolderName) {
-    cZip zip = Fresh();
-    zip.AddFileSpec((dir / "tree" / "sub").string());
+    cZip zip = Fresh({dir / "tree" / "sub"});
     zip.Zip();
     EXPECT_EQ(zip.Result(), ZipResult::NameNotMatched) << "a folder alone names no file";
     zip.SetRecurseSubDirs(true);
@@ -92,8 +89,7 @@ TEST_F(cZipOptionsTest, BasePathResolvesRelativeSpecsWithoutChangingFolder) {
 }
 
 TEST_F(cZipOptionsTest, AppendAddsToTheArchiveInsteadOfReplacingIt) {
-    cZip zip = Fresh();
-    zip.AddFileSpec((dir / "tree" / "a.txt").string());
+    cZip zip = Fresh({dir / "tree" / "a.txt"});
     zip.Zip();
     zip.ClearFileSpecs();
     zip.AddFileSpec((dir / "tree" / "b.log").string());
@@ -112,9 +108,7 @@ TEST_F(cZipOptionsTest, UpdateAndFreshenReplaceOnlyNewerFiles) {
     fs::path c = dir / "tree" / "sub" / "c.txt";
     SetAge(a, 48h);
     SetAge(b, 48h);
-    cZip zip = Fresh();
-    zip.AddFileSpec(a.string());
-    zip.AddFileSpec(b.string());
+    cZip zip = Fresh({a, b});
     zip.Zip();
     ASSERT_TRUE(zip.Success());
 
@@ -142,8 +136,7 @@ TEST_F(cZipOptionsTest, UpdateAndFreshenReplaceOnlyNewerFiles) {
 
 TEST_F(cZipOptionsTest, LineEndConversions) {
     fs::path unix = Put("unix.txt", "a\nb\r\nc\n");
-    cZip zip = Fresh();
-    zip.AddFileSpec(unix.string());
+    cZip zip = Fresh({unix});
     zip.SetConvertLFToCRLF(true);
     zip.Zip();
     EXPECT_EQ(EntryBytes("unix.txt"), "a\r\nb\r\nc\r\n");
@@ -154,9 +147,7 @@ TEST_F(cZipOptionsTest, LineEndConversions) {
 }
 
 TEST_F(cZipOptionsTest, ProgressNamesEveryFile) {
-    cZip zip = Fresh();
-    zip.AddFileSpec((dir / "tree" / "*.txt").string());
-    zip.AddFileSpec((dir / "tree" / "b.log").string());
+    cZip zip = Fresh({dir / "tree" / "*.txt", dir / "tree" / "b.log"});
     zip.Zip();
     EXPECT_THAT(events.progress, ElementsAre("  adding: a.txt", "  adding: b.log"));
     EXPECT_THAT(events.files, ElementsAre("a.txt", "b.log"));

@@ -16,51 +16,50 @@ TEST_F(cZipTest, FreshObjectDefaultsAndPropertiesReadBack) {
     cZip zip;
     EXPECT_EQ(zip.ZipFile(), "");
     EXPECT_EQ(zip.BasePath(), "");
-    EXPECT_FALSE(zip.Encrypt() || zip.AddComment() || zip.IncludeSystemAndHiddenFiles() ||
-                 zip.StoreVolumeLabel() || zip.StoreDirectories() || zip.StoreFolderNames() ||
-                 zip.RecurseSubDirs() || zip.UpdateOnlyIfNewer() || zip.FreshenFiles() ||
-                 zip.ConvertCRLFToLF() || zip.ConvertLFToCRLF() || zip.AllowAppend());
     EXPECT_EQ(zip.MessageLevel(), 2);
     EXPECT_EQ(zip.FileSpecCount(), 0);
     EXPECT_TRUE(zip.Success());
-
     zip.SetZipFile("/a/b.zip");
     zip.SetBasePath(" /base ");
-    zip.SetEncrypt(true);
-    zip.SetAddComment(true);
-    zip.SetIncludeSystemAndHiddenFiles(true);
-    zip.SetStoreVolumeLabel(true);
-    zip.SetStoreDirectories(true);
-    zip.SetStoreFolderNames(true);
-    zip.SetRecurseSubDirs(true);
-    zip.SetUpdateOnlyIfNewer(true);
-    zip.SetFreshenFiles(true);
-    zip.SetConvertCRLFToLF(true);
-    zip.SetConvertLFToCRLF(true);
-    zip.SetAllowAppend(true);
     EXPECT_EQ(zip.ZipFile(), "/a/b.zip");
     EXPECT_EQ(zip.BasePath(), " /base ");
-    EXPECT_TRUE(zip.Encrypt() && zip.AddComment() && zip.IncludeSystemAndHiddenFiles() &&
-                zip.StoreVolumeLabel() && zip.StoreDirectories() && zip.StoreFolderNames() &&
-                zip.RecurseSubDirs() && zip.UpdateOnlyIfNewer() && zip.FreshenFiles() &&
-                zip.ConvertCRLFToLF() && zip.ConvertLFToCRLF() && zip.AllowAppend());
-    zip.SetStoreDirectories(false);
-    zip.SetRecurseSubDirs(false);
-    EXPECT_FALSE(zip.StoreDirectories() || zip.RecurseSubDirs());
+
+    struct Flag {
+        bool (cZip::*get)() const;
+        void (cZip::*set)(bool);
+    };
+    const Flag flags[] = {
+        {&cZip::Encrypt, &cZip::SetEncrypt},
+        {&cZip::AddComment, &cZip::SetAddComment},
+        {&cZip::IncludeSystemAndHiddenFiles, &cZip::SetIncludeSystemAndHiddenFiles},
+        {&cZip::StoreVolumeLabel, &cZip::SetStoreVolumeLabel},
+        {&cZip::StoreDirectories, &cZip::SetStoreDirectories},
+        {&cZip::StoreFolderNames, &cZip::SetStoreFolderNames},
+        {&cZip::RecurseSubDirs, &cZip::SetRecurseSubDirs},
+        {&cZip::UpdateOnlyIfNewer, &cZip::SetUpdateOnlyIfNewer},
+        {&cZip::FreshenFiles, &cZip::SetFreshenFiles},
+        {&cZip::ConvertCRLFToLF, &cZip::SetConvertCRLFToLF},
+        {&cZip::ConvertLFToCRLF, &cZip::SetConvertLFToCRLF},
+        {&cZip::AllowAppend, &cZip::SetAllowAppend},
+    };
+    // Each flag is off at first and reads back alone when set.
+    for (std::size_t i = 0; i < std::size(flags); ++i) {
+        EXPECT_FALSE((zip.*flags[i].get)()) << i;
+        (zip.*flags[i].set)(true);
+        for (std::size_t j = 0; j < std::size(flags); ++j) {
+            EXPECT_EQ((zip.*flags[j].get)(), i == j) << i << " set, " << j << " read";
+        }
+        (zip.*flags[i].set)(false);
+    }
 }
 
 TEST_F(cZipTest, MessageLevelTakesOnlyItsThreeValues) {
     cZip zip;
-    zip.SetMessageLevel(0);
-    EXPECT_EQ(zip.MessageLevel(), 0);
-    zip.SetMessageLevel(3);
-    EXPECT_EQ(zip.MessageLevel(), 0);
-    zip.SetMessageLevel(1);
-    EXPECT_EQ(zip.MessageLevel(), 1);
-    zip.SetMessageLevel(-1);
-    EXPECT_EQ(zip.MessageLevel(), 1);
-    zip.SetMessageLevel(2);
-    EXPECT_EQ(zip.MessageLevel(), 2);
+    const std::pair<int, int> levels[] = {{0, 0}, {3, 0}, {1, 1}, {-1, 1}, {2, 2}};
+    for (auto [level, kept] : levels) {
+        zip.SetMessageLevel(level);
+        EXPECT_EQ(zip.MessageLevel(), kept) << level;
+    }
 }
 
 TEST_F(cZipTest, SpecsAreNumberedFromOne) {
@@ -78,10 +77,8 @@ TEST_F(cZipTest, SpecsAreNumberedFromOne) {
 
 TEST_F(cZipTest, FreshObjectStoresTheBareNameOnly) {
     fs::path report = Put("x/Report_a.htm", "<html>\r\n");
-    cZip zip = Fresh();
+    cZip zip = Fresh({report});
     zip.SetZipFile((dir / "x" / "Report_a.zip").string());
-    zip.ClearFileSpecs();
-    zip.AddFileSpec(report.string());
     zip.Zip();
     EXPECT_TRUE(zip.Success());
     auto entries = ReadZip(dir / "x" / "Report_a.zip");
@@ -113,8 +110,7 @@ TEST_F(cZipTest, AtMost1022Specs) {
 
 TEST_F(cZipTest, FailuresLeaveTheOldArchiveAndClearSuccess) {
     fs::path a = Put("a.txt", "a");
-    cZip zip = Fresh();
-    zip.AddFileSpec(a.string());
+    cZip zip = Fresh({a});
     zip.Zip();
     ASSERT_TRUE(zip.Success());
     std::string good = ReadFile(Archive());
@@ -144,8 +140,7 @@ TEST_F(cZipTest, FailuresLeaveTheOldArchiveAndClearSuccess) {
 
 TEST_F(cZipTest, UnwritableArchiveFails) {
     fs::create_directories(Archive());
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("a.txt", "a").string());
+    cZip zip = Fresh({Put("a.txt", "a")});
     zip.Zip();
     EXPECT_FALSE(zip.Success());
     EXPECT_TRUE(fs::is_directory(Archive()));
@@ -155,8 +150,7 @@ TEST_F(cZipTest, UnreadableFileFails) {
     fs::path a = Put("a.txt", "a");
     fs::permissions(a, fs::perms::none);
     auto zipUnreadable = [&] {
-        cZip zip = Fresh();
-        zip.AddFileSpec(a.string());
+        cZip zip = Fresh({a});
         zip.Zip();
         return !zip.Success() && !fs::exists(Archive());
     };
@@ -180,16 +174,11 @@ TEST_F(cZipTest, UnreadableFileFails) {
 }
 
 TEST_F(cZipTest, DeleteRemovesNamedEntriesAndKeepsSuccess) {
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("a.txt", "a").string());
-    zip.AddFileSpec(Put("b.txt", "b").string());
-    zip.AddFileSpec(Put("c.log", "c").string());
+    cZip zip = Fresh({Put("a.txt", "a"), Put("b.txt", "b"), Put("c.log", "c")});
     zip.Zip();
     ASSERT_TRUE(zip.Success());
 
-    cZip remover = Fresh();
-    remover.AddFileSpec("b.txt");
-    remover.AddFileSpec((dir / "*.log").string());
+    cZip remover = Fresh({"b.txt", dir / "*.log"});
     remover.Delete();
     EXPECT_TRUE(remover.Success());
     EXPECT_THAT(Names(), ElementsAre("a.txt"));
@@ -205,8 +194,7 @@ TEST_F(cZipTest, DeleteRemovesNamedEntriesAndKeepsSuccess) {
 }
 
 TEST_F(cZipTest, EncryptedEntriesOpenWithThePasswordOnly) {
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("secret.txt", "top secret").string());
+    cZip zip = Fresh({Put("secret.txt", "top secret")});
     zip.SetEncrypt(true);
     events.password = "  s3cret ";
     zip.Zip();
@@ -224,8 +212,7 @@ TEST_F(cZipTest, EncryptedEntriesOpenWithThePasswordOnly) {
 }
 
 TEST_F(cZipTest, MissingCancelledOrUnconfirmedPasswordWritesNothing) {
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("secret.txt", "top secret").string());
+    cZip zip = Fresh({Put("secret.txt", "top secret")});
     zip.SetEncrypt(true);
     events.password = "   ";
     zip.Zip();
@@ -244,8 +231,7 @@ TEST_F(cZipTest, MissingCancelledOrUnconfirmedPasswordWritesNothing) {
 }
 
 TEST_F(cZipTest, CommentIsStoredAndCutAt255Bytes) {
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("a.txt", "a").string());
+    cZip zip = Fresh({Put("a.txt", "a")});
     zip.SetAddComment(true);
     events.comment = " 監視レポート ";
     zip.Zip();
@@ -273,8 +259,7 @@ TEST_F(cZipTest, CommentIsStoredAndCutAt255Bytes) {
 }
 
 TEST_F(cZipTest, QuietLevelTellsNothing) {
-    cZip zip = Fresh();
-    zip.AddFileSpec(Put("a.txt", "a").string());
+    cZip zip = Fresh({Put("a.txt", "a")});
     zip.SetMessageLevel(1);
     zip.Zip();
     EXPECT_TRUE(zip.Success());

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "../WatchFixture.h"
-#include "common/Cp932.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/PrivateMounts.h"
 
@@ -29,13 +28,6 @@ protected:
         settings.WriteIni("Watch", "Duplicate", "1");
     }
 
-    // Runs the monitor's own scan loop for a while: Timer1 every second, Timer2 every 10 s.
-    void Watch(std::chrono::seconds duration) { timers.Advance(duration); }
-
-    std::string LogBytes() const {
-        return std::filesystem::exists(log.Path()) ? ReadFile(log.Path()) : std::string();
-    }
-
     std::optional<TmpfsMount> disk;
 };
 
@@ -44,7 +36,7 @@ TEST_F(AlarmLogFaultTest, FullDiskKeepsTheAlarmInList1AndTheNextLineIsWrittenOnc
     PutProgramFolderOnTmpfs(64 * 1024);
     arp.Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
     engine.StartScanning();
-    Watch(3s);
+    timers.Advance(3s);
     // A log whose last page has 10 bytes left: an alarm line starts to fit and then does not.
     const std::string earlier(4096 - 10 - 2, 'x');
     std::filesystem::create_directory(dir / "log");
@@ -52,28 +44,28 @@ TEST_F(AlarmLogFaultTest, FullDiskKeepsTheAlarmInList1AndTheNextLineIsWrittenOnc
     std::filesystem::path filler = FillDisk(dir.Path());
 
     arp.Replace("192.168.1.1", "00-11-22-33-44-55");
-    Watch(2s);
+    timers.Advance(2s);
     EXPECT_TRUE(engine.List1().IsRed());
     EXPECT_THAT(List1(), Contains(HasSubstr("MACアドレスが変化しました")));
     EXPECT_EQ(events.blinkStarts, 1);
-    EXPECT_EQ(LogBytes(), earlier + "\r\n") << "no part of the line stays behind";
+    EXPECT_EQ(Log(), earlier + "\r\n") << "no part of the line stays behind";
 
     arp.Replace("192.168.1.1", "00-22-22-22-22-22");
-    Watch(2s);
+    timers.Advance(2s);
     std::vector<std::string> shown = List1();
     EXPECT_EQ(
         std::count_if(shown.begin(), shown.end(),
                       [](const std::string& l) { return l.ends_with("-> 00-22-22-22-22-22"); }),
         1);
     int readsBefore = arp.reads;
-    Watch(5s);
+    timers.Advance(5s);
     EXPECT_GE(arp.reads - readsBefore, 4) << "the scan goes on";
     EXPECT_TRUE(engine.Timer1().IsActive());
 
     std::filesystem::remove(filler);
     arp.Replace("192.168.1.1", "00-AA-BB-CC-DD-0E");
-    Watch(2s);
-    std::string text = Cp932ToUtf8(LogBytes());
+    timers.Advance(2s);
+    std::string text = Log();
     ASSERT_TRUE(text.starts_with(earlier + "\r\n"));
     std::string added = text.substr(earlier.size() + 2);
     EXPECT_THAT(added, HasSubstr(kChange + "00-22-22-22-22-22 -> 00-AA-BB-CC-DD-0E\r\n"));
@@ -87,12 +79,12 @@ TEST_F(AlarmLogFaultTest, ReadOnlyFolderLosesNoWatchAndWritingResumesWhenWritabl
     arp.Put("192.168.1.20", "00-AA-BB-CC-DD-01");  // this computer's own MAC for another host
     engine.StartScanning();
     disk->SetReadOnly(true);
-    Watch(12s);
+    timers.Advance(12s);
 
     EXPECT_THAT(List1(), Contains(HasSubstr("このPCのMACアドレスがブロードキャストされました")));
     EXPECT_FALSE(std::filesystem::exists(dir / "log")) << "no folder could be made";
     arp.Replace("192.168.1.1", "00-11-22-33-44-55");
-    Watch(2s);
+    timers.Advance(2s);
     EXPECT_THAT(List1(), Contains("  (192.168.  1.  1:) 00-AA-BB-CC-DD-0E -> 00-11-22-33-44-55"));
     // The switches still read, and a write that cannot be made leaves them as they were.
     engine.SetChangeWatch(false);
@@ -100,11 +92,11 @@ TEST_F(AlarmLogFaultTest, ReadOnlyFolderLosesNoWatchAndWritingResumesWhenWritabl
 
     disk->SetReadOnly(false);
     arp.Replace("192.168.1.1", "00-AA-BB-CC-DD-0E");
-    Watch(2s);
+    timers.Advance(2s);
     std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 1u) << Log();
     EXPECT_THAT(lines[0], HasSubstr(kChange + "00-11-22-33-44-55 -> 00-AA-BB-CC-DD-0E"));
-    Watch(10s);
+    timers.Advance(10s);
     EXPECT_THAT(LogLines().back(), HasSubstr("このPCのMACアドレスがブロードキャストされました"));
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "../WatchFixture.h"
-#include "common/Cp932.h"
 #include "netinfo/linux/IfaddrsAdapterSource.h"
 #include "netinfo/linux/NetlinkArpTableSource.h"
 #include "testsupport/NetNamespace.h"
@@ -20,7 +19,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const std::string kStamp = "2007/05/05 14:03:09";
 const std::string kVictimMac = "02:00:00:00:00:10";
 const std::string kGatewayMac = "02:00:00:00:00:01";
 const std::string kAttackerMac = "02:00:00:00:00:66";
@@ -44,27 +42,9 @@ public:
 
     std::vector<std::string> List1() const { return engine->List1().Lines(); }
     std::vector<std::string> List2() const { return engine->List2().Lines(); }
-    // "address text MAC text" per grid row.
-    std::vector<std::string> GridRows() const {
-        std::vector<std::string> rows;
-        for (std::size_t r = 0; r < engine->Grid().Rows().size(); ++r) {
-            rows.push_back(engine->Grid().AddressText(r) + " " + engine->Grid().MacText(r));
-        }
-        return rows;
-    }
-    std::string LogBytes() const {
-        return std::filesystem::exists(log.Path()) ? ReadFile(log.Path()) : std::string();
-    }
-    std::vector<std::string> LogLines() const {
-        std::vector<std::string> lines;
-        std::string text = Cp932ToUtf8(LogBytes());
-        for (std::size_t pos = 0; pos < text.size();) {
-            std::size_t end = text.find("\r\n", pos);
-            lines.push_back(text.substr(pos, end - pos));
-            pos = end == std::string::npos ? text.size() : end + 2;
-        }
-        return lines;
-    }
+    std::vector<std::string> GridRows() const { return test::GridRows(*engine); }
+    std::string LogBytes() const { return ReadFile(log.Path()); }
+    std::vector<std::string> LogLines() const { return ReadCp932Lines(log.Path()); }
 
     TempFolder dir;
     IniFile settings = IniFile::InFolder(dir.Path());
