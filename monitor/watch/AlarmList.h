@@ -16,11 +16,15 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
     bool IsRed() const { return red_; }
     std::uint64_t Version() const { return version_; }
+    // Moves on whenever lines are taken away; between two moves lines are only appended, so a
+    // view can add the new tail instead of reloading the whole list.
+    std::uint64_t Generation() const { return generation_; }
 
     // Starts the lines of an alarm: empties the list unless it is red already.
     void BeginAlarm() {
         if (!red_) {
             lines_.clear();
+            ++generation_;
         }
         ++version_;
     }
@@ -37,6 +41,7 @@ public:
         lines_.clear();
         red_ = false;
         ++version_;
+        ++generation_;
     }
     bool Contains(std::string_view line) const {
         return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
@@ -46,6 +51,7 @@ private:
     std::vector<std::string> lines_;
     bool red_ = false;
     std::uint64_t version_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace kestrove

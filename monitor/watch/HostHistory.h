@@ -21,11 +21,14 @@ public:
         lines_.clear();
         sorted_ = true;
         ++version_;
+        ++generation_;
     }
     std::size_t Count() const { return lines_.size(); }
     const std::string& Line(std::size_t i) const { return Sorted()[i]; }
     const std::vector<std::string>& Lines() const { return Sorted(); }
     std::uint64_t Version() const { return version_; }
+    // Moves on when the list is emptied; between two moves lines are only inserted.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
     const std::vector<std::string>& Sorted() const {
@@ -39,6 +42,7 @@ private:
     mutable std::vector<std::string> lines_;
     mutable bool sorted_ = true;
     std::uint64_t version_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace kestrove
