@@ -5,6 +5,7 @@
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
+#include "netinfo/NeighbourEvents.h"
 
 namespace kestrove {
 
@@ -12,5 +13,7 @@ namespace kestrove {
 std::unique_ptr<ArpTableSource> CreateArpTableSource();
 std::unique_ptr<AdapterSource> CreateAdapterSource();
 std::unique_ptr<HostNameResolver> CreateHostNameResolver();
+// Neighbour notifications where the platform has them; nullptr where only polling works.
+std::unique_ptr<NeighbourEvents> CreateNeighbourEvents();
 
 }  // namespace kestrove

@@ -93,39 +93,71 @@ NeighbourDumpStatus DoneStatus(Bytes body) {
     return NeighbourDumpStatus::Done;
 }
 
+// Calls `onMessage(header, body)` for every whole message of a datagram until it returns
+// false. Returns false when a header or length does not fit the bytes.
+template <class OnMessage>
+bool ForEachMessage(Bytes bytes, OnMessage onMessage) {
+    for (std::size_t offset = 0; offset < bytes.size();) {
+        if (bytes.size() - offset < sizeof(nlmsghdr)) {
+            return false;
+        }
+        auto header = Load<nlmsghdr>(bytes, offset);
+        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > bytes.size() - offset) {
+            return false;
+        }
+        Bytes body = bytes.subspan(offset, header.nlmsg_len);
+        body = body.subspan(std::min(kHeaderSize, body.size()));
+        if (!onMessage(header, body)) {
+            return true;
+        }
+        offset += Align4(header.nlmsg_len);
+    }
+    return true;
+}
+
 }  // namespace
 
 NeighbourDumpStatus ParseNeighbourDump(Bytes bytes, const NeighbourDumpFilter& filter,
                                        std::vector<ArpEntry>& entries) {
-    for (std::size_t offset = 0; offset < bytes.size();) {
-        if (bytes.size() - offset < sizeof(nlmsghdr)) {
-            return NeighbourDumpStatus::Error;
+    auto status = NeighbourDumpStatus::More;
+    bool whole = ForEachMessage(bytes, [&](const nlmsghdr& header, Bytes body) {
+        if (header.nlmsg_seq != filter.sequence) {
+            return true;
         }
-        auto header = Load<nlmsghdr>(bytes, offset);
-        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > bytes.size() - offset) {
-            return NeighbourDumpStatus::Error;
+        switch (header.nlmsg_type) {
+            case NLMSG_DONE:
+                status = DoneStatus(body);
+                return false;
+            case NLMSG_ERROR:
+            case NLMSG_OVERRUN:
+                status = NeighbourDumpStatus::Error;
+                return false;
+            case RTM_NEWNEIGH:
+                if (!ParseNeighbour(body, filter, entries)) {
+                    status = NeighbourDumpStatus::Error;
+                    return false;
+                }
+                return true;
+            default:
+                return true;
         }
-        Bytes body = bytes.subspan(offset, header.nlmsg_len);
-        body = body.subspan(std::min(kHeaderSize, body.size()));
-        if (header.nlmsg_seq == filter.sequence) {
-            switch (header.nlmsg_type) {
-                case NLMSG_DONE:
-                    return DoneStatus(body);
-                case NLMSG_ERROR:
-                case NLMSG_OVERRUN:
-                    return NeighbourDumpStatus::Error;
-                case RTM_NEWNEIGH:
-                    if (!ParseNeighbour(body, filter, entries)) {
-                        return NeighbourDumpStatus::Error;
-                    }
-                    break;
-                default:
-                    break;
-            }
+    });
+    return whole ? status : NeighbourDumpStatus::Error;
+}
+
+bool ParseNeighbourEvents(Bytes bytes, const NeighbourDumpFilter& filter,
+                          std::vector<ArpEntry>& entries) {
+    bool sound = true;
+    bool whole = ForEachMessage(bytes, [&](const nlmsghdr& header, Bytes body) {
+        // A change made through netlink carries the requester's port and sequence; only the
+        // message type tells an announcement.
+        if (header.nlmsg_type == RTM_NEWNEIGH && !ParseNeighbour(body, filter, entries)) {
+            sound = false;
+            return false;
         }
-        offset += Align4(header.nlmsg_len);
-    }
-    return NeighbourDumpStatus::More;
+        return true;
+    });
+    return whole && sound;
 }
 
 }  // namespace kestrove

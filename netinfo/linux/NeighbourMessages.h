@@ -15,7 +15,8 @@ enum class NeighbourDumpStatus {
 };
 
 struct NeighbourDumpFilter {
-    // Messages answering another request (a dump abandoned earlier) are passed over.
+    // Messages answering another request (a dump abandoned earlier) are passed over; the
+    // notifications' parser does not look at it.
     std::uint32_t sequence = 0;
     // NOARP entries on this interface are the loopback's own and no neighbour; 0 keeps them.
     int loopbackIndex = 0;
@@ -27,5 +28,11 @@ struct NeighbourDumpFilter {
 NeighbourDumpStatus ParseNeighbourDump(std::span<const std::uint8_t> bytes,
                                        const NeighbourDumpFilter& filter,
                                        std::vector<ArpEntry>& entries);
+
+// Appends the IPv4 neighbours that one datagram of RTMGRP_NEIGH notifications announces as new
+// or changed (RTM_NEWNEIGH), in order; removals and other messages are passed over. Returns
+// false when the bytes are truncated or malformed; entries before the fault are kept.
+bool ParseNeighbourEvents(std::span<const std::uint8_t> bytes, const NeighbourDumpFilter& filter,
+                          std::vector<ArpEntry>& entries);
 
 }  // namespace kestrove

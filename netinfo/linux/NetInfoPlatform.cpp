@@ -3,6 +3,7 @@
 #include "netinfo/linux/GetnameinfoResolver.h"
 #include "netinfo/linux/IfaddrsAdapterSource.h"
 #include "netinfo/linux/NetlinkArpTableSource.h"
+#include "netinfo/linux/NetlinkNeighbourEvents.h"
 
 namespace kestrove {
 
@@ -12,6 +13,10 @@ std::unique_ptr<ArpTableSource> CreateArpTableSource() {
 
 std::unique_ptr<AdapterSource> CreateAdapterSource() {
     return std::make_unique<IfaddrsAdapterSource>();
+}
+
+std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
+    return std::make_unique<NetlinkNeighbourEvents>();
 }
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {

@@ -225,5 +225,45 @@ TEST(NeighbourMessages, EveryCutOfADumpIsSafeAndOnlyMessageBoundariesAskForMore)
     }
 }
 
+// Notifications come one or a few to a datagram, with whatever sequence and port the change's
+// requester used; only new or changed IPv4 entries are announced to the engine.
+TEST(NeighbourEvents, NewEntriesOfAnySequenceAreTakenAndRemovalsPassedOver) {
+    const Bytes datagram = Join({
+        New(Reachable(1, 0x66), 0),
+        Message(RTM_DELNEIGH, Reachable(2, 0x02), 0),
+        New(Neighbour(AF_INET6, kEth, NUD_REACHABLE, {LlAddr({2, 0, 0, 0, 0, 3})}), 0),
+        New(Neighbour(AF_INET, kLo, NUD_NOARP, {Dst(0, 0, 0, 0)}), 0),
+        New(Neighbour(AF_INET, kEth, NUD_INCOMPLETE, {Dst(10, 200, 0, 99)}), 0),
+        New(Reachable(1, 0x01), 12345),
+        Done(0, 0),
+    });
+    std::vector<ArpEntry> entries;
+    EXPECT_TRUE(ParseNeighbourEvents(datagram, NeighbourDumpFilter{0, kLo}, entries));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].address, Ip("10.200.0.1"));
+    EXPECT_EQ(FormatMac(entries[0].mac), "02-00-00-00-00-66");
+    EXPECT_EQ(FormatMac(entries[1].mac), "00-00-00-00-00-00") << "incomplete: the zero MAC";
+    EXPECT_EQ(FormatMac(entries[2].mac), "02-00-00-00-00-01");
+}
+
+TEST(NeighbourEvents, EveryCutOfADatagramIsSafeAndKeepsTheWholeEntriesBeforeIt) {
+    Bytes datagram;
+    std::vector<std::size_t> boundaries{0};
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        Bytes message = New(Reachable(i, i), 0);
+        datagram.insert(datagram.end(), message.begin(), message.end());
+        boundaries.push_back(datagram.size());
+    }
+    for (std::size_t cut = 0; cut < datagram.size(); ++cut) {
+        Bytes part(datagram.begin(), datagram.begin() + static_cast<std::ptrdiff_t>(cut));
+        std::vector<ArpEntry> entries;
+        bool whole = ParseNeighbourEvents(part, NeighbourDumpFilter{0, kLo}, entries);
+        auto before = static_cast<std::size_t>(
+            std::upper_bound(boundaries.begin(), boundaries.end(), cut) - boundaries.begin() - 1);
+        EXPECT_EQ(whole, boundaries[before] == cut) << cut;
+        EXPECT_EQ(entries.size(), before) << cut;
+    }
+}
+
 }  // namespace
 }  // namespace kestrove

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "netinfo/NeighbourEvents.h"
+#include "netinfo/linux/UniqueFd.h"
+
+namespace kestrove {
+
+// The kernel's neighbour notifications (rtnetlink group RTMGRP_NEIGH) on a non-blocking
+// socket of their own. Like the table source, it hears the network namespace the constructing
+// thread was in. When the socket cannot be had, Handle() is negative and Read() says Closed.
+class NetlinkNeighbourEvents final : public NeighbourEvents {
+public:
+    NetlinkNeighbourEvents();
+
+    int Handle() const override { return socket_.Get(); }
+    NeighbourEventStatus Read(std::vector<ArpEntry>& entries) override;
+
+    bool IsOpen() const { return static_cast<bool>(socket_); }
+
+private:
+    UniqueFd socket_;
+    int loopbackIndex_ = 0;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace kestrove
