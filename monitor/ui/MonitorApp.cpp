@@ -14,6 +14,7 @@
 #include "monitor/ui/HelpWindow.h"
 #include "monitor/ui/MainWindow.h"
 #include "monitor/ui/MainWindowTexts.h"
+#include "monitor/ui/NeighbourNotifier.h"
 #include "monitor/ui/QtTrayIcon.h"
 #include "monitor/ui/ReportOptionDialog.h"
 #include "monitor/ui/TrayController.h"
@@ -45,6 +46,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
         std::make_unique<XdgAutostart>(programFolder / "Kestrove", XdgAutostart::DefaultFolder());
     p.clock = std::make_unique<SystemClock>();
     p.mail = std::make_unique<CurlMailLibrary>();
+    p.neighbourEvents = CreateNeighbourEvents();
     p.openUrl = [](const QString& url) {
         QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
     };
@@ -56,7 +58,8 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, MonitorPlatform plat
       platform_(std::move(platform)),
       settings_(IniFile::InFolder(folder_)),
       log_(folder_),
-      timers_([this] { Fatal(); }) {
+      timers_([this] { Fatal(); }),
+      yielder_(*platform_.clock) {
     InitKestroveResources();
     adapters_ = std::make_unique<OwnAdapters>(*platform_.adapters);
     hostNames_ = std::make_unique<HostNameLookup>(*platform_.resolver);
@@ -90,6 +93,9 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, MonitorPlatform plat
 MonitorApp::~MonitorApp() {
     // The engine's timers must not fire into a half-destroyed window.
     engine_->Shutdown();
+    if (neighbours_) {
+        neighbours_->Stop();
+    }
 }
 
 void MonitorApp::Wire() {
@@ -132,6 +138,9 @@ bool MonitorApp::Start() {
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
     }
+    neighbours_ = std::make_unique<NeighbourNotifier>(
+        std::move(platform_.neighbourEvents),
+        [this](NeighbourEvents& source) { return engine_->HearNeighbours(source); });
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }

@@ -22,6 +22,7 @@
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
+#include "netinfo/NeighbourEvents.h"
 #include "netinfo/OwnAdapters.h"
 
 namespace kestrove {
@@ -31,6 +32,7 @@ class AdapterChoice;
 class HelpWindow;
 class MainMenuCommands;
 class MainWindow;
+class NeighbourNotifier;
 class QtTrayIcon;
 class ReportOptionDialog;
 class SignalWatcher;
@@ -45,6 +47,8 @@ struct MonitorPlatform {
     std::unique_ptr<Autostart> autostart;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<MailLibrary> mail;
+    // May be empty: the monitor then polls only.
+    std::unique_ptr<NeighbourEvents> neighbourEvents;
     // Opens a file or web address in the user's default program.
     std::function<void(const QString& url)> openUrl;
 
@@ -123,6 +127,7 @@ private:
     std::unique_ptr<AdapterChoice> adapterChoice_;
     std::unique_ptr<SignalWatcher> signals_;
     std::unique_ptr<ReportOptionDialog> reportOptions_;
+    std::unique_ptr<NeighbourNotifier> neighbours_;
     QPointer<AboutDialog> about_;
     QPointer<HelpWindow> help_;
     bool quitting_ = false;

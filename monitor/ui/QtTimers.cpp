@@ -1,7 +1,7 @@
 #include "monitor/ui/QtTimers.h"
 
 #include <QCoreApplication>
-#include <QThread>
+#include <QEventLoop>
 
 namespace kestrove {
 
@@ -38,16 +38,18 @@ std::unique_ptr<Timer> QtTimerFactory::Create(std::chrono::milliseconds interval
     return std::make_unique<QtTimer>(interval, onFatal_);
 }
 
-void QtYielder::GiveWay() {
-    QThread::msleep(1);
+void QtYielder::RunPendingEvents() {
     QCoreApplication::processEvents();
 }
 
 void QtYielder::Pause(std::chrono::milliseconds duration) {
-    for (auto left = duration; left.count() > 0; left -= std::chrono::milliseconds(10)) {
-        QThread::msleep(10);
-        QCoreApplication::processEvents();
+    if (duration.count() > 0) {
+        // Quitting the application ends this loop too, so a shut-down is not held up.
+        QEventLoop loop;
+        QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
     }
+    StartSlice();
 }
 
 }  // namespace kestrove

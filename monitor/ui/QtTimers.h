@@ -36,11 +36,15 @@ private:
     std::function<void()> onFatal_;
 };
 
-// Gives way by sleeping briefly and letting Qt process every pending event.
-class QtYielder final : public Yielder {
+// Lets Qt process the pending events once a slice of work has passed; pauses in a nested
+// event loop, so a pause wakes only for events and costs no processor time.
+class QtYielder final : public SlicedYielder {
 public:
-    void GiveWay() override;
+    explicit QtYielder(const Clock& clock) : SlicedYielder(clock) {}
     void Pause(std::chrono::milliseconds duration) override;
+
+protected:
+    void RunPendingEvents() override;
 };
 
 }  // namespace kestrove

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kestrove {
@@ -24,6 +25,7 @@ public:
     void BeginAlarm() {
         if (!red_) {
             lines_.clear();
+            reported_.clear();
             ++generation_;
         }
         ++version_;
@@ -39,6 +41,7 @@ public:
     // Empty, with the window colour.
     void Reset() {
         lines_.clear();
+        reported_.clear();
         red_ = false;
         ++version_;
         ++generation_;
@@ -47,8 +50,15 @@ public:
         return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
     }
 
+    // Alarms that must not repeat while their line stays in the list (a duplicate pair, a host
+    // showing this computer's MAC) are remembered here, so asking costs one hashed lookup, not
+    // a walk through every line. Forgotten whenever the list is emptied.
+    void MarkReported(const std::string& line) { reported_.insert(line); }
+    bool WasReported(const std::string& line) const { return reported_.contains(line); }
+
 private:
     std::vector<std::string> lines_;
+    std::unordered_set<std::string> reported_;
     bool red_ = false;
     std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;

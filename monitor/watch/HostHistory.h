@@ -2,24 +2,26 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace kestrove {
 
 // `List2`: one line per host when it was first recorded, MAC text first, kept in text order so
-// that hosts sharing a MAC stand next to each other. Lines are sorted when next read rather
-// than on every insertion, so a first scan of tens of thousands of hosts stays linear-log.
+// that hosts sharing a MAC stand next to each other. New lines wait in an unsorted tail until
+// the list is next read; then only that batch is sorted and merged into the sorted part, so a
+// first scan of tens of thousands of hosts stays linear-log and a host heard later costs one
+// merge, not a sort of the whole list.
 class HostHistory {
 public:
     void Add(std::string line) {
         lines_.push_back(std::move(line));
-        sorted_ = false;
         ++version_;
     }
     void Clear() {
         lines_.clear();
-        sorted_ = true;
+        sortedCount_ = 0;
         ++version_;
         ++generation_;
     }
@@ -32,15 +34,18 @@ public:
 
 private:
     const std::vector<std::string>& Sorted() const {
-        if (!sorted_) {
-            std::sort(lines_.begin(), lines_.end());
-            sorted_ = true;
+        if (sortedCount_ != lines_.size()) {
+            auto batch = lines_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
+            std::sort(batch, lines_.end());
+            std::inplace_merge(lines_.begin(), batch, lines_.end());
+            sortedCount_ = lines_.size();
         }
         return lines_;
     }
 
     mutable std::vector<std::string> lines_;
-    mutable bool sorted_ = true;
+    // Lines [0, sortedCount_) are in order; the rest were added since the list was last read.
+    mutable std::size_t sortedCount_ = 0;
     std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "monitor/watch/MonitorLifecycle.h"
 
 #include <charconv>
+#include <chrono>
 #include <string>
 
 #include "monitor/settings/StartupDefaults.h"
@@ -11,9 +12,7 @@ bool MonitorLifecycle::ReadOwnAdapters() {
     p_.adapters.GetOwnAdapters(&p_.settings);
     if (p_.adapters.OwnMacList[0].empty()) {
         // Adapters may still be coming up right after logon: wait half a second, once.
-        for (int round = 0; round < 500; ++round) {
-            p_.yielder.GiveWay();
-        }
+        p_.yielder.Pause(std::chrono::milliseconds(500));
         p_.adapters.GetOwnAdapters(&p_.settings);
     }
     return !p_.adapters.OwnMacList[0].empty();

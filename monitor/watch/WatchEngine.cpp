@@ -30,7 +30,7 @@ WatchEngine::WatchEngine(WatchServices services)
       timer1_(s_.timers.Create(kScanInterval)),
       timer2_(s_.timers.Create(kCheckInterval)) {
     timer1_->SetHandler([this] { Timer1_Timer(); });
-    timer2_->SetHandler([this] { CheckDuplicates(); });
+    timer2_->SetHandler([this] { Timer2_Timer(); });
 }
 
 void WatchEngine::Shutdown() {
@@ -52,22 +52,63 @@ std::string WatchEngine::Line(std::string_view message) const {
 
 void WatchEngine::Timer1_Timer() {
     timer1_->Stop();
-    s_.events.ScanActivity(true);
-    ScanArpTable();
-    if (shutDown_) {
+    if (checking_) {
+        tickDeferred_ = true;  // the check runs the tick when it ends
         return;
     }
-    if (firstScan_) {
+    ticking_ = true;
+    s_.events.ScanActivity(true);
+    rescanDue_ = true;
+    ScanWhileDue();
+    if (!shutDown_ && firstScan_) {
         // After the first scan only, so the check's first run sees the hosts of that scan.
         if (StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
             CheckDuplicates();
         }
         firstScan_ = false;
     }
-    s_.yielder.Pause(kScanPause);
+    if (!shutDown_) {
+        s_.yielder.Pause(kScanPause);
+        ScanWhileDue();
+    }
+    ticking_ = false;
+    if (!shutDown_ && checkDeferred_) {
+        checkDeferred_ = false;
+        CheckDuplicates();
+    }
     s_.events.ScanActivity(false);
     if (!shutDown_) {
         timer1_->Start();
+    }
+}
+
+void WatchEngine::Timer2_Timer() {
+    if (ticking_) {
+        // Run after the scan tick rather than inside its give-way, where it would stall it.
+        timer2_->Stop();
+        checkDeferred_ = true;
+        return;
+    }
+    CheckDuplicates();
+}
+
+void WatchEngine::ScanWhileDue() {
+    while (rescanDue_ && !shutDown_) {
+        rescanDue_ = false;
+        ScanArpTable();
+    }
+}
+
+void WatchEngine::RescanNow() {
+    if (shutDown_) {
+        return;
+    }
+    if (ticking_) {
+        rescanDue_ = true;  // the tick scans once more before it ends
+    } else if (checking_) {
+        tickDeferred_ = true;
+    } else {
+        Timer1_Timer();
     }
 }
 
@@ -77,34 +118,76 @@ void WatchEngine::ScanArpTable() {
     }
     rows_.clear();
     rows_.reserve(entries_.size());
+    heardDuringScan_.clear();
+    scanning_ = true;
     for (const ArpEntry& entry : entries_) {
-        if (s_.adapters.InWatchedSubnet(entry.address)) {
-            rows_.push_back(entry);
-            const MacAddress* recorded = hosts_.Find(entry.address);
-            bool resolved = !entry.mac.IsUnresolved();
-            if (recorded == nullptr) {
-                if (resolved) {
-                    // First sight raises no alarm: the host is listed and recorded.
-                    list2_.Add(HistoryLine(entry));
-                    hosts_.Record(entry.address, entry.mac);
-                }
-            } else if (resolved && *recorded != entry.mac) {
-                MacAddress old = *recorded;
-                // The new MAC is taken over whatever the switch says, so each change is
-                // reported once and turning the switch on later reports nothing stale.
-                hosts_.Record(entry.address, entry.mac);
-                if (StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
-                    RaiseChangeAlarm(entry.address, old, entry.mac);
-                }
+        if (heardDuringScan_.empty() || !heardDuringScan_.contains(entry.address)) {
+            if (ExamineEntry(entry)) {
+                rows_.push_back(entry);
             }
+        } else if (s_.adapters.InWatchedSubnet(entry.address)) {
+            rows_.push_back(entry);
         }
         s_.yielder.GiveWay();
         if (shutDown_) {
+            scanning_ = false;
             return;
         }
     }
+    scanning_ = false;
     grid_.Publish(rows_);
     s_.events.ViewsChanged();
+}
+
+bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
+    if (!s_.adapters.InWatchedSubnet(entry.address)) {
+        return false;
+    }
+    if (entry.mac.IsUnresolved()) {
+        return true;  // never recorded, never compared
+    }
+    const MacAddress* recorded = hosts_.Find(entry.address);
+    if (recorded == nullptr) {
+        RecordNewHost(entry);
+    } else if (*recorded != entry.mac) {
+        MacAddress old = *recorded;
+        // The new MAC is taken over whatever the switch says, so each change is reported once
+        // and turning the switch on later reports nothing stale.
+        hosts_.Record(entry.address, entry.mac);
+        if (StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
+            RaiseChangeAlarm(entry.address, old, entry.mac);
+        }
+    }
+    return true;
+}
+
+void WatchEngine::RecordNewHost(const ArpEntry& entry) {
+    list2_.Add(HistoryLine(entry));
+    hosts_.Record(entry.address, entry.mac);
+}
+
+bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
+    heard_.clear();
+    NeighbourEventStatus status = source.Read(heard_);
+    const auto list1 = list1_.Version();
+    const auto list2 = list2_.Version();
+    for (const ArpEntry& entry : heard_) {
+        if (shutDown_) {
+            return false;
+        }
+        if (scanning_) {
+            heardDuringScan_.insert(entry.address);
+        }
+        ExamineEntry(entry);
+    }
+    // Most notifications repeat a known MAC (a probe, a reachable entry): nothing to redraw.
+    if (list1 != list1_.Version() || list2 != list2_.Version()) {
+        s_.events.ViewsChanged();
+    }
+    if (status == NeighbourEventStatus::Lost) {
+        RescanNow();
+    }
+    return status != NeighbourEventStatus::Closed;
 }
 
 void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
@@ -146,6 +229,10 @@ void WatchEngine::CheckDuplicates() {
     if (!shutDown_ && StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
         timer2_->Start();
     }
+    if (!shutDown_ && tickDeferred_) {
+        tickDeferred_ = false;
+        Timer1_Timer();
+    }
 }
 
 void WatchEngine::CheckDuplicatePairs() {
@@ -154,16 +241,17 @@ void WatchEngine::CheckDuplicatePairs() {
         if (i + 1 >= list2_.Count()) {
             break;  // a clear emptied the list while the check gave way
         }
-        std::string a = list2_.Line(i);
-        std::string b = list2_.Line(i + 1);
+        const std::string& a = list2_.Line(i);
+        const std::string& b = list2_.Line(i + 1);
         if (a.compare(0, kMacTextLength, b, 0, kMacTextLength) == 0) {
             std::string pair = "  " + a + std::string(kPairJoin) + b;
             // A pair still shown in `List1` has been reported since the list was emptied.
-            if (!list1_.Contains(pair)) {
+            if (!list1_.WasReported(pair)) {
+                std::string logged = Line(kDuplicateMessage) + "\t" + pair.substr(2);
                 RaiseAlarm(kDuplicateMessage, pair);
+                list1_.MarkReported(pair);
                 if (recordLog_) {
-                    s_.log.AppendAlarmLine(Line(kDuplicateMessage) + "\t" + a +
-                                           std::string(kPairJoin) + b);
+                    s_.log.AppendAlarmLine(logged);
                     s_.events.RequestImmediateReport();
                 }
             }
@@ -180,12 +268,19 @@ void WatchEngine::CheckOwnMacs() {
     for (int k = 0; k <= own.AdapterMax && k < OwnAdapters::kMaxAdapters; ++k) {
         const std::size_t count = list2_.Count();
         for (std::size_t j = 0; j < count && j < list2_.Count(); ++j) {
-            std::string line = list2_.Line(j);
+            const std::string& line = list2_.Line(j);
             if (!own.OwnMacList[k].empty() &&
                 line.compare(0, kMacTextLength, own.OwnMacList[k]) == 0) {
-                RaiseAlarm(kBroadcastMessage, "  " + line);
-                if (recordLog_) {
-                    s_.log.AppendAlarmLine(Line(kBroadcastMessage) + "\t" + line);
+                // Once per line until a clear empties both lists: the red list and the tray
+                // keep reminding the user, and the log does not fill with repeats.
+                std::string detail = "  " + line;
+                if (!list1_.WasReported(detail)) {
+                    std::string logged = Line(kBroadcastMessage) + "\t" + line;
+                    RaiseAlarm(kBroadcastMessage, detail);
+                    list1_.MarkReported(detail);
+                    if (recordLog_) {
+                        s_.log.AppendAlarmLine(logged);
+                    }
                 }
             }
             s_.yielder.GiveWay();

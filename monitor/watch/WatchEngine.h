@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "common/Clock.h"
@@ -18,6 +19,7 @@
 #include "monitor/watch/WatchEvents.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
+#include "netinfo/NeighbourEvents.h"
 #include "netinfo/OwnAdapters.h"
 
 namespace kestrove {
@@ -38,8 +40,10 @@ struct WatchServices {
 
 // The heart of the monitor: reads the ARP table on `Timer1`, keeps the host table, and raises
 // the three alarms (MAC change, duplicate MAC, own MAC seen for another host) into `List1`,
-// the tray and the alarm log. Runs on the user-interface thread and gives way after every
-// entry, so a click or another timer may run in the middle of a scan or a check.
+// the tray and the alarm log. Entries the platform announces between two scans go through the
+// same steps at once. Runs on the user-interface thread and asks to give way after every entry,
+// so a click, a neighbour event or another timer may run in the middle of a scan or a check;
+// the scan tick and the check never run inside one another: one waits for the other to end.
 class WatchEngine {
 public:
     static constexpr std::chrono::milliseconds kScanInterval{1000};
@@ -58,6 +62,12 @@ public:
     void ScanArpTable();
     void CheckDuplicates();
     void Timer1_Timer();
+    void Timer2_Timer();
+
+    // Reads what the neighbour notifications announce and runs every entry through the scan's
+    // steps at once; lost notifications make a full scan. Returns false once the notifications
+    // are gone for good (polling alone goes on).
+    bool HearNeighbours(NeighbourEvents& source);
 
     // The clear button "クリア": forgets the alarm state and every recorded host.
     void Command1_Click();
@@ -91,6 +101,13 @@ public:
 private:
     std::string Stamp() const;
     std::string Line(std::string_view message) const;
+    // The steps of a scan for one entry: subnet test, change test, new-host line, record.
+    // Returns false for an entry outside the watched subnet.
+    bool ExamineEntry(const ArpEntry& entry);
+    // First sight of a host of the subnet: listed in `List2` and recorded, no alarm.
+    void RecordNewHost(const ArpEntry& entry);
+    void ScanWhileDue();
+    void RescanNow();
     void RaiseAlarm(std::string_view message, std::string listDetail);
     void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
     void CheckDuplicatePairs();
@@ -106,10 +123,19 @@ private:
     HostGrid grid_;
     std::vector<ArpEntry> entries_;
     std::vector<ArpEntry> rows_;
+    std::vector<ArpEntry> heard_;
+    // Addresses announced while a scan walks its copy of the table: that copy is older than
+    // what was heard, so the scan leaves these entries alone.
+    std::unordered_set<Ipv4> heardDuringScan_;
 
     bool recordLog_ = true;
     bool firstScan_ = true;
+    bool scanning_ = false;  // ScanArpTable is walking its entries
+    bool ticking_ = false;   // the scan tick runs (scan, first check, pause)
     bool checking_ = false;
+    bool rescanDue_ = false;
+    bool checkDeferred_ = false;
+    bool tickDeferred_ = false;
     bool shutDown_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
+#include "netinfo/NeighbourEvents.h"
 
 namespace kestrove::test {
 
@@ -31,6 +32,33 @@ public:
 
     std::vector<ArpEntry> table;
     bool failing = false;
+    int reads = 0;
+};
+
+// Neighbour notifications a test announces; each Read() hands out what was announced since.
+class FakeNeighbourEvents final : public NeighbourEvents {
+public:
+    int Handle() const override { return closed ? -1 : 0; }
+    NeighbourEventStatus Read(std::vector<ArpEntry>& entries) override {
+        ++reads;
+        entries.insert(entries.end(), pending.begin(), pending.end());
+        pending.clear();
+        if (closed) {
+            return NeighbourEventStatus::Closed;
+        }
+        if (lost) {
+            lost = false;
+            return NeighbourEventStatus::Lost;
+        }
+        return NeighbourEventStatus::Drained;
+    }
+    void Announce(std::string_view ip, std::string_view mac) {
+        pending.push_back({Ip(ip), Mac(mac)});
+    }
+
+    std::vector<ArpEntry> pending;
+    bool lost = false;
+    bool closed = false;
     int reads = 0;
 };
 
@@ -64,7 +92,7 @@ public:
 };
 
 // Give-way that can run a test's action at a chosen give-way call, to play a click or a
-// timer that arrives in the middle of a scan.
+// timer that arrives in the middle of a scan (as if every call found events waiting).
 class HookYielder final : public Yielder {
 public:
     void GiveWay() override {
@@ -73,11 +101,19 @@ public:
             onGiveWay(calls);
         }
     }
-    void Pause(std::chrono::milliseconds) override { ++pauses; }
+    void Pause(std::chrono::milliseconds duration) override {
+        ++pauses;
+        paused += duration;
+        if (onPause) {
+            onPause(pauses);
+        }
+    }
 
     std::function<void(int call)> onGiveWay;
+    std::function<void(int pause)> onPause;
     int calls = 0;
     int pauses = 0;
+    std::chrono::milliseconds paused{0};
 };
 
 }  // namespace kestrove::test

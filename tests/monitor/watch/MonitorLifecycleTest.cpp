@@ -123,7 +123,8 @@ TEST_F(MonitorLifecycleTest, NoOwnMacRetriesOnceThenWarnsAndWritesNothing) {
     adapters.OwnMacList.fill("");  // as in a fresh process
     adapterSource.status = AdapterQueryStatus::NoAdapter;
     EXPECT_EQ(lifecycle.Form_Load(), MonitorLifecycle::StartResult::NoOwnMac);
-    EXPECT_EQ(yielder.calls, 500) << "half a second of waiting between the two tries";
+    EXPECT_EQ(yielder.paused, std::chrono::milliseconds(500))
+        << "half a second of waiting between the two tries";
     EXPECT_THAT(view.warnings,
                 ElementsAre("MACアドレスが取得できませんでした。\u3000再起動してみてください。"));
     EXPECT_FALSE(std::filesystem::exists(log.Path()));
@@ -133,11 +134,7 @@ TEST_F(MonitorLifecycleTest, NoOwnMacRetriesOnceThenWarnsAndWritesNothing) {
 TEST_F(MonitorLifecycleTest, AdapterAppearingDuringTheWaitIsTaken) {
     adapters.OwnMacList.fill("");
     adapterSource.status = AdapterQueryStatus::NoAdapter;
-    yielder.onGiveWay = [&](int call) {
-        if (call == 250) {
-            adapterSource.status = AdapterQueryStatus::Ok;
-        }
-    };
+    yielder.onPause = [&](int) { adapterSource.status = AdapterQueryStatus::Ok; };
     EXPECT_EQ(lifecycle.Form_Load(), MonitorLifecycle::StartResult::Started);
     EXPECT_TRUE(view.warnings.empty());
 }

@@ -182,20 +182,39 @@ TEST_F(WatchEngineTest, HostChangingToAnInUseMacIsAChangeNotADuplicate) {
     EXPECT_EQ(List1()[0].substr(20), "MACアドレスが変化しました");
 }
 
-TEST_F(WatchEngineTest, OwnMacSeenForAnotherHostAlarmsOnEveryRun) {
+TEST_F(WatchEngineTest, OwnMacSeenForAnotherHostAlarmsOnceUntilAClear) {
+    const std::string message = kStamp + "\tこのPCのMACアドレスがブロードキャストされました";
     arp.Put("192.168.1.66", "00-AA-BB-CC-DD-01");
     Scan();
     engine.CheckDuplicates();
     engine.CheckDuplicates();
-    EXPECT_THAT(List1(), ElementsAre(kStamp + "\tこのPCのMACアドレスがブロードキャストされました",
-                                     "  00-AA-BB-CC-DD-01 (192.168.  1. 66)",
-                                     kStamp + "\tこのPCのMACアドレスがブロードキャストされました",
-                                     "  00-AA-BB-CC-DD-01 (192.168.  1. 66)"));
-    EXPECT_THAT(LogLines(), ElementsAre(kStamp + "\tこのPCのMACアドレスがブロードキャストされました"
-                                                 "\t00-AA-BB-CC-DD-01 (192.168.  1. 66)",
-                                        ::testing::_));
+    EXPECT_THAT(List1(), ElementsAre(message, "  00-AA-BB-CC-DD-01 (192.168.  1. 66)"));
+    EXPECT_THAT(LogLines(), ElementsAre(message + "\t00-AA-BB-CC-DD-01 (192.168.  1. 66)"));
     EXPECT_EQ(events.immediateRequests, 0) << "own-MAC alarms start no immediate report";
-    EXPECT_EQ(events.blinkStarts, 2);
+    EXPECT_EQ(events.blinkStarts, 1);
+
+    // A second host claiming the MAC is a line of its own and alarms once too (after the
+    // duplicate alarm that the two hosts sharing a MAC give).
+    arp.Put("192.168.1.67", "00-AA-BB-CC-DD-01");
+    Scan();
+    engine.CheckDuplicates();
+    engine.CheckDuplicates();
+    const std::vector<std::string> both{
+        kStamp + "\t同一MACアドレスが重複しています",
+        "  00-AA-BB-CC-DD-01 (192.168.  1. 66) と 00-AA-BB-CC-DD-01 (192.168.  1. 67)", message,
+        "  00-AA-BB-CC-DD-01 (192.168.  1. 67)"};
+    std::vector<std::string> shown = List1();
+    EXPECT_THAT(std::vector(shown.begin() + 2, shown.end()), ::testing::ElementsAreArray(both));
+    EXPECT_EQ(LogLines().size(), 3u);
+
+    engine.Command1_Click();
+    Scan();
+    engine.CheckDuplicates();
+    engine.CheckDuplicates();
+    EXPECT_THAT(List1(), ElementsAre(both[0], both[1], message,
+                                     "  00-AA-BB-CC-DD-01 (192.168.  1. 66)", message, both[3]))
+        << "after a clear each line alarms once again";
+    EXPECT_EQ(LogLines().size(), 6u);
 }
 
 TEST_F(WatchEngineTest, ClearForgetsAlarmsAndHosts) {
