@@ -1,5 +1,6 @@
-// The neighbour-table dump parser fed arbitrary netlink bytes: no length in them may be
-// believed, whatever the alignment of the buffer, and entries already read stay as they were.
+// The neighbour-table dump parser and the neighbour notifications' parser fed arbitrary netlink
+// bytes: no length in them may be believed, whatever the alignment of the buffer, and entries
+// already read stay as they were.
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 
@@ -53,5 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     std::vector<ArpEntry> again{earlier};
     FUZZ_CHECK(ParseNeighbourDump({shifted.data() + 1, size}, filter, again) == status);
     FUZZ_CHECK(SameEntries(entries, again));
+
+    // Notifications: every RTM_NEWNEIGH of any sequence, so at least what the dump took.
+    std::vector<ArpEntry> heard{earlier};
+    bool whole = ParseNeighbourEvents({data, size}, filter, heard);
+    FUZZ_CHECK(heard[0].address == earlier.address && heard[0].mac == earlier.mac);
+    FUZZ_CHECK((heard.size() - 1) * (sizeof(nlmsghdr) + sizeof(ndmsg) + 8) <= size);
+    std::vector<ArpEntry> heardAgain{earlier};
+    FUZZ_CHECK(ParseNeighbourEvents({shifted.data() + 1, size}, filter, heardAgain) == whole);
+    FUZZ_CHECK(SameEntries(heard, heardAgain));
     return 0;
 }
