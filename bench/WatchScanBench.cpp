@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 
+#include "QuietEvents.h"
 #include "monitor/settings/IniFile.h"
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/WatchEngine.h"
@@ -14,15 +15,6 @@
 
 namespace kestrove {
 namespace {
-
-class QuietEvents final : public WatchEvents {
-public:
-    void StartIconBlink() override {}
-    void StopIconBlink() override {}
-    void RequestImmediateReport() override {}
-    void ScanActivity(bool) override {}
-    void ViewsChanged() override {}
-};
 
 // An engine over an in-memory table of `count` hosts, with the same addresses and MACs as the
 // neighbour-table benchmark, all inside the watched subnet. The kernel hands its table out in
@@ -55,7 +47,7 @@ public:
     test::FakeClock clock;
     test::FakeTimerFactory timers{clock};
     NoYield yielder;
-    QuietEvents events;
+    bench::QuietEvents events;
     WatchEngine engine{
         WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events}};
 };

@@ -3,19 +3,13 @@
 // still catches it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <fstream>
 #include <memory>
 #include <thread>
 
-#include "../WatchFixture.h"
-#include "netinfo/linux/IfaddrsAdapterSource.h"
-#include "netinfo/linux/NetlinkArpTableSource.h"
-#include "netinfo/linux/NetlinkNeighbourEvents.h"
-#include "testsupport/NetNamespace.h"
+#include "NamespaceWatch.h"
 #include "testsupport/RunCommand.h"
 
 namespace kestrove::test {
@@ -25,76 +19,6 @@ using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 
 const std::string kChange = kStamp + "\tMACアドレスが変化しました";
-
-// A watch engine on the tables and notifications of one namespace, with fake timers, clock,
-// give-way and names; the test pumps the notifications as the event loop would.
-class EventWatch {
-public:
-    enum class Events { Open, Unavailable };
-
-    EventWatch(const NetNamespace& ns, Events wanted) {
-        ScopedNetnsEnter inside(ns);
-        arp = std::make_unique<NetlinkArpTableSource>();
-        adapters.GetOwnAdapters(&settings);
-        notifications = wanted == Events::Open ? std::make_unique<NetlinkNeighbourEvents>()
-                                               : WithoutDescriptors();
-        settings.WriteIni("Watch", "Change", "1");
-        settings.WriteIni("Watch", "Duplicate", "1");
-        engine = std::make_unique<WatchEngine>(WatchServices{
-            settings, log, *arp, adapters, hostNames, clock, timers, yielder, events});
-    }
-
-    // Hears notifications as they come until `done` holds or the time is up; false once the
-    // notifications are gone.
-    template <typename Done>
-    bool HearUntil(Done done, std::chrono::milliseconds limit) {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!done() && std::chrono::steady_clock::now() < deadline) {
-            pollfd ready{notifications->Handle(), POLLIN, 0};
-            ::poll(&ready, 1, 10);
-            if (!engine->HearNeighbours(*notifications)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    // Takes in what the kernel announced so far (the test's own set-up).
-    void Drain() {
-        HearUntil([] { return false; }, 200ms);
-    }
-
-    std::vector<std::string> List1() const { return engine->List1().Lines(); }
-    std::vector<std::string> LogLines() const { return ReadCp932Lines(log.Path()); }
-
-    TempFolder dir;
-    IniFile settings = IniFile::InFolder(dir.Path());
-    AlarmLog log{dir.Path()};
-    std::unique_ptr<NetlinkArpTableSource> arp;
-    std::unique_ptr<NetlinkNeighbourEvents> notifications;
-    IfaddrsAdapterSource adapterSource;
-    OwnAdapters adapters{adapterSource};
-    FakeResolver resolver;
-    HostNameLookup hostNames{resolver};
-    FakeClock clock;
-    FakeTimerFactory timers{clock};
-    NoYield yielder;
-    RecordingEvents events;
-    std::unique_ptr<WatchEngine> engine;
-
-private:
-    // The process out of descriptors at the moment the socket is asked for.
-    static std::unique_ptr<NetlinkNeighbourEvents> WithoutDescriptors() {
-        rlimit old{};
-        ::getrlimit(RLIMIT_NOFILE, &old);
-        int lowestFree = ::dup(0);
-        ::close(lowestFree);
-        rlimit exhausted{static_cast<rlim_t>(lowestFree), old.rlim_max};
-        ::setrlimit(RLIMIT_NOFILE, &exhausted);
-        auto events = std::make_unique<NetlinkNeighbourEvents>();
-        ::setrlimit(RLIMIT_NOFILE, &old);
-        return events;
-    }
-};
 
 void Permanent(const NetNamespace& ns, const std::string& ip, const std::string& mac) {
     ns.Ip({"neigh", "replace", ip, "lladdr", mac, "dev", "veth0", "nud", "permanent"});
@@ -106,7 +30,7 @@ TEST(NeighbourEventsKernel, PoisoningUndoneByTheGateway50msLaterGivesBothChangeA
     NetNamespace& gateway = lan.AddHost("gw", "02:00:00:00:00:01", "10.200.0.1/24");
     NetNamespace& victim = lan.AddHost("victim", "02:00:00:00:00:10", "10.200.0.10/24");
     NetNamespace& attacker = lan.AddHost("attacker", "02:00:00:00:00:66", "10.200.0.66/24");
-    EventWatch watch(victim, EventWatch::Events::Open);
+    NamespaceWatch watch(victim, NamespaceWatch::Events::Open);
     ASSERT_TRUE(watch.notifications->IsOpen());
     watch.resolver.names[Ip("10.200.0.1")] = "gateway";
     ASSERT_EQ(victim.Exec("ping -c1 -W2 10.200.0.1 >/dev/null || ping -c1 -W2 10.200.0.1"), 0);
@@ -149,7 +73,7 @@ TEST(NeighbourEventsKernel, ChangeLateInALargeTableIsLoggedLongBeforeTheNextPoll
     }
     ASSERT_EQ(RunCommand({"ip", "-n", ns.Name(), "-batch", (dir / "neigh.batch").string()}), 0);
 
-    EventWatch watch(ns, EventWatch::Events::Open);
+    NamespaceWatch watch(ns, NamespaceWatch::Events::Open);
     ASSERT_TRUE(watch.notifications->IsOpen());
     watch.engine->SetScanInterval("30");
     watch.engine->StartScanning();
@@ -181,7 +105,7 @@ TEST(NeighbourEventsKernel, WithoutTheNotificationSocketPollingAloneStillDetects
     KESTROVE_REQUIRE_ROOT();
     TestLan lan("nevoff");
     NetNamespace& victim = lan.AddHost("victim", "02:00:00:00:00:10", "10.200.0.10/24");
-    EventWatch watch(victim, EventWatch::Events::Unavailable);
+    NamespaceWatch watch(victim, NamespaceWatch::Events::Unavailable);
     ASSERT_FALSE(watch.notifications->IsOpen());
     EXPECT_LT(watch.notifications->Handle(), 0);
     EXPECT_FALSE(watch.engine->HearNeighbours(*watch.notifications));

@@ -8,10 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "../WatchFixture.h"
-#include "netinfo/linux/IfaddrsAdapterSource.h"
-#include "netinfo/linux/NetlinkArpTableSource.h"
-#include "testsupport/NetNamespace.h"
+#include "NamespaceWatch.h"
 
 namespace kestrove::test {
 namespace {
@@ -22,44 +19,6 @@ using ::testing::IsEmpty;
 const std::string kVictimMac = "02:00:00:00:00:10";
 const std::string kGatewayMac = "02:00:00:00:00:01";
 const std::string kAttackerMac = "02:00:00:00:00:66";
-
-// A watch engine put together as the monitor does it, but reading the neighbour table and the
-// adapters of a test namespace; clock, timers, give-way and name service are fakes.
-class NamespaceWatch {
-public:
-    explicit NamespaceWatch(const NetNamespace& ns) {
-        {
-            // Both sources answer for the namespace they are made or read in.
-            ScopedNetnsEnter inside(ns);
-            arp = std::make_unique<NetlinkArpTableSource>();
-            adapters.GetOwnAdapters(&settings);
-        }
-        settings.WriteIni("Watch", "Change", "1");
-        settings.WriteIni("Watch", "Duplicate", "1");
-        engine = std::make_unique<WatchEngine>(WatchServices{
-            settings, log, *arp, adapters, hostNames, clock, timers, yielder, events});
-    }
-
-    std::vector<std::string> List1() const { return engine->List1().Lines(); }
-    std::vector<std::string> List2() const { return engine->List2().Lines(); }
-    std::vector<std::string> GridRows() const { return test::GridRows(*engine); }
-    std::string LogBytes() const { return ReadFile(log.Path()); }
-    std::vector<std::string> LogLines() const { return ReadCp932Lines(log.Path()); }
-
-    TempFolder dir;
-    IniFile settings = IniFile::InFolder(dir.Path());
-    AlarmLog log{dir.Path()};
-    std::unique_ptr<NetlinkArpTableSource> arp;
-    IfaddrsAdapterSource adapterSource;
-    OwnAdapters adapters{adapterSource};
-    FakeResolver resolver;
-    HostNameLookup hostNames{resolver};
-    FakeClock clock;
-    FakeTimerFactory timers{clock};
-    NoYield yielder;
-    RecordingEvents events;
-    std::unique_ptr<WatchEngine> engine;
-};
 
 // A LAN whose "victim" runs the watch engine; each test adds the other hosts it needs.
 class WatchInNamespaceTest : public ::testing::Test {
