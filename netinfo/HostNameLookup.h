@@ -31,8 +31,10 @@ private:
     bool noHostLookup_ = false;
 };
 
-// Host names come from the network: keep them to one printable line, so a hostile answer
-// cannot split a log line or smuggle markup-breaking control characters.
+// Host names come from the network, the hosts file or any other name source: only the
+// characters a host name may hold (ASCII letters, digits, ".", "-", "_") are kept, up to the
+// first NUL and cut at 253 characters. Anything else could end a log line, forge the
+// "(address:name) old -> new" shape of a change alarm or break a report's markup.
 std::string SanitizeHostName(std::string_view name);
 
 }  // namespace kestrove
