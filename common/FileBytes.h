@@ -1,6 +1,8 @@
 #pragma once
 
 #include <sys/types.h>
+
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,7 +10,7 @@
 
 namespace kestrove {
 
-enum class FileReadStatus { Ok, Missing, Error };
+enum class FileReadStatus { Ok, Missing, Error, TooLarge };
 
 struct FileReadResult {
     FileReadStatus status = FileReadStatus::Error;
@@ -16,9 +18,11 @@ struct FileReadResult {
 };
 
 // Reads a whole regular file. A missing file and a file that exists but cannot be read (a
-// folder in its place, no permission) are told apart, so a writer never replaces data it could
-// not read.
-FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path);
+// folder, FIFO or device in its place, no permission) are told apart, so a writer never
+// replaces data it could not read. The open never waits (a FIFO without a writer would hold the
+// caller for ever). A file of more than `maxBytes` is not read: TooLarge.
+FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path,
+                                      std::size_t maxBytes = std::string().max_size());
 
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kestrove {
@@ -19,10 +18,11 @@ public:
     virtual bool StartDetached(const std::filesystem::path& program,
                                const std::vector<std::string>& args) = 0;
 
-    // Asks every process of this user whose program name is exactly `name` to end (SIGTERM),
-    // never the caller itself; a process that merely mentions the name in its command line is
-    // left alone. Returns how many were signalled.
-    virtual int TerminateByProgramName(std::string_view name) = 0;
+    // Asks every process of this user that runs the executable `program` (an absolute path) to
+    // end (SIGTERM), never the caller itself. A program of the same name elsewhere, or one that
+    // merely mentions it in its command line, is left alone: only what the caller could have
+    // started is stopped. Returns how many were signalled.
+    virtual int TerminateProgram(const std::filesystem::path& program) = 0;
 };
 
 std::unique_ptr<ProcessControl> CreateProcessControl();

@@ -17,8 +17,9 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this object now holds the lock; false when another copy holds it or the lock
-    // cannot be taken safely (no private runtime folder).
+    // True when this object now holds the lock (or, when no private folder can be had at all,
+    // runs unguarded: a copy too many is better than a monitor kept from starting); false when
+    // another copy holds it.
     bool Acquire();
 
 private:
@@ -28,11 +29,14 @@ private:
 };
 
 // The user's private folder for lock files: $XDG_RUNTIME_DIR when it names a folder, otherwise
-// /tmp/kestrove-<uid>, made on first use. Nothing when that folder is not safely ours.
+// /tmp/kestrove-<uid> when that is safely ours, otherwise kestrove in the user's cache folder
+// ($XDG_CACHE_HOME or ~/.cache), made on first use. Anyone can create /tmp/kestrove-<uid>
+// first, so it is never the only choice. Nothing when no folder is safely ours.
 std::optional<std::filesystem::path> RuntimeFolder();
 
 // Makes `folder` with mode 0700 when it is missing. False when it is not a real folder (a link
-// or a file) or belongs to another user, so nobody else can plant or hold our lock files.
+// or a file), belongs to another user, or others may write in it (they could have planted or
+// could hold our lock files; closing it now would not undo that).
 bool EnsurePrivateFolder(const std::filesystem::path& folder);
 
 }  // namespace kestrove

@@ -23,15 +23,17 @@ std::string HostNameLookup::GetHostNameByIP(std::string_view addressText) {
 }
 
 std::string SanitizeHostName(std::string_view name) {
+    constexpr std::size_t kMaxHostName = 253;
     std::string clean;
-    clean.reserve(name.size());
-    for (char c : name) {
-        auto b = static_cast<unsigned char>(c);
-        if (b == 0) {
+    for (char c : name.substr(0, name.find('\0'))) {
+        if (clean.size() == kMaxHostName) {
             break;
         }
-        // Anything outside printable ASCII has no place in a host name.
-        clean.push_back(b < 0x20 || b >= 0x7F ? '?' : c);
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool digit = c >= '0' && c <= '9';
+        if (letter || digit || c == '.' || c == '-' || c == '_') {
+            clean.push_back(c);
+        }
     }
     return clean;
 }

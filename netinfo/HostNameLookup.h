@@ -11,12 +11,14 @@ namespace kestrove {
 class HostNameResolver {
 public:
     virtual ~HostNameResolver() = default;
-    // The name a reverse lookup gives for the address, or nothing (no name, any failure).
+    // The name a reverse lookup gives for the address, or nothing (no name, any failure, no
+    // answer in time). It must return within a bounded time: the user-interface thread waits.
     virtual std::optional<std::string> ReverseLookup(Ipv4 address) = 0;
 };
 
 // Reverse lookups for the change alarm. A network without reverse name service would stall
-// the monitor on every alarm, so the first empty answer turns lookups off for the whole run.
+// the monitor on every alarm, so the first empty answer (a resolver that gives up after its
+// time limit included) turns lookups off for the whole run.
 class HostNameLookup {
 public:
     explicit HostNameLookup(HostNameResolver& resolver) : resolver_(resolver) {}
@@ -31,8 +33,10 @@ private:
     bool noHostLookup_ = false;
 };
 
-// Host names come from the network: keep them to one printable line, so a hostile answer
-// cannot split a log line or smuggle markup-breaking control characters.
+// Host names come from the network, the hosts file or any other name source: only the
+// characters a host name may hold (ASCII letters, digits, ".", "-", "_") are kept, up to the
+// first NUL and cut at 253 characters. Anything else could end a log line, forge the
+// "(address:name) old -> new" shape of a change alarm or break a report's markup.
 std::string SanitizeHostName(std::string_view name);
 
 }  // namespace kestrove

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 
 #include "common/Cp932.h"
 #include "common/FileBytes.h"
@@ -12,11 +13,37 @@ namespace kestrove {
 namespace logtext {
 namespace {
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
+// Decoded file text to box text in one pass: CR LF and a lone CR end a line ('\n' in the box),
+// a lone LF is kept as the line separator, and a break at the very end starts no line.
+std::string BoxTextFromDecoded(std::string_view text) {
+    std::string box;
+    box.reserve(text.size());
+    bool endsWithBreak = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t at = text.find_first_of("\r\n", start);
+        if (at == std::string_view::npos) {
+            box.append(text.substr(start));
+            endsWithBreak = false;
+            break;
+        }
+        box.append(text.substr(start, at - start));
+        start = at + 1;
+        if (text[at] == '\n') {
+            box.append(kLineSeparator);
+            endsWithBreak = false;
+            continue;
+        }
+        if (start < text.size() && text[start] == '\n') {
+            ++start;
+        }
+        box += '\n';
+        endsWithBreak = true;
     }
+    if (endsWithBreak) {
+        box.pop_back();
+    }
+    return box;
 }
 
 }  // namespace
@@ -39,63 +66,82 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 std::string BoxTextFromFile(std::string_view bytes) {
-    std::string box;
-    std::vector<std::string> lines = SplitLines(Cp932ToUtf8(bytes));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        ReplaceAll(lines[i], "\n", kLineSeparator);
-        if (i > 0) {
-            box += '\n';
-        }
-        box += lines[i];
-    }
-    return box;
+    return BoxTextFromDecoded(Cp932ToUtf8(bytes));
 }
 
 std::string FileFromBoxText(std::string_view boxText) {
-    std::string file;
-    // A CR that slipped into the box (pasted text) would split the line on the next load
-    // anyway; it is written as the line break it stands for.
-    std::string text(boxText);
-    ReplaceAll(text, "\r\n", "\n");
-    ReplaceAll(text, "\r", "\n");
+    // Every break ends a line with CR LF, the last line too. A CR that slipped into the box
+    // (pasted text) would split the line on the next load anyway; it is written as the line
+    // break it stands for, CR LF as one.
+    std::string text;
+    text.reserve(boxText.size() + boxText.size() / 16 + 2);
+    constexpr char kSeparatorLead = kLineSeparator[0];
     std::size_t start = 0;
     while (true) {
-        std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
-        ReplaceAll(line, kLineSeparator, "\n");
-        file += Utf8ToCp932(line);
-        file += "\r\n";
-        if (end == std::string::npos) {
+        std::size_t at = boxText.find_first_of(std::string_view("\r\n\xE2"), start);
+        if (at == std::string_view::npos) {
+            text.append(boxText.substr(start));
             break;
         }
-        start = end + 1;
+        text.append(boxText.substr(start, at - start));
+        start = at + 1;
+        char c = boxText[at];
+        if (c == kSeparatorLead) {
+            if (boxText.substr(at, kLineSeparator.size()) == kLineSeparator) {
+                text += '\n';
+                start = at + kLineSeparator.size();
+            } else {
+                text += c;
+            }
+            continue;
+        }
+        if (c == '\r' && start < boxText.size() && boxText[start] == '\n') {
+            ++start;
+        }
+        text += "\r\n";
     }
-    return file;
+    text += "\r\n";
+    return Utf8ToCp932(text);
 }
 
 }  // namespace logtext
 
+LogDocument::Fingerprint LogDocument::FingerprintOf(std::string_view bytes) {
+    return {bytes.size(), std::hash<std::string_view>{}(bytes)};
+}
+
 std::string LogDocument::Load() {
-    known_.clear();
+    known_ = FingerprintOf({});
+    lastLoad_ = LoadResult::NotLoaded;
     if (path_.empty()) {
         return "";
     }
-    FileReadResult read = ReadFileBytesOrMissing(path_);
+    FileReadResult read = ReadFileBytesOrMissing(path_, kMaxFileBytes);
+    if (read.status == FileReadStatus::TooLarge) {
+        lastLoad_ = LoadResult::TooLarge;
+    }
     if (read.status != FileReadStatus::Ok) {
         return "";
     }
-    known_ = std::move(read.bytes);
-    return logtext::BoxTextFromFile(known_);
+    known_ = FingerprintOf(read.bytes);
+    lastLoad_ = LoadResult::Loaded;
+    // Each form of the text is let go as soon as the next is made: a large log is held at
+    // most twice at any moment.
+    std::string text = Cp932ToUtf8(read.bytes);
+    std::string().swap(read.bytes);
+    return logtext::BoxTextFromDecoded(text);
 }
 
 bool LogDocument::ChangedOnDisk() const {
     if (path_.empty()) {
         return false;
     }
-    FileReadResult now = ReadFileBytesOrMissing(path_);
+    FileReadResult now = ReadFileBytesOrMissing(path_, kMaxFileBytes);
     switch (now.status) {
         case FileReadStatus::Missing:
             return false;  // nothing there to lose
+        case FileReadStatus::TooLarge:
+            return true;
         case FileReadStatus::Error: {
             // A file there that cannot be read may hold anything; a path that leads nowhere
             // (a file where a folder should be) holds nothing to lose.
@@ -105,12 +151,15 @@ bool LogDocument::ChangedOnDisk() const {
         case FileReadStatus::Ok:
             break;
     }
-    return now.bytes != known_;
+    return FingerprintOf(now.bytes) != known_;
 }
 
 LogDocument::SaveResult LogDocument::Save(std::string_view boxText) {
     if (path_.empty()) {
         return SaveResult::NoPath;
+    }
+    if (lastLoad_ == LoadResult::TooLarge) {
+        return SaveResult::Failed;
     }
     // Through a link the file it points to is replaced, not the link.
     std::filesystem::path target = path_;
@@ -137,7 +186,7 @@ LogDocument::SaveResult LogDocument::Save(std::string_view boxText) {
     if (!WriteFileAtomically(target, bytes, mode)) {
         return SaveResult::Failed;
     }
-    known_ = std::move(bytes);
+    known_ = FingerprintOf(bytes);
     return SaveResult::Saved;
 }
 

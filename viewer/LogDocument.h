@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -20,10 +21,11 @@ inline constexpr std::string_view kLineSeparator = "\u2028";
 // and "a" are both one line and an empty text has none.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// CP932 file bytes to box text (UTF-8); invalid bytes show as U+FFFD.
+// CP932 file bytes to box text (UTF-8); invalid bytes show as U+FFFD. One decode and one pass
+// over the text, with no string per line: a log of hundreds of megabytes loads in seconds.
 std::string BoxTextFromFile(std::string_view bytes);
 
-// Box text to CP932 file bytes: every line ends in CR LF, the last one too.
+// Box text to CP932 file bytes: every line ends in CR LF, the last one too. Linear as well.
 std::string FileFromBoxText(std::string_view boxText);
 
 }  // namespace logtext
@@ -31,26 +33,44 @@ std::string FileFromBoxText(std::string_view boxText);
 // The file the viewer shows: loading, the check for changes made on disk since, and saving.
 class LogDocument {
 public:
+    enum class LoadResult { Loaded, NotLoaded, TooLarge };
     enum class SaveResult { Saved, NoPath, Failed };
+
+    // Larger files are not loaded: their text (and the box's copy of it) would not fit.
+    static constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 
     explicit LogDocument(std::filesystem::path path) : path_(std::move(path)) {}
 
     const std::filesystem::path& Path() const { return path_; }
 
-    // The box text of the file; empty when it is missing, unreadable or empty.
+    // The box text of the file; empty when it is missing, unreadable, empty, anything but a
+    // regular file (a FIFO or device is never waited on) or larger than kMaxFileBytes.
     std::string Load();
+    // How the last Load went: NotLoaded for every case of an empty box but TooLarge.
+    LoadResult LastLoad() const { return lastLoad_; }
 
     // True when the file now holds something other than what was loaded or last saved, such as
     // alarm lines the monitor appended meanwhile (or it cannot be read to tell).
     bool ChangedOnDisk() const;
 
     // Replaces the file with the box text. The new file is written beside it and renamed over
-    // it, so a failure at any point leaves the old file whole.
+    // it, so a failure at any point leaves the old file whole. A file too large to have been
+    // loaded is never replaced by the box that could not show it.
     SaveResult Save(std::string_view boxText);
 
 private:
+    // What is known of the file's bytes as loaded or last saved, to tell a change on disk
+    // without keeping a second copy of a large file.
+    struct Fingerprint {
+        std::size_t size = 0;
+        std::size_t hash = 0;
+        bool operator==(const Fingerprint&) const = default;
+    };
+    static Fingerprint FingerprintOf(std::string_view bytes);
+
     std::filesystem::path path_;
-    std::string known_;  // the file's bytes as loaded or last saved; empty when it was missing
+    Fingerprint known_;  // of nothing when the file was missing
+    LoadResult lastLoad_ = LoadResult::NotLoaded;
 };
 
 }  // namespace kestrove

@@ -16,6 +16,9 @@ inline constexpr const char* kSaveFailed =
     "ファイルを保存できませんでした。\n%1\n\n"
     "ファイルやフォルダーが読み取り専用になっていないか、フォルダーが存在するかを"
     "確認してください。元のファイルは変更されていません。";
+// %1: the file's path, %2: the largest size shown.
+inline constexpr const char* kTooLarge =
+    "ファイルが大きすぎるため表示できません（表示できるのは%2MBまでです）。\n%1";
 inline constexpr const char* kChangedOnDisk =
     "このファイルは読み込んだ後に変更されています（警報が追記された可能性があります）。\n%1\n\n"
     "上書き保存すると、その変更は失われます。上書き保存しますか？";

@@ -57,7 +57,15 @@ frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
 }
 
 void frmLog::Form_Load() {
-    txtLog_->setPlainText(QString::fromStdString(document_.Load()));
+    // Two steps, so the loaded text is let go before the box makes its own copy.
+    QString text = QString::fromStdString(document_.Load());
+    txtLog_->setPlainText(text);
+    if (document_.LastLoad() == LogDocument::LoadResult::TooLarge) {
+        MessageBox::Warning(this, Text(viewertexts::kProgram),
+                            Text(viewertexts::kTooLarge)
+                                .arg(PathText(LogFilePath()))
+                                .arg(LogDocument::kMaxFileBytes >> 20));
+    }
 }
 
 void frmLog::resizeEvent(QResizeEvent* event) {

@@ -51,9 +51,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
+FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path, std::size_t maxBytes) {
     FileReadResult result;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0) {
         result.status = errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Error;
         return result;
@@ -62,10 +62,21 @@ FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return result;
     }
-    result.bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    auto size = static_cast<std::size_t>(st.st_size);
+    if (size > maxBytes) {
+        result.status = FileReadStatus::TooLarge;
+        return result;
+    }
+    // Read straight into the result; a file that grew meanwhile is read on to its end, up to
+    // the limit.
+    result.bytes.resize(size);
+    std::size_t used = 0;
+    char more[65536];
     while (true) {
-        ssize_t n = ::read(fd.Get(), buf, sizeof buf);
+        bool full = used == result.bytes.size();
+        char* into = full ? more : result.bytes.data() + used;
+        std::size_t room = full ? sizeof more : result.bytes.size() - used;
+        ssize_t n = ::read(fd.Get(), into, room);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -76,8 +87,17 @@ FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
         if (n == 0) {
             break;
         }
-        result.bytes.append(buf, static_cast<std::size_t>(n));
+        if (full) {
+            if (used + static_cast<std::size_t>(n) > maxBytes) {
+                result.bytes.clear();
+                result.status = FileReadStatus::TooLarge;
+                return result;
+            }
+            result.bytes.append(more, static_cast<std::size_t>(n));
+        }
+        used += static_cast<std::size_t>(n);
     }
+    result.bytes.resize(used);
     result.status = FileReadStatus::Ok;
     return result;
 }

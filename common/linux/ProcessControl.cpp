@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,7 +49,7 @@ class PosixProcessControl final : public ProcessControl {
 public:
     bool StartDetached(const std::filesystem::path& program,
                        const std::vector<std::string>& args) override;
-    int TerminateByProgramName(std::string_view name) override;
+    int TerminateProgram(const std::filesystem::path& program) override;
 };
 
 bool PosixProcessControl::StartDetached(const std::filesystem::path& program,
@@ -141,23 +142,33 @@ std::optional<ProcessStatus> ReadStatus(const std::string& procDir) {
     return status;
 }
 
-// The program's file name; the command name when the executable cannot be read.
-std::string ProgramName(const std::string& procDir) {
+// The file a process runs, to compare with the program asked for.
+struct Executable {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string path;  // as the kernel names it, without " (deleted)"
+};
+
+std::optional<Executable> ExecutableOf(const std::string& procDir) {
+    std::string link = procDir + "/exe";
     char buf[4096];
-    ssize_t n = ::readlink((procDir + "/exe").c_str(), buf, sizeof buf - 1);
-    if (n > 0) {
-        std::string exe(buf, static_cast<std::size_t>(n));
-        // A program replaced on disk (a rebuild or an update) while it runs is still itself.
-        constexpr std::string_view kDeleted = " (deleted)";
-        if (exe.size() > kDeleted.size() && exe.ends_with(kDeleted)) {
-            exe.resize(exe.size() - kDeleted.size());
-        }
-        return std::filesystem::path(exe).filename().string();
+    ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+    if (n <= 0) {
+        return std::nullopt;  // not ours to look at: left alone
     }
-    std::ifstream in(procDir + "/comm");
-    std::string comm;
-    std::getline(in, comm);
-    return comm;
+    Executable exe;
+    exe.path.assign(buf, static_cast<std::size_t>(n));
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (exe.path.size() > kDeleted.size() && exe.path.ends_with(kDeleted)) {
+        exe.path.resize(exe.path.size() - kDeleted.size());
+    }
+    // stat() through the link reaches the running file itself, even when it was replaced.
+    struct stat st {};
+    if (::stat(link.c_str(), &st) == 0) {
+        exe.device = st.st_dev;
+        exe.inode = st.st_ino;
+    }
+    return exe;
 }
 
 bool IsPid(const char* text) {
@@ -202,10 +213,24 @@ private:
     bool gone_ = false;
 };
 
-int PosixProcessControl::TerminateByProgramName(std::string_view name) {
-    if (name.empty()) {
+int PosixProcessControl::TerminateProgram(const std::filesystem::path& program) {
+    if (!program.is_absolute()) {
         return 0;
     }
+    std::error_code ec;
+    std::string wanted = std::filesystem::weakly_canonical(program, ec).string();
+    if (ec) {
+        wanted = program.lexically_normal().string();
+    }
+    struct stat programStat {};
+    bool programExists = ::stat(program.c_str(), &programStat) == 0;
+    // Same file (also through another path to it), or the same path whose file was replaced
+    // on disk (a rebuild or an update) while it ran.
+    auto isProgram = [&](const Executable& exe) {
+        bool sameFile =
+            programExists && exe.device == programStat.st_dev && exe.inode == programStat.st_ino;
+        return sameFile || exe.path == wanted;
+    };
     std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
     if (!proc) {
         return 0;
@@ -227,10 +252,11 @@ int PosixProcessControl::TerminateByProgramName(std::string_view name) {
         }
         std::string dir = std::string("/proc/") + entry->d_name;
         std::optional<ProcessStatus> status = ReadStatus(dir);
-        if (!status || status->zombie || status->realUid != uid || ProgramName(dir) != name) {
+        if (!status || status->zombie || status->realUid != uid) {
             continue;
         }
-        if (handle.Terminate()) {
+        std::optional<Executable> exe = ExecutableOf(dir);
+        if (exe && isProgram(*exe) && handle.Terminate()) {
             ++signalled;
         }
     }

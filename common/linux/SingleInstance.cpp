@@ -1,6 +1,7 @@
 #include "common/SingleInstance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +30,7 @@ bool SingleInstance::Acquire() {
     }
     std::optional<std::filesystem::path> folder = RuntimeFolder();
     if (!folder) {
-        return false;
+        return true;
     }
     std::filesystem::path file = *folder / (programName_ + ".lock");
     // O_CLOEXEC: a program we start must not inherit, and so keep, our lock.
@@ -45,6 +46,26 @@ bool SingleInstance::Acquire() {
     return true;
 }
 
+namespace {
+
+std::optional<std::filesystem::path> CacheFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && cache[0] == '/') {
+        return std::filesystem::path(cache);
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    if (home == nullptr || home[0] != '/') {
+        return std::nullopt;
+    }
+    return std::filesystem::path(home) / ".cache";
+}
+
+}  // namespace
+
 std::optional<std::filesystem::path> RuntimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') {
@@ -53,11 +74,21 @@ std::optional<std::filesystem::path> RuntimeFolder() {
             return std::filesystem::path(runtime);
         }
     }
-    std::filesystem::path fallback = "/tmp/kestrove-" + std::to_string(::getuid());
-    if (!EnsurePrivateFolder(fallback)) {
+    std::filesystem::path shared = "/tmp/kestrove-" + std::to_string(::getuid());
+    if (EnsurePrivateFolder(shared)) {
+        return shared;
+    }
+    std::optional<std::filesystem::path> cache = CacheFolder();
+    if (!cache) {
         return std::nullopt;
     }
-    return fallback;
+    // The cache folder itself is the user's own business; only ours below it must be private.
+    ::mkdir(cache->c_str(), 0700);
+    std::filesystem::path own = *cache / "kestrove";
+    if (!EnsurePrivateFolder(own)) {
+        return std::nullopt;
+    }
+    return own;
 }
 
 bool EnsurePrivateFolder(const std::filesystem::path& folder) {
@@ -66,11 +97,8 @@ bool EnsurePrivateFolder(const std::filesystem::path& folder) {
     }
     // lstat: a link planted in /tmp by someone else must not lead us into their folder.
     struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        return false;
-    }
-    // Ours but open to others: close it, or others could hold our lock file.
-    return (st.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
+    return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace kestrove

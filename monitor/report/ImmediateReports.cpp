@@ -1,5 +1,7 @@
 #include "monitor/report/ImmediateReports.h"
 
+#include <utility>
+
 #include "monitor/report/ReportTexts.h"
 #include "monitor/report/ReportTriggers.h"
 
@@ -17,7 +19,12 @@ ImmediateReports::ImmediateReports(SettingsStore& settings, TimerFactory& timers
 }
 
 void ImmediateReports::Request() {
-    if (settings_.IsOn("Report", "Immediate") && !immediateHold_ && !timImmediate_->IsActive()) {
+    if (!settings_.IsOn("Report", "Immediate")) {
+        return;
+    }
+    if (immediateHold_) {
+        requestedDuringHold_ = true;
+    } else if (!timImmediate_->IsActive()) {
         timImmediate_->Start();
     }
 }
@@ -33,6 +40,10 @@ void ImmediateReports::timImmediate_Timer() {
 void ImmediateReports::timImmediateReset_Timer() {
     immediateHold_ = false;
     timImmediateReset_->Stop();
+    bool pending = std::exchange(requestedDuringHold_, false);
+    if (pending) {
+        Request();
+    }
 }
 
 }  // namespace kestrove

@@ -11,7 +11,8 @@ namespace kestrove {
 
 // A report of the last hour about 30 s after an alarm: the delay lets the rest of the incident
 // reach the log first, and a 30 s hold after the mail keeps a burst of alarms from giving a
-// burst of mails.
+// burst of mails. The hold only delays: an alarm during it starts one more delay when it ends,
+// so a decoy alarm cannot keep the real one out of every mailed report.
 class ImmediateReports {
 public:
     static constexpr std::chrono::milliseconds kInterval{30000};
@@ -20,7 +21,8 @@ public:
                      ReportMailer& mailer);
 
     // Made after a change or duplicate alarm was logged: starts the delay when
-    // `[Report] Immediate` is "1", no hold is on and no delay is running.
+    // `[Report] Immediate` is "1" and no delay is running; during the hold it is kept for the
+    // hold's end (one, however many come).
     void Request();
 
     void timImmediate_Timer();
@@ -37,6 +39,7 @@ private:
     std::unique_ptr<Timer> timImmediate_;
     std::unique_ptr<Timer> timImmediateReset_;
     bool immediateHold_ = false;
+    bool requestedDuringHold_ = false;
 };
 
 }  // namespace kestrove

@@ -4,6 +4,7 @@
 
 #include "common/TimeFormat.h"
 #include "monitor/report/PasswordScrambler.h"
+#include "monitor/report/mail/MailTexts.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -16,13 +17,33 @@ std::string TabSeparated(std::string text) {
     return text;
 }
 
-// The error text goes after the message on one log line; a stray line break or tab would break
-// the line format that the report builder and the viewer read.
+// Long enough for any server's reply line, short enough that a hostile one cannot flood the log.
+constexpr std::size_t kMaxErrorBytes = 512;
+
+// The error text goes after the message on one log line: only its first line is kept, and any
+// other control character (a tab would start a field of its own) becomes a space, so the line
+// format that the report builder and the viewer read stays intact.
 std::string OneLogField(std::string_view text) {
+    text = text.substr(0, text.find_first_of("\r\n"));
+    if (text.size() > kMaxErrorBytes) {
+        std::size_t cut = kMaxErrorBytes;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+            --cut;  // never end inside a character
+        }
+        text = text.substr(0, cut);
+    }
     std::string out;
-    for (char c : text) {
-        auto u = static_cast<unsigned char>(c);
-        out += u < 0x20 || u == 0x7F ? ' ' : c;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto u = static_cast<unsigned char>(text[i]);
+        // C1 controls arrive as UTF-8 0xC2 0x80..0x9F.
+        bool c1 = u == 0xC2 && i + 1 < text.size() &&
+                  (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (u < 0x20 || u == 0x7F || c1) {
+            out += ' ';
+            i += c1 ? 1 : 0;
+        } else {
+            out += text[i];
+        }
     }
     return out;
 }
@@ -43,9 +64,16 @@ void ReportMailSender::SendReportMail(std::string_view subject,
         return;
     }
     if (AuthMethodIs("POPBeforeSMTP")) {
-        // Its outcome is not looked at: the SMTP server's answer tells whether it counted.
-        mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                      programFolder_.string());
+        // Its outcome is otherwise not looked at: the SMTP server's answer tells whether the
+        // login counted. A login withheld for want of TLS is logged, as no server's answer can
+        // explain it. The send still goes ahead: it carries no password in this method, and a
+        // server that relays for us anyway still gets the report out.
+        std::string popError =
+            mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
+                          programFolder_.string());
+        if (popError.rfind(mailtext::kNoEncryption, 0) == 0) {
+            LogMailError(popError);
+        }
     }
     std::string server = Report("SMTPServer");
     std::string recipients = TabSeparated(Report("SendTo"));
@@ -56,9 +84,13 @@ void ReportMailSender::SendReportMail(std::string_view subject,
     std::string error =
         mail_.SendMail(server, recipients, sender, subject, kReportMailBody, attachment.string());
     if (!error.empty()) {
-        log_.AppendAlarmLine(FormatLogStamp(clock_.LocalNow()) + "\t" +
-                             std::string(kMailErrorMessage) + OneLogField(error));
+        LogMailError(error);
     }
+}
+
+void ReportMailSender::LogMailError(std::string_view error) const {
+    log_.AppendAlarmLine(FormatLogStamp(clock_.LocalNow()) + "\t" + std::string(kMailErrorMessage) +
+                         OneLogField(error));
 }
 
 }  // namespace kestrove

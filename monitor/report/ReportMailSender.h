@@ -33,6 +33,7 @@ private:
     std::string Report(std::string_view key) const { return settings_.ReadIni("Report", key); }
     bool AuthMethodIs(std::string_view method) const;
     std::string StoredPassword() const;
+    void LogMailError(std::string_view error) const;
 
     SettingsStore& settings_;
     const AlarmLog& log_;

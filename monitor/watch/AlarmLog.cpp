@@ -19,12 +19,15 @@ bool AlarmLog::AppendAlarmLine(std::string_view text) const {
     std::string bytes = Utf8ToCp932(text);
     bytes += "\r\n";
 
-    int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // A symlink planted in the log's place would have lines written wherever it points, and a
+    // FIFO would hold the monitor in open(): only a regular file of its own name is written.
+    int fd = ::open(path_.c_str(),
+                    O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         return false;
     }
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     std::size_t written = 0;
     while (ok && written < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);

@@ -14,8 +14,9 @@ public:
         : folder_(programFolder / "log"), path_(folder_ / "alart.log") {}
 
     // Appends one line (given without its line end). A line that cannot be written (folder not
-    // creatable, disk full, no access) is skipped whole and false returned; a partly written line
-    // is taken back, so the next line still starts on a line of its own.
+    // creatable, disk full, no access, a symlink or anything but a regular file in its place) is
+    // skipped whole and false returned; a partly written line is taken back, so the next line
+    // still starts on a line of its own.
     bool AppendAlarmLine(std::string_view text) const;
 
     // Deletes the log at once; a missing file or any other error is ignored.

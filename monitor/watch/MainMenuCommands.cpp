@@ -44,7 +44,7 @@ void MainMenuCommands::MScanAll_Click() {
     if (on) {
         p_.processes.StartDetached(p_.programFolder / kSweeperName, {});
     } else {
-        p_.processes.TerminateByProgramName(kSweeperName);
+        p_.processes.TerminateProgram(p_.programFolder / kSweeperName);
     }
 }
 

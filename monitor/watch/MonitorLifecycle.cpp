@@ -68,7 +68,7 @@ void MonitorLifecycle::Form_QueryUnload() {
     }
     unloaded_ = true;
     p_.engine.Shutdown();
-    p_.processes.TerminateByProgramName(kSweeperName);
+    p_.processes.TerminateProgram(p_.programFolder / kSweeperName);
     p_.engine.WriteEndLine();
     p_.settings.WriteIni("Size", "H", std::to_string(p_.view.HeightTwips()));
     p_.setReportTimer(false);

@@ -1,6 +1,7 @@
 #include "common/FileBytes.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,26 @@ TEST(FileBytes, MissingAndUnreadableAreToldApart) {
     FileReadResult r = ReadFileBytesOrMissing(dir / "f");
     EXPECT_EQ(r.status, FileReadStatus::Ok);
     EXPECT_EQ(r.bytes, std::string("a\0b", 3));
+}
+
+TEST(FileBytes, NothingButARegularFileIsReadAndNeverWaitedFor) {
+    TempFolder dir;
+    // A FIFO without a writer would hold a blocking open for ever.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileBytesOrMissing(dir / "fifo").status, FileReadStatus::Error);
+    EXPECT_EQ(ReadFileBytesOrMissing("/dev/zero").status, FileReadStatus::Error);
+}
+
+TEST(FileBytes, FileOverTheLimitIsTooLargeAndNotRead) {
+    TempFolder dir;
+    test::WriteFile(dir / "f", "0123456789");
+    EXPECT_EQ(ReadFileBytesOrMissing(dir / "f", 10).bytes, "0123456789");
+    FileReadResult over = ReadFileBytesOrMissing(dir / "f", 9);
+    EXPECT_EQ(over.status, FileReadStatus::TooLarge);
+    EXPECT_TRUE(over.bytes.empty());
+    // Sparse: a size no memory could hold costs nothing to refuse.
+    ASSERT_EQ(::truncate((dir / "f").c_str(), off_t{64} << 30), 0);
+    EXPECT_EQ(ReadFileBytesOrMissing(dir / "f", 1 << 20).status, FileReadStatus::TooLarge);
 }
 
 TEST(FileBytes, AtomicWriteReplacesWholeWithModeAndLeavesNoTemporaryFile) {

@@ -94,31 +94,52 @@ TEST_F(ProcessControlTest, StartedProgramRunsDetachedAndEndsByItsName) {
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/fd/1"), "/dev/null");
     EXPECT_NE(::getsid(pid), ::getsid(0)) << "out of the caller's session";
 
-    EXPECT_EQ(control->TerminateByProgramName(name), 1);
+    EXPECT_EQ(control->TerminateProgram(program), 1);
     EXPECT_TRUE(test::WaitFor([&] { return Ended(pid); }, 5s));
-    EXPECT_EQ(control->TerminateByProgramName(name), 0);
+    EXPECT_EQ(control->TerminateProgram(program), 0);
 }
 
-TEST_F(ProcessControlTest, SimilarNamesAndCommandLinesAreLeftAlone) {
+TEST_F(ProcessControlTest, OnlyTheProgramOfThisFolderIsStopped) {
     std::string name = UniqueName("kvp");
+    fs::path ours = SleepCopy(dir, name);
+    fs::create_directory(dir / "elsewhere");
+    fs::path sameName = dir / "elsewhere" / name;
+    fs::copy_file("/bin/sleep", sameName);
     fs::path longer = SleepCopy(dir, name + "X");
-    ASSERT_TRUE(control->StartDetached(longer, {"30"}));
-    // /bin/sleep whose command line names the program.
-    std::vector<std::string> argvText = {name, "30"};
+    for (const fs::path& program : {sameName, longer}) {
+        ASSERT_TRUE(control->StartDetached(program, {"30"}));
+    }
+    // /bin/sleep whose command line names our program.
+    std::vector<std::string> argvText = {ours.string(), "30"};
     std::vector<char*> argv = {argvText[0].data(), argvText[1].data(), nullptr};
     pid_t mention = -1;
     ASSERT_EQ(::posix_spawn(&mention, "/bin/sleep", nullptr, nullptr, argv.data(), environ), 0);
-    ASSERT_TRUE(test::WaitFor([&] { return RunningFrom(longer).size() == 1; }, 5s));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return RunningFrom(sameName).size() == 1 && RunningFrom(longer).size() == 1; }, 5s));
 
-    EXPECT_EQ(control->TerminateByProgramName(name), 0);
-    EXPECT_EQ(control->TerminateByProgramName(""), 0);
+    EXPECT_EQ(control->TerminateProgram(ours), 0);
+    EXPECT_EQ(control->TerminateProgram("relative/" + name), 0);
     std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(RunningFrom(sameName).size(), 1u) << "same name, other folder";
     EXPECT_EQ(RunningFrom(longer).size(), 1u);
     EXPECT_EQ(::waitpid(mention, nullptr, WNOHANG), 0) << "still running";
 
-    EXPECT_EQ(control->TerminateByProgramName(name + "X"), 1);
+    // Reached through a path with a detour, the program is still itself.
+    EXPECT_EQ(control->TerminateProgram(dir / "elsewhere" / ".." / "elsewhere" / name), 1);
+    EXPECT_EQ(control->TerminateProgram(longer), 1);
     ::kill(mention, SIGKILL);
     ::waitpid(mention, nullptr, 0);
+}
+
+TEST_F(ProcessControlTest, ProgramReplacedOnDiskWhileRunningIsStillStopped) {
+    fs::path program = SleepCopy(dir, UniqueName("kvr"));
+    ASSERT_TRUE(control->StartDetached(program, {"30"}));
+    std::vector<pid_t> pids;
+    ASSERT_TRUE(test::WaitFor([&] { return !(pids = RunningFrom(program)).empty(); }, 5s));
+    fs::remove(program);
+    fs::copy_file("/bin/sleep", program);  // an update: same path, another file
+    EXPECT_EQ(control->TerminateProgram(program), 1);
+    EXPECT_TRUE(test::WaitFor([&] { return Ended(pids[0]); }, 5s));
 }
 
 TEST_F(ProcessControlTest, ArgumentsArriveVerbatimWithoutAShell) {
@@ -139,10 +160,11 @@ TEST_F(ProcessControlTest, StartFailsForWhatCannotRun) {
 }
 
 // Started as the helper of CallerSurvivesAskingForItsOwnName, a copy of this program under a
-// unique name only asks to end every process of its own name, and answers by its exit status.
+// unique name only asks to end every process of its own program, and answers by its exit
+// status.
 [[maybe_unused]] const bool kSelfTerminateHelper = [] {
     if (const char* own = std::getenv("KESTROVE_SELF_TERMINATE")) {
-        std::_Exit(CreateProcessControl()->TerminateByProgramName(own) == 0 ? 0 : 1);
+        std::_Exit(CreateProcessControl()->TerminateProgram(own) == 0 ? 0 : 1);
     }
     return false;
 }();
@@ -151,7 +173,7 @@ TEST_F(ProcessControlTest, CallerSurvivesAskingForItsOwnName) {
     std::string name = UniqueName("kvs");
     fs::copy_file("/proc/self/exe", dir / name);
     fs::permissions(dir / name, fs::perms::owner_all);
-    ::setenv("KESTROVE_SELF_TERMINATE", name.c_str(), 1);
+    ::setenv("KESTROVE_SELF_TERMINATE", (dir / name).c_str(), 1);
     int status = test::RunCommand({(dir / name).string()});
     ::unsetenv("KESTROVE_SELF_TERMINATE");
     EXPECT_EQ(status, 0);

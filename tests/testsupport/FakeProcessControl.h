@@ -20,13 +20,13 @@ public:
         started.push_back({program, args});
         return startSucceeds;
     }
-    int TerminateByProgramName(std::string_view name) override {
-        terminated.emplace_back(name);
+    int TerminateProgram(const std::filesystem::path& program) override {
+        terminated.push_back(program);
         return 0;
     }
 
     std::vector<Started> started;
-    std::vector<std::string> terminated;
+    std::vector<std::filesystem::path> terminated;
     bool startSucceeds = true;
 };
 

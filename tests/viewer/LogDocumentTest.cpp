@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "testsupport/TempFolder.h"
 
@@ -42,6 +43,28 @@ TEST(LogTextTest, BoxAndFileConvertBothWays) {
     EXPECT_EQ(logtext::FileFromBoxText("a\u2028b\u2028c"), "a\nb\nc\r\n");
     EXPECT_EQ(logtext::FileFromBoxText(""), "\r\n");
     EXPECT_EQ(logtext::FileFromBoxText("a\r\nb\rc\n"), "a\r\nb\r\nc\r\n\r\n");
+}
+
+// The one-pass conversions agree with the line rules on every mix of breaks, separators and
+// characters that share the separator's lead byte.
+TEST(LogTextTest, OnePassConversionsFollowTheLineRules) {
+    const std::string cases[] = {"",      "\r",    "\n",         "\r\n\r\n", "a\r\r\nb\n\r\n",
+                                 "a\n\r", "\n\na", "x\r\n\ny\r", "\r\rz"};
+    for (const std::string& file : cases) {
+        std::string joined;
+        for (std::string line : logtext::SplitLines(file)) {
+            for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n')) {
+                line.replace(at, 1, "\u2028");
+            }
+            joined += line + "\n";
+        }
+        if (!joined.empty()) {
+            joined.pop_back();
+        }
+        EXPECT_EQ(logtext::BoxTextFromFile(file), joined) << ::testing::PrintToString(file);
+    }
+    // "―" (U+2015) and "→" (U+2192) share the separator's lead byte and stay themselves.
+    EXPECT_EQ(logtext::FileFromBoxText("\u2015\u2028\u2192\xE2"), "\x81\x5C\n\x81\xA8?\r\n");
 }
 
 TEST(LogTextTest, InvalidBytesShowAsReplacementCharacters) {
@@ -87,6 +110,56 @@ TEST_F(LogDocumentTest, FailedSaveLeavesEverythingAsItWas) {
     EXPECT_TRUE(fs::is_directory(dir / "folder.log"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator{}), 2)
         << "no temporary file is left behind";
+}
+
+TEST_F(LogDocumentTest, OnlyRegularFilesAreLoadedAndNothingIsWaitedFor) {
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder");
+    for (const fs::path& path : {dir / "fifo", dir / "folder", fs::path("/dev/zero"), log}) {
+        LogDocument doc(path);
+        EXPECT_EQ(doc.Load(), "") << path;
+        EXPECT_EQ(doc.LastLoad(), LogDocument::LoadResult::NotLoaded) << path;
+    }
+    LogDocument fifo(dir / "fifo");
+    fifo.Load();
+    EXPECT_EQ(fifo.Save("x"), LogDocument::SaveResult::Failed);
+    EXPECT_EQ(fs::status(dir / "fifo").type(), fs::file_type::fifo);
+
+    WriteFile(log, "");
+    LogDocument empty(log);
+    EXPECT_EQ(empty.Load(), "");
+    EXPECT_EQ(empty.LastLoad(), LogDocument::LoadResult::Loaded);
+}
+
+TEST_F(LogDocumentTest, FileTooLargeToHoldIsNeitherLoadedNorReplaced) {
+    WriteFile(log, "2007/05/05 14:03:09 start\r\n");
+    ASSERT_EQ(::truncate(log.c_str(), off_t{64} << 30), 0);  // sparse: costs no disk
+    LogDocument doc(log);
+    EXPECT_EQ(doc.Load(), "");
+    EXPECT_EQ(doc.LastLoad(), LogDocument::LoadResult::TooLarge);
+    EXPECT_TRUE(doc.ChangedOnDisk());
+    EXPECT_EQ(doc.Save(""), LogDocument::SaveResult::Failed);
+    EXPECT_EQ(fs::file_size(log), std::uintmax_t{64} << 30);
+
+    ASSERT_EQ(::truncate(log.c_str(), LogDocument::kMaxFileBytes + 1), 0);
+    EXPECT_EQ(LogDocument(log).Load(), "");
+    ASSERT_EQ(::truncate(log.c_str(), 27), 0);
+    EXPECT_EQ(LogDocument(log).Load(), "2007/05/05 14:03:09 start");
+}
+
+TEST_F(LogDocumentTest, ChangeOnDiskIsToldWithoutKeepingTheBytes) {
+    WriteFile(log, kThreeLines);
+    LogDocument doc(log);
+    doc.Load();
+    EXPECT_FALSE(doc.ChangedOnDisk());
+    WriteFile(log, kThreeLines + "2007/05/05 14:07:00 more\r\n");
+    EXPECT_TRUE(doc.ChangedOnDisk());
+    std::string sameSize = kThreeLines;
+    sameSize[0] = '3';
+    WriteFile(log, sameSize);
+    EXPECT_TRUE(doc.ChangedOnDisk());
+    ASSERT_EQ(doc.Save("a"), LogDocument::SaveResult::Saved);
+    EXPECT_FALSE(doc.ChangedOnDisk());
 }
 
 TEST_F(LogDocumentTest, FileMadeAfterAMissingLoadIsAChangeAFileDeletedIsNot) {

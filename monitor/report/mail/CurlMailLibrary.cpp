@@ -114,9 +114,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
     CurlMime mime;
     if (h != nullptr) {
         curl_easy_setopt(h, CURLOPT_URL, address->Url().c_str());
-        if (!address->ImplicitTls()) {
-            curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
-        }
+        session.RequireTlsFor(*address, !from.user.empty());
         if (!from.user.empty()) {
             curl_easy_setopt(h, CURLOPT_USERNAME, from.user.c_str());
             curl_easy_setopt(h, CURLOPT_PASSWORD, from.password.c_str());
@@ -172,9 +170,7 @@ std::string CurlMailLibrary::RcvMail(std::string_view popServer, std::string_vie
     std::string passwordText(password);
     if (h != nullptr) {
         curl_easy_setopt(h, CURLOPT_URL, address->Url().c_str());
-        if (!address->ImplicitTls()) {
-            curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
-        }
+        session.RequireTlsFor(*address, true);
         curl_easy_setopt(h, CURLOPT_USERNAME, userText.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, passwordText.c_str());
         curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, cleanCommand.c_str());

@@ -8,7 +8,9 @@ namespace kestrove {
 // The mail library on libcurl. SMTP upgrades to TLS by STARTTLS whenever the server offers it
 // (the certificate must verify; there is no fall-back to plain after a failed check), logs in
 // with PLAIN or LOGIN when credentials are given, and sends a UTF-8 MIME message with the body
-// as text/plain and the attachment in base64.
+// as text/plain and the attachment in base64. A password goes out only over TLS: with
+// credentials (SMTP AUTH, every POP3 login) a server that offers no STARTTLS/STLS gets
+// nothing, and the call says so.
 class CurlMailLibrary final : public MailLibrary {
 public:
     explicit CurlMailLibrary(MailOptions options = {}) : options_(std::move(options)) {}

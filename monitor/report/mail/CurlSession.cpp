@@ -90,6 +90,13 @@ CURLcode CurlSession::Perform() {
     return curl_easy_perform(easy_.get());
 }
 
+void CurlSession::RequireTlsFor(const MailServerAddress& server, bool credentials) {
+    if (easy_ && !server.ImplicitTls()) {
+        long level = credentials ? CURLUSESSL_ALL : CURLUSESSL_TRY;
+        curl_easy_setopt(easy_.get(), CURLOPT_USE_SSL, level);
+    }
+}
+
 bool CurlSession::Connected() const {
     curl_off_t connectTime = 0;
     if (easy_) {
@@ -114,8 +121,9 @@ std::string_view CurlSession::WhatFailed(CURLcode code) const {
         case CURLE_SSL_CACERT_BADFILE:
         case CURLE_SSL_ISSUER_ERROR:
             return kCertificateFailed;
-        case CURLE_SSL_CONNECT_ERROR:
         case CURLE_USE_SSL_FAILED:
+            return kNoEncryption;
+        case CURLE_SSL_CONNECT_ERROR:
         case CURLE_SSL_CERTPROBLEM:
         case CURLE_SSL_CIPHER:
             return kTlsFailed;

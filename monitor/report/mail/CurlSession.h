@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "monitor/report/mail/MailOptions.h"
+#include "monitor/report/mail/MailServerAddress.h"
 
 namespace kestrove {
 
@@ -52,6 +53,11 @@ public:
     // False only when curl could not even make a handle.
     bool Valid() const { return easy_ != nullptr; }
     CURLcode Perform();
+
+    // Upgrades a plain connection by STARTTLS/STLS. With `credentials` the upgrade is required:
+    // curl then stops before any password goes out when the server offers none (an attacker on
+    // the path can strip the offer). Without, it is taken when offered. Implicit TLS needs none.
+    void RequireTlsFor(const MailServerAddress& server, bool credentials);
 
     bool Connected() const;
 

@@ -9,7 +9,7 @@ namespace kestrove {
 enum class MailProtocol { Smtp, Pop3 };
 
 // A mail server as the user typed it: "host", "host:port" or "scheme://host[:port]", where the
-// scheme picks plain (upgraded by STARTTLS/STLS when offered) or implicit TLS.
+// scheme picks plain (upgraded by STARTTLS/STLS) or implicit TLS.
 struct MailServerAddress {
     std::string scheme;  // "smtp", "smtps", "pop3" or "pop3s"
     std::string host;    // an IPv6 address keeps its brackets

@@ -20,6 +20,9 @@ inline constexpr std::string_view kResolveFailed = "サーバー名を解決で�
 inline constexpr std::string_view kConnectFailed = "サーバーに接続できません";
 inline constexpr std::string_view kConnectTimeout = "サーバーへの接続がタイムアウトしました";
 inline constexpr std::string_view kReplyTimeout = "サーバーの応答がタイムアウトしました";
+// Said instead of sending a password over a connection that is not encrypted.
+inline constexpr std::string_view kNoEncryption =
+    "サーバーが暗号化された接続を提供していないため、パスワードを送信しませんでした";
 inline constexpr std::string_view kTlsFailed = "TLS接続に失敗しました";
 inline constexpr std::string_view kCertificateFailed = "サーバー証明書を検証できません";
 inline constexpr std::string_view kAuthFailed = "認証に失敗しました";

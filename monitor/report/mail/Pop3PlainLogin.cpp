@@ -111,9 +111,8 @@ std::string Pop3PlainLogin(const MailOptions& options, const MailServerAddress& 
     CURL* h = session.Handle();
     if (h != nullptr) {
         curl_easy_setopt(h, CURLOPT_URL, server.Url().c_str());
-        if (!server.ImplicitTls()) {
-            curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
-        }
+        // PASS follows in our own dialogue, so STLS must have been done before it.
+        session.RequireTlsFor(server, true);
         // Connect, greeting and STLS only: without a user name curl logs in to nothing.
         curl_easy_setopt(h, CURLOPT_CONNECT_ONLY, 1L);
     }

@@ -9,7 +9,7 @@
 namespace kestrove {
 
 // Logs in to a POP3 server with plain USER and PASS (never APOP or SASL), sends one
-// single-line command and QUIT. curl makes the connection (and STLS when offered); the
+// single-line command and QUIT. curl makes the connection and the required STLS; the
 // dialogue itself is ours, as curl has no way to ask for USER/PASS alone. "" on success.
 std::string Pop3PlainLogin(const MailOptions& options, const MailServerAddress& server,
                            std::string_view user, std::string_view password,

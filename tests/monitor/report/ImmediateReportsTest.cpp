@@ -59,22 +59,39 @@ TEST_F(ImmediateReportsTest, BurstOfAlarmsGivesOneReportHoldingThemAll) {
     EXPECT_TRUE(immediate.timImmediateReset().IsActive());
 }
 
-TEST_F(ImmediateReportsTest, AlarmDuringTheHoldIsLeftForTheNextReport) {
-    Alarm("A");
+TEST_F(ImmediateReportsTest, AlarmsDuringTheHoldGiveExactlyOneMoreReportWhenItEnds) {
+    Alarm("decoy");
     timers.Advance(30s);
     ASSERT_EQ(mailer.mails.size(), 1u);
-    timers.Advance(20s);
-    Alarm("B");
+    timers.Advance(9s);  // the real poisoning, 39 s after the decoy, kept up
+    Alarm("gateway");
     EXPECT_FALSE(immediate.timImmediate().IsActive());
-    timers.Advance(10s);  // the hold ends 30 s after the mail
+    timers.Advance(6s);
+    Alarm("gateway");
+    timers.Advance(15s);  // the hold ends 30 s after the mail: a new delay begins
     EXPECT_FALSE(immediate.ImmediateHold());
-    EXPECT_FALSE(immediate.timImmediateReset().IsActive());
+    EXPECT_TRUE(immediate.timImmediate().IsActive());
+    EXPECT_EQ(mailer.mails.size(), 1u);
+    timers.Advance(30s);
+    ASSERT_EQ(mailer.mails.size(), 2u);
+    EXPECT_NE(WorkingReport().find("(gateway)"), std::string::npos);
+    // Nothing came during the second hold, so nothing follows it.
+    timers.Advance(5min);
+    EXPECT_EQ(mailer.mails.size(), 2u);
+
+    Alarm("later");
+    timers.Advance(30s);
+    EXPECT_EQ(mailer.mails.size(), 3u);
+}
+
+TEST_F(ImmediateReportsTest, RequestKeptDuringTheHoldLapsesWhenSwitchedOffMeanwhile) {
+    Alarm("A");
+    timers.Advance(40s);
+    Alarm("B");
+    settings.WriteIni("Report", "Immediate", "0");
     timers.Advance(5min);
     EXPECT_EQ(mailer.mails.size(), 1u);
-
-    Alarm("C");
-    timers.Advance(30s);
-    EXPECT_EQ(mailer.mails.size(), 2u);
+    EXPECT_FALSE(immediate.timImmediate().IsActive());
 }
 
 TEST_F(ImmediateReportsTest, SwitchedOffMeansNoReport) {

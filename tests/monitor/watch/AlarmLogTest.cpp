@@ -1,6 +1,7 @@
 #include "monitor/watch/AlarmLog.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -43,6 +44,26 @@ TEST_F(AlarmLogTest, UnwritableLogIsSkippedQuietly) {
     EXPECT_FALSE(log.AppendAlarmLine("lost"));
     EXPECT_FALSE(AlarmLog(dir / "missing" / "deeper").AppendAlarmLine("x") &&
                  !std::filesystem::exists(dir / "missing"));
+}
+
+TEST_F(AlarmLogTest, NothingButARegularFileIsWrittenThrough) {
+    std::filesystem::create_directories(dir / "log");
+    test::WriteFile(dir / "target", "kept");
+    std::filesystem::create_symlink(dir / "target", log.Path());
+    EXPECT_FALSE(log.AppendAlarmLine("planted"));
+    EXPECT_EQ(ReadFile(dir / "target"), "kept");
+    // Dangling, it would otherwise create the file it names.
+    std::filesystem::remove(log.Path());
+    std::filesystem::create_symlink(dir / "made-by-the-link", log.Path());
+    EXPECT_FALSE(log.AppendAlarmLine("planted"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "made-by-the-link"));
+    // A FIFO without a reader fails at once instead of holding the monitor in open().
+    std::filesystem::remove(log.Path());
+    ASSERT_EQ(::mkfifo(log.Path().c_str(), 0644), 0);
+    EXPECT_FALSE(log.AppendAlarmLine("blocked"));
+    std::filesystem::remove(log.Path());
+    EXPECT_TRUE(log.AppendAlarmLine("back"));
+    EXPECT_EQ(ReadFile(log.Path()), "back\r\n");
 }
 
 TEST_F(AlarmLogTest, LineCutShortByAFullDiskIsTakenBackWhole) {

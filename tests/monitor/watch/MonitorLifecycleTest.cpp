@@ -167,7 +167,7 @@ TEST_F(MonitorLifecycleTest, ShutdownStopsTheSweeperWritesTheEndLineAndHeightOnc
     clock.Advance(std::chrono::seconds(2));
     lifecycle.Form_QueryUnload();
     lifecycle.Form_QueryUnload();
-    EXPECT_THAT(processes.terminated, ElementsAre("Meshprobe"));
+    EXPECT_THAT(processes.terminated, ElementsAre(dir.Path() / "Meshprobe"));
     EXPECT_THAT(LogLines(), ElementsAre("2007/05/05 14:03:09\tプログラムを開始しました",
                                         "2007/05/05 14:03:11\tプログラムを終了しました"));
     EXPECT_EQ(settings.ReadIni("Size", "H"), "5220");
@@ -222,7 +222,7 @@ TEST_F(MonitorLifecycleTest, ScanAllStartsAndStopsTheSweeper) {
     ASSERT_EQ(processes.started.size(), 1u);
     commands.MScanAll_Click();
     EXPECT_EQ(settings.ReadIni("Scan", "All"), "0");
-    EXPECT_THAT(processes.terminated, ElementsAre("Meshprobe"));
+    EXPECT_THAT(processes.terminated, ElementsAre(dir.Path() / "Meshprobe"));
     processes.startSucceeds = false;
     commands.MScanAll_Click();
     EXPECT_EQ(settings.ReadIni("Scan", "All"), "1") << "a failed start leaves the choice as made";

@@ -1,5 +1,6 @@
 // Report mail against real servers that the test starts on loopback: aiosmtpd with STARTTLS
-// and AUTH, a POP3 responder, a port nobody listens on and a listener that never answers.
+// and AUTH, a POP3 responder with STLS, the same without the upgrade or behind a relay that
+// strips it, a port nobody listens on and a listener that never answers.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include "common/Cp932.h"
 #include "monitor/report/ReportMailSender.h"
 #include "monitor/report/mail/CurlMailLibrary.h"
+#include "monitor/report/mail/MailTexts.h"
 #include "monitor/settings/IniFile.h"
 #include "testsupport/FakeClock.h"
 #include "testsupport/TempFolder.h"
@@ -20,6 +22,11 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_view_literals;
 using test::ReadFile;
+
+bool HasEventStartingWith(const std::vector<std::string>& events, std::string_view prefix) {
+    return std::any_of(events.begin(), events.end(),
+                       [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+}
 
 constexpr const char* kPassword = "s3cret:Pw";
 constexpr const char* kSubject = "報告書（異常発生)";
@@ -127,13 +134,15 @@ TEST_F(MailDeliveryTest, PopBeforeSmtpLogsInAndAsksStatBeforeTheSmtpSession) {
     Send();
     EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
     auto events = peers.Events();
-    ASSERT_GE(events.size(), 6u);
+    ASSERT_GE(events.size(), 8u);
     EXPECT_EQ(events[0], "POP CAPA");
-    EXPECT_EQ(events[1], "POP USER reporter");
-    EXPECT_EQ(events[2], std::string("POP PASS ") + kPassword);
-    EXPECT_EQ(events[3], "POP STAT");
-    EXPECT_EQ(events[4], "POP QUIT");
-    EXPECT_EQ(events[5], "SMTP MAIL kestrove@example.org");
+    EXPECT_EQ(events[1], "POP STLS");
+    EXPECT_EQ(events[2], "POP CAPA");
+    EXPECT_EQ(events[3], "POP USER reporter");
+    EXPECT_EQ(events[4], std::string("POP PASS ") + kPassword);
+    EXPECT_EQ(events[5], "POP STAT");
+    EXPECT_EQ(events[6], "POP QUIT");
+    EXPECT_EQ(events[7], "SMTP MAIL kestrove@example.org");
     EXPECT_EQ(ReadFile(peers.Message(1) / "subject"), kSubject);
 }
 
@@ -143,6 +152,58 @@ TEST_F(MailDeliveryTest, ImplicitTlsServerIsReachedBySmtpsScheme) {
     Send();
     EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
     EXPECT_EQ(ReadFile(peers.Message(1) / "tls"), "yes");
+}
+
+// A password never crosses a connection that an attacker on the path could read.
+TEST_F(MailDeliveryTest, SmtpAuthIsWithheldWhenStartTlsIsNotOfferedOrStripped) {
+    for (const char* attack : {"--no-starttls", "--strip-starttls"}) {
+        SCOPED_TRACE(attack);
+        std::filesystem::remove(log_.Path());
+        test::MailPeers& peers = StartPeers({attack});
+        Send();
+        EXPECT_EQ(MailError().rfind(mailtext::kNoEncryption, 0), 0u);
+        auto events = peers.Events();
+        EXPECT_FALSE(HasEventStartingWith(events, "SMTP AUTH"));
+        EXPECT_FALSE(HasEventStartingWith(events, "RELAY AUTH"));
+        EXPECT_FALSE(HasEventStartingWith(events, "SMTP MAIL"));
+        if (attack == std::string_view("--strip-starttls")) {
+            EXPECT_TRUE(HasEventStartingWith(events, "RELAY EHLO"));  // it did pass the relay
+        }
+        peers_.reset();
+    }
+}
+
+TEST_F(MailDeliveryTest, PopLoginIsWithheldWithoutStlsAndTheSendStillRuns) {
+    test::MailPeers& peers = StartPeers({"--pop-before-smtp", "--pop-no-stls"});
+    Set("AuthMethod", "POPBeforeSMTP");
+    Set("POPServer", "127.0.0.1:" + std::to_string(peers.PopPort()));
+    Send();
+    auto events = peers.Events();
+    EXPECT_FALSE(HasEventStartingWith(events, "POP USER"));
+    EXPECT_FALSE(HasEventStartingWith(events, "POP PASS"));
+    EXPECT_TRUE(HasEventStartingWith(events, "SMTP MAIL"));  // refused: no POP login
+    std::string log = Log();
+    EXPECT_NE(log.find("レポートメール送信エラー：" + std::string(mailtext::kNoEncryption)),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("送信元アドレスが拒否されました"), std::string::npos) << log;
+    EXPECT_EQ(log.find("s3cret"), std::string::npos) << log;
+
+    // curl's own login (no option word) is held back the same way.
+    CurlMailLibrary mail(options_);
+    std::string pop = "127.0.0.1:" + std::to_string(peers.PopPort());
+    std::string error = mail.RcvMail(pop, "reporter", kPassword, "STAT", "/x");
+    EXPECT_EQ(error.rfind(mailtext::kNoEncryption, 0), 0u) << error;
+    EXPECT_FALSE(HasEventStartingWith(peers.Events(), "POP USER"));
+    EXPECT_FALSE(HasEventStartingWith(peers.Events(), "POP AUTH"));
+}
+
+TEST_F(MailDeliveryTest, WithoutCredentialsStartTlsStaysOpportunistic) {
+    test::MailPeers& peers = StartPeers({"--no-starttls", "--no-auth"});
+    Set("Auth", "0");
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    EXPECT_EQ(ReadFile(peers.Message(1) / "tls"), "no");
 }
 
 TEST_F(MailDeliveryTest, ServerNotListeningIsLoggedAtOnce) {

@@ -21,7 +21,8 @@ struct TestCertificate {
 TestCertificate MakeTestCertificate(const std::filesystem::path& folder);
 
 // The SMTP server and POP3 responder of mail_peers.py, listening on loopback while this object
-// lives. `extraArgs` are passed on (--refuse ADDRESS, --pop-before-smtp, --implicit-tls).
+// lives. `extraArgs` are passed on (--refuse ADDRESS, --pop-before-smtp, --implicit-tls,
+// --no-starttls, --strip-starttls, --pop-no-stls, --no-auth).
 class MailPeers {
 public:
     MailPeers(const std::filesystem::path& folder, const TestCertificate& certificate,

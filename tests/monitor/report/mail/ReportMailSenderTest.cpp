@@ -5,6 +5,7 @@
 #include "MailPeers.h"
 #include "common/Cp932.h"
 #include "monitor/report/PasswordScrambler.h"
+#include "monitor/report/mail/MailTexts.h"
 #include "monitor/settings/IniFile.h"
 #include "testsupport/FakeClock.h"
 #include "testsupport/TempFolder.h"
@@ -33,11 +34,12 @@ public:
         calls.push_back({"RcvMail",
                          {std::string(popServer), std::string(user), std::string(password),
                           std::string(command), std::string(folder)}});
-        return "POP failure that nobody looks at";
+        return rcvResult;
     }
 
     std::vector<Call> calls;
     std::string sendResult;
+    std::string rcvResult = "POP failure that nobody looks at";
 };
 
 class ReportMailSenderTest : public ::testing::Test {
@@ -123,13 +125,51 @@ TEST_F(ReportMailSenderTest, EmptySettingsArePassedUnchangedAndTheErrorIsLogged)
     Set("SendTo", "");
     Set("SMTPServer", "");
     ini_.WriteIni("Log", "Record", "0");
-    mail_.sendResult = "no server\r\nsecond\tline";
+    mail_.sendResult = "no server";
     clock_.SetLocal(2007, 5, 5, 14, 3, 9);
     Send();
     EXPECT_EQ(mail_.calls[0].args[0], "");
     EXPECT_EQ(mail_.calls[0].args[1], "");
-    // Written while recording is off, and kept on one line.
-    EXPECT_EQ(Log(), "2007/05/05 14:03:09\tレポートメール送信エラー：no server  second line\r\n");
+    // Written while recording is off.
+    EXPECT_EQ(Log(), "2007/05/05 14:03:09\tレポートメール送信エラー：no server\r\n");
+}
+
+TEST_F(ReportMailSenderTest, HostileErrorTextStaysOneLineOfPrintableCharacters) {
+    const std::string longReply = "550 " + std::string(507, 'x') + "変";  // 変 spans byte 512
+    struct Case {
+        std::string returned;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"550 no\r\n2007/05/05 14:03:09\tMACアドレスが変化しました\t(x)", "550 no"},
+        {"550 a\tMACアドレスが変化しました", "550 a MACアドレスが変化しました"},
+        {"550 bell\a del\x7f c1\xc2\x85 end", "550 bell  del  c1  end"},
+        {"\n550 nothing before the break", ""},
+        {longReply, longReply.substr(0, 511)},
+    };
+    clock_.SetLocal(2007, 5, 5, 14, 3, 9);
+    for (const Case& c : cases) {
+        std::filesystem::remove(log_.Path());
+        mail_.sendResult = c.returned;
+        Send();
+        EXPECT_EQ(Log(), "2007/05/05 14:03:09\tレポートメール送信エラー：" + c.logged + "\r\n")
+            << c.returned;
+    }
+}
+
+TEST_F(ReportMailSenderTest, PopLoginWithheldForWantOfTlsIsLoggedAndTheSendGoesAhead) {
+    Set("Auth", "1");
+    Set("AuthMethod", "POPBeforeSMTP");
+    clock_.SetLocal(2007, 5, 5, 14, 3, 9);
+    Send();  // another POP failure: the SMTP answer tells
+    EXPECT_FALSE(std::filesystem::exists(log_.Path()));
+
+    mail_.rcvResult = std::string(mailtext::kNoEncryption) + "（pop.example.org:110）";
+    mail_.calls.clear();
+    Send();
+    ASSERT_EQ(mail_.calls.size(), 2u);
+    EXPECT_EQ(mail_.calls[1].function, "SendMail");
+    EXPECT_EQ(Log(), "2007/05/05 14:03:09\tレポートメール送信エラー：" + mail_.rcvResult + "\r\n");
 }
 
 }  // namespace

@@ -2,16 +2,23 @@
 """Mail peers for the mail tests, on loopback only.
 
 An SMTP server (aiosmtpd) that offers STARTTLS and requires AUTH (or, with
---pop-before-smtp, a prior POP3 login), and a small POP3 responder. Every step
-the client takes is appended to <out>/events.log; every accepted message is
-taken apart into <out>/msgN/ (envelope, decoded subject, body and attachment).
-Prints "READY <smtp port> <pop port>" once both listen; ends on SIGTERM.
+--pop-before-smtp, a prior POP3 login), and a small POP3 responder that offers
+STLS. Every step the client takes is appended to <out>/events.log; every
+accepted message is taken apart into <out>/msgN/ (envelope, decoded subject,
+body and attachment). Prints "READY <smtp port> <pop port>" once both listen;
+ends on SIGTERM.
+
+Attacks on the way to the server: --no-starttls and --pop-no-stls leave the
+upgrade out, and --strip-starttls puts a relay in front of the SMTP server that
+deletes "250-STARTTLS" from its greeting and logs every client line ("RELAY
+..."); the reported SMTP port is then the relay's.
 """
 import argparse
 import email
 import email.policy
 import os
 import signal
+import socket
 import socketserver
 import ssl
 import sys
@@ -91,23 +98,34 @@ class LoopbackController(Controller):
         super()._trigger_server()
 
 
-def make_pop_handler(args):
+def make_pop_handler(args, context):
     class Pop3(socketserver.StreamRequestHandler):
         def reply(self, text):
             self.wfile.write((text + "\r\n").encode())
             self.wfile.flush()
 
+        def start_tls(self):
+            self.reply("+OK begin TLS")
+            self.request = context.wrap_socket(self.request, server_side=True)
+            self.rfile = self.request.makefile("rb")
+            self.wfile = self.request.makefile("wb")
+
         def handle(self):
             user = None
             logged_in = False
             self.reply("+OK POP3 ready")
-            for line in self.rfile:
+            while True:
+                line = self.rfile.readline()
+                if not line:
+                    return
                 words = line.decode(errors="replace").rstrip("\r\n").split(" ", 1)
                 verb = words[0].upper()
                 rest = words[1] if len(words) > 1 else ""
                 event(args.out, ("POP %s %s" % (verb, rest)).rstrip())
                 if verb == "CAPA":
-                    self.reply("+OK\r\nUSER\r\n.")
+                    self.reply("+OK\r\nUSER\r\n" + ("" if args.pop_no_stls else "STLS\r\n") + ".")
+                elif verb == "STLS" and not args.pop_no_stls:
+                    self.start_tls()
                 elif verb == "USER":
                     user = rest
                     self.reply("+OK")
@@ -129,6 +147,47 @@ def make_pop_handler(args):
     return Pop3
 
 
+def pump_lines(source, sink, keep):
+    """Copies lines from one socket to the other while keep(line) says so."""
+    try:
+        for line in source.makefile("rb"):
+            if keep(line):
+                sink.sendall(line)
+    except OSError:
+        pass
+    finally:
+        for s in (source, sink):
+            try:
+                s.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+
+def start_stripping_relay(args, upstream_port):
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+
+    def from_client(line):
+        event(args.out, "RELAY " + line.decode(errors="replace").rstrip("\r\n"))
+        return True
+
+    def from_server(line):
+        return line.strip().upper() != b"250-STARTTLS"
+
+    def serve():
+        while True:
+            client, _ = listener.accept()
+            server = socket.create_connection(("127.0.0.1", upstream_port))
+            for source, sink, keep in ((client, server, from_client),
+                                       (server, client, from_server)):
+                threading.Thread(target=pump_lines, args=(source, sink, keep),
+                                 daemon=True).start()
+
+    threading.Thread(target=serve, daemon=True).start()
+    return listener.getsockname()[1]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
@@ -139,6 +198,10 @@ def main():
     parser.add_argument("--refuse", default="")
     parser.add_argument("--pop-before-smtp", action="store_true")
     parser.add_argument("--implicit-tls", action="store_true")
+    parser.add_argument("--no-starttls", action="store_true")
+    parser.add_argument("--strip-starttls", action="store_true")
+    parser.add_argument("--pop-no-stls", action="store_true")
+    parser.add_argument("--no-auth", action="store_true")
     args = parser.parse_args()
 
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
@@ -152,20 +215,28 @@ def main():
         # handled=False makes the server answer a failure with 535 itself.
         return AuthResult(success=ok, handled=False)
 
-    tls = {"ssl_context": context} if args.implicit_tls else {"tls_context": context}
+    if args.implicit_tls:
+        tls = {"ssl_context": context}
+    elif args.no_starttls:
+        tls = {}
+    else:
+        tls = {"tls_context": context}
     controller = LoopbackController(
-        Handler(args), hostname="127.0.0.1", port=0,
-        authenticator=authenticator, auth_required=not args.pop_before_smtp,
+        Handler(args), hostname="127.0.0.1", port=0, authenticator=authenticator,
+        auth_required=not (args.pop_before_smtp or args.no_auth),
         auth_require_tls=False, require_starttls=False, **tls)
     controller.start()
+    smtp_port = controller.port
+    if args.strip_starttls:
+        smtp_port = start_stripping_relay(args, controller.port)
 
     socketserver.ThreadingTCPServer.daemon_threads = True
-    pop = socketserver.ThreadingTCPServer(("127.0.0.1", 0), make_pop_handler(args))
+    pop = socketserver.ThreadingTCPServer(("127.0.0.1", 0), make_pop_handler(args, context))
     threading.Thread(target=pop.serve_forever, daemon=True).start()
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
-    print("READY %d %d" % (controller.port, pop.server_address[1]), flush=True)
+    print("READY %d %d" % (smtp_port, pop.server_address[1]), flush=True)
     stop.wait()
     pop.shutdown()
     controller.stop()
