@@ -53,27 +53,34 @@ std::string Escaped(std::string_view text) {
 }  // namespace
 
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
+    // Runs without anything to escape go in whole: most cells have nothing to escape.
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::string_view entity;
+        switch (text[i]) {
             case '&':
-                out += "&amp;";
+                entity = "&amp;";
                 break;
             case '<':
-                out += "&lt;";
+                entity = "&lt;";
                 break;
             case '>':
-                out += "&gt;";
+                entity = "&gt;";
                 break;
             case '"':
-                out += "&quot;";
+                entity = "&quot;";
                 break;
             case '\'':
-                out += "&#39;";
+                entity = "&#39;";
                 break;
             default:
-                out += c;
+                continue;
         }
+        out.append(text.data() + done, i - done);
+        out += entity;
+        done = i + 1;
     }
+    out.append(text.data() + done, text.size() - done);
 }
 
 RowCells DuplicateCells(std::string_view line) {

@@ -1,5 +1,7 @@
 #include "monitor/report/ReportRows.h"
 
+#include <algorithm>
+
 #include "common/Cp932.h"
 #include "monitor/report/ReportCells.h"
 #include "monitor/report/ReportDocument.h"
@@ -62,14 +64,15 @@ std::string_view Between(std::string_view line, std::size_t open, std::size_t cl
 }
 
 void AppendWithoutSpaces(std::string& out, std::string_view text, bool colonAsParen) {
-    std::string kept;
-    kept.reserve(text.size());
-    for (char c : text) {
-        if (c != ' ') {
-            kept += colonAsParen && c == ':' ? '(' : c;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t space = std::min(text.find(' ', pos), text.size());
+        std::size_t mark = out.size();
+        AppendHtmlEscaped(out, text.substr(pos, space - pos));
+        if (colonAsParen) {
+            std::replace(out.begin() + static_cast<std::ptrdiff_t>(mark), out.end(), ':', '(');
         }
+        pos = space + 1;
     }
-    AppendHtmlEscaped(out, kept);
 }
 
 std::string_view From(std::string_view line, std::size_t pos, std::size_t count) {
