@@ -52,17 +52,8 @@ const std::string& ChangeMessage() {
     return text;
 }
 
-// The bytes after the "(" at `open` up to the next ")" from `closeFrom`, or to the end. "(",
-// ")", ":", " " and the characters HTML escapes are below 0x40 and so never the second byte of
-// a double-byte character: these cuts and edits work on CP932 as they do on the decoded text.
-std::string_view Between(std::string_view line, std::size_t open, std::size_t closeFrom) {
-    if (open == npos) {
-        return {};
-    }
-    std::size_t close = line.find(')', std::max(closeFrom, open + 1));
-    return line.substr(open + 1, close == npos ? npos : close - open - 1);
-}
-
+// " ", ":" and the characters HTML escapes are below 0x40 as well: spaces are dropped and
+// colons changed in CP932 as in the decoded text.
 void AppendWithoutSpaces(std::string& out, std::string_view text, bool colonAsParen) {
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t space = std::min(text.find(' ', pos), text.size());
@@ -115,12 +106,7 @@ LineKind KindOf(std::string_view line, const MessageField& field) {
 }
 
 void AppendDuplicateRow(std::string& out, std::string_view line, const MessageField& field) {
-    std::size_t open1 = line.find('(');
-    std::size_t close1 = open1 == npos ? npos : line.find(')', open1 + 1);
-    std::size_t open2 = open1 == npos ? npos : line.find('(', open1 + 1);
-    std::string_view first = Between(line, open1, open1 + 1);
-    std::string_view second =
-        close1 == npos ? std::string_view{} : Between(line, open2, close1 + 1);
+    auto [first, second] = DuplicateGroups(line);
     // The message ends with the duplicate text; one separator follows, then the MAC.
     std::string_view separatorAndMac = From(line, field.end, 1 + kMacChars);
     if (!HasPlainStamp(line, field) || !IsAscii(first) || !IsAscii(second) ||
@@ -141,8 +127,7 @@ void AppendDuplicateRow(std::string& out, std::string_view line, const MessageFi
 }
 
 void AppendChangeRow(std::string& out, std::string_view line, const MessageField& field) {
-    std::size_t open = line.find('(');
-    std::string_view group = Between(line, open, open + 1);
+    std::optional<std::string_view> group = ChangeGroup(line);
     std::size_t arrow = line.find("->");
     // The old MAC is counted back from the arrow, the new one forward; both counts must stay
     // after the message.
@@ -152,7 +137,7 @@ void AppendChangeRow(std::string& out, std::string_view line, const MessageField
             ? std::string_view{}
             : From(line, macsStart, kCharsBeforeArrow + kCharsAfterArrowStart + kMacChars);
     bool plain =
-        HasPlainStamp(line, field) && IsAscii(group) &&
+        HasPlainStamp(line, field) && (!group || IsAscii(*group)) &&
         (arrow == npos || (macsStart >= field.end && arrow - macsStart == kCharsBeforeArrow &&
                            IsAscii(macs) && StartsCharacter(line, macsStart, field)));
     if (!plain) {
@@ -163,8 +148,8 @@ void AppendChangeRow(std::string& out, std::string_view line, const MessageField
     out += markup.open;
     AppendHtmlEscaped(out, line.substr(0, kStampChars));
     out += markup.timeToAddress;
-    if (open != npos) {
-        AppendWithoutSpaces(out, group, true);
+    if (group) {
+        AppendWithoutSpaces(out, *group, true);
         out += ')';
     }
     out += markup.addressToMac;
