@@ -5,25 +5,44 @@
 
 namespace kestrove {
 
+namespace {
+
+void AppendRow(std::string& out, std::string_view line, LineKind kind) {
+    MessageField field = FindMessageField(line);
+    if (kind == LineKind::Duplicate) {
+        AppendDuplicateRow(out, line, field);
+    } else {
+        AppendChangeRow(out, line, field);
+    }
+}
+
+// The rows of the spooled lines of one kind, into the document.
+bool WriteRows(ReportFile& file, LineSpool& lines, LineKind kind) {
+    return lines.MoveTo([&](std::string_view line) {
+        AppendRow(file.Bytes(), line, kind);
+        file.Appended();
+    });
+}
+
+}  // namespace
+
 void ReportFindings::Line(std::string_view line) {
     MessageField field = FindMessageField(line);
     switch (KindOf(line, field)) {
         case LineKind::Duplicate:
-            // Straight into the document once no earlier row can be waiting.
-            if (startFixed_ && dupRows_.Rows() == 0) {
+            // Straight into the document once no earlier line can be waiting.
+            if (startFixed_ && dupLines_.Lines() == 0) {
                 if (dupWritten_++ == 0) {
                     AppendDuplicateSectionHead(file_.Bytes());
                 }
                 AppendDuplicateRow(file_.Bytes(), line, field);
                 file_.Appended();
             } else {
-                AppendDuplicateRow(dupRows_.Bytes(), line, field);
-                dupRows_.Added();
+                dupLines_.Add(line);
             }
             break;
         case LineKind::Change:
-            AppendChangeRow(changeRows_.Bytes(), line, field);
-            changeRows_.Added();
+            changeLines_.Add(line);
             break;
         case LineKind::Other:
             break;
@@ -31,15 +50,8 @@ void ReportFindings::Line(std::string_view line) {
 }
 
 void ReportFindings::Restart() {
-    dupRows_.Clear();
-    changeRows_.Clear();
-}
-
-bool ReportFindings::CopyRows(RowSpool& rows) {
-    return rows.MoveTo([this](std::string_view bytes) {
-        file_.Append(bytes);
-        return true;
-    });
+    dupLines_.Clear();
+    changeLines_.Clear();
 }
 
 bool ReportFindings::Finish() {
@@ -51,9 +63,9 @@ bool ReportFindings::Finish() {
         return true;
     }
     bool ok = true;
-    if (dupRows_.Rows() > 0) {
+    if (dupLines_.Lines() > 0) {
         AppendDuplicateSectionHead(file_.Bytes());
-        ok = CopyRows(dupRows_);
+        ok = WriteRows(file_, dupLines_, LineKind::Duplicate);
     }
     if (dups > 0) {
         AppendSectionTail(file_.Bytes());
@@ -61,7 +73,7 @@ bool ReportFindings::Finish() {
     AppendSectionGap(file_.Bytes());
     if (changes > 0) {
         AppendChangeSectionHead(file_.Bytes());
-        ok = CopyRows(changeRows_) && ok;
+        ok = WriteRows(file_, changeLines_, LineKind::Change) && ok;
         AppendSectionTail(file_.Bytes());
     }
     file_.Appended();
