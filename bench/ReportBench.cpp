@@ -123,6 +123,112 @@ void MakeReportOnLog(benchmark::State& state, const char* period) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.bytes));
 }
 
+// The floor a report is measured against: one plain pass that reads the log, splits it into
+// lines and picks each line's alarm kind from its message field, in CP932 as it is stored.
+struct KindCounts {
+    std::size_t duplicates = 0;
+    std::size_t changes = 0;
+};
+
+const std::string& Cp932Of(std::string_view utf8) {
+    static std::map<std::string, std::string, std::less<>> texts;
+    auto it = texts.find(utf8);
+    if (it == texts.end()) {
+        it = texts.emplace(std::string(utf8), Utf8ToCp932(utf8)).first;
+    }
+    return it->second;
+}
+
+void CountKind(std::string_view line, KindCounts& counts) {
+    constexpr std::size_t kMessageStart = 20;
+    static const std::string& duplicate = Cp932Of("同一MACアドレスが重複しています");
+    static const std::string& change = Cp932Of("MACアドレスが変化しました");
+    if (line.size() < kMessageStart) {
+        return;
+    }
+    std::string_view message = line.substr(kMessageStart);
+    message = message.substr(0, message.find('\t'));
+    counts.duplicates += message == duplicate;
+    counts.changes += message == change;
+}
+
+// With std::getline, the way a first version would be written.
+KindCounts FloorByGetline(const std::filesystem::path& log) {
+    KindCounts counts;
+    std::ifstream in(log, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        CountKind(line, counts);
+    }
+    return counts;
+}
+
+// Reading a megabyte at a time and cutting lines in place: the least a pass over the log costs.
+KindCounts FloorByPieces(const std::filesystem::path& log) {
+    KindCounts counts;
+    std::ifstream in(log, std::ios::binary);
+    std::string buffer;
+    std::string piece(1 << 20, '\0');
+    while (true) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        auto got = static_cast<std::size_t>(in.gcount());
+        buffer.append(piece.data(), got);
+        std::string_view rest = buffer;
+        for (std::size_t end; (end = rest.find("\r\n")) != std::string_view::npos;) {
+            CountKind(rest.substr(0, end), counts);
+            rest.remove_prefix(end + 2);
+        }
+        if (got == 0) {
+            CountKind(rest, counts);
+            return counts;
+        }
+        buffer.erase(0, buffer.size() - rest.size());
+    }
+}
+
+void FloorOnLog(benchmark::State& state, KindCounts (*pass)(const std::filesystem::path&)) {
+    BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        KindCounts counts = pass(log.folder / "log" / "alart.log");
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.bytes));
+}
+
+void BM_FloorGetline(benchmark::State& state) {
+    FloorOnLog(state, FloorByGetline);
+}
+void BM_FloorPieces(benchmark::State& state) {
+    FloorOnLog(state, FloorByPieces);
+}
+
+// Not a floor of the goal, but what the report cannot go below: writing as many bytes as its
+// document holds to two files (report.htm and the dated copy), in the same batches.
+void BM_WriteReportBytesTwice(benchmark::State& state) {
+    BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    std::filesystem::path report = log.folder / "report.htm";
+    if (!std::filesystem::exists(report)) {
+        NoBrowser browser;
+        ReportBuilder(log.folder.Path(), log.clock, browser)
+            .MakeReport(log.folder / "out" / "Report_bench.htm", false, false, "None");
+    }
+    auto bytes = static_cast<std::size_t>(std::filesystem::file_size(report));
+    std::string batch(256 * 1024, 'x');
+    for (auto _ : state) {
+        for (const char* name : {"copy1.htm", "copy2.htm"}) {
+            std::ofstream out(log.folder / "out" / name, std::ios::binary | std::ios::trunc);
+            for (std::size_t done = 0; done < bytes; done += batch.size()) {
+                out.write(batch.data(),
+                          static_cast<std::streamsize>(std::min(batch.size(), bytes - done)));
+            }
+        }
+    }
+    state.counters["report_MB"] = static_cast<double>(bytes) / 1e6;
+}
+
 void BM_MakeReportWholeLog(benchmark::State& state) {
     MakeReportOnLog(state, "None");
 }
@@ -130,6 +236,13 @@ void BM_MakeReportLastHour(benchmark::State& state) {
     MakeReportOnLog(state, "Hourly");
 }
 
+BENCHMARK(BM_FloorGetline)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FloorPieces)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WriteReportBytesTwice)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_MakeReportWholeLog)
     ->Arg(100000)
     ->Arg(1000000)

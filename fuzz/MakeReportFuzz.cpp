@@ -1,13 +1,21 @@
 // MakeReport over an arbitrary alarm log, for the whole log and every period: anyone on the
 // machine can edit the log, so nothing in it may crash the builder or put markup of its own
-// into the report. Every tag of a report must be one the builder writes itself.
+// into the report. Every tag of a report must be one the builder writes itself. The streaming
+// scan must find the period the search over the whole log finds, and rows cut from the CP932
+// bytes must equal rows built from the decoded line.
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/Clock.h"
 #include "common/Cp932.h"
 #include "fuzz/FuzzSupport.h"
+#include "monitor/report/AlarmLogScan.h"
 #include "monitor/report/ReportBuilder.h"
+#include "monitor/report/ReportCells.h"
+#include "monitor/report/ReportDocument.h"
+#include "monitor/report/ReportPeriod.h"
+#include "monitor/report/ReportRows.h"
 
 namespace kestrove::fuzz {
 namespace {
@@ -51,6 +59,62 @@ std::string ReadWhole(const fs::path& path) {
     return bytes;
 }
 
+// The period's lines as the whole log gives them: from the start on, cut at CR LF, without the
+// piece of a line that the start falls into the middle of.
+std::vector<std::string> WholeLogPeriod(std::string_view log, std::string_view periodStart) {
+    std::size_t start = FindPeriodStart(log, periodStart);
+    bool midLine = start > 0 && log.substr(start - 2, 2) != "\r\n";
+    std::vector<std::string> lines;
+    for (std::size_t pos = start; pos < log.size();) {
+        std::size_t end = log.find("\r\n", pos);
+        if (!(midLine && pos == start)) {
+            lines.emplace_back(log.substr(pos, end == log.npos ? log.npos : end - pos));
+        }
+        pos = end == log.npos ? log.size() : end + 2;
+    }
+    return lines;
+}
+
+class RecordedLines final : public AlarmLogLines {
+public:
+    void Line(std::string_view line) override { lines.emplace_back(line); }
+    void Restart() override {
+        FUZZ_CHECK(!fixed_);
+        lines.clear();
+    }
+    void StartFixed() override { fixed_ = true; }
+
+    std::vector<std::string> lines;
+
+private:
+    bool fixed_ = false;
+};
+
+std::string DecodedRow(const RowCells& cells) {
+    const RowMarkup& markup = Cp932RowMarkup();
+    return markup.open + Utf8ToCp932(cells.time) + markup.timeToAddress +
+           Utf8ToCp932(cells.address) + markup.addressToMac + Utf8ToCp932(cells.mac) + markup.close;
+}
+
+void CheckRows(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        MessageField field = FindMessageField(line);
+        std::string row;
+        switch (KindOf(line, field)) {
+            case LineKind::Duplicate:
+                AppendDuplicateRow(row, line, field);
+                FUZZ_CHECK(row == DecodedRow(DuplicateCells(Cp932ToUtf8(line))));
+                break;
+            case LineKind::Change:
+                AppendChangeRow(row, line, field);
+                FUZZ_CHECK(row == DecodedRow(ChangeCells(Cp932ToUtf8(line))));
+                break;
+            case LineKind::Other:
+                break;
+        }
+    }
+}
+
 class ReportRig {
 public:
     ReportRig() : folder_("make-report"), builder_(folder_.Path(), clock_, browser_) {
@@ -67,6 +131,15 @@ public:
 
     void WriteLog(std::string_view bytes) {
         WriteWholeFile(folder_.Path() / "log" / "alart.log", bytes);
+    }
+
+    // The lines the streaming scan gives for a period start, checked against the whole log.
+    std::vector<std::string> ScanPeriod(std::string_view log, std::string_view periodStart) {
+        RecordedLines recorded;
+        FUZZ_CHECK(ScanAlarmLog(folder_.Path() / "log" / "alart.log", periodStart, recorded) ==
+                   AlarmLogScanStatus::Ok);
+        FUZZ_CHECK(recorded.lines == WholeLogPeriod(log, periodStart));
+        return recorded.lines;
     }
 
     std::string Make(std::string_view period) {
@@ -102,7 +175,12 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     using namespace kestrove::fuzz;
     static ReportRig rig;
-    rig.WriteLog(AsText(data, size));
+    std::string_view log = AsText(data, size);
+    rig.WriteLog(log);
+    // Starts that stamps in the input can match in part.
+    for (std::string_view start : {"2007/05/05 13:03:09", "2007/05/04 14:03:09", ""}) {
+        CheckRows(rig.ScanPeriod(log, start));
+    }
     for (std::string_view period : kPeriods) {
         std::string report = rig.Make(period);
         FUZZ_CHECK(report.ends_with("</html>\r\n\r\n"));

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/linux/PosixFile.h"
+
 namespace kestrove {
 namespace {
 
@@ -34,20 +36,6 @@ public:
 private:
     int fd_;
 };
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -116,7 +104,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (fd.Get() < 0) {
         return false;
     }
-    bool ok = ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes) &&
+    bool ok = ::fchmod(fd.Get(), mode) == 0 && posix::WriteAll(fd.Get(), bytes) &&
               ::fsync(fd.Get()) == 0 && fd.Close() && ::rename(tmpl.c_str(), path.c_str()) == 0;
     if (!ok) {
         int error = errno;

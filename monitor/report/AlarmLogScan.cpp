@@ -6,7 +6,6 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <string>
 #include <system_error>
 
 #include "monitor/report/ReportPeriod.h"
@@ -15,98 +14,156 @@ namespace kestrove {
 namespace {
 
 constexpr std::size_t kPieceBytes = 1024 * 1024;
+constexpr std::uint64_t kNoStart = UINT64_MAX;
 
+// The log's bytes not yet handed on, read straight into one buffer; it grows only for a line
+// longer than itself.
 class LogReader {
 public:
-    // Pieces no larger than the log (and one byte to see its end), so a short log does not
-    // cost a megabyte of memory for every report.
+    // No larger than the log (and one byte to see its end), so a short log does not cost a
+    // megabyte of memory for every report.
     LogReader(const std::filesystem::path& path, std::uintmax_t logBytes)
         : in_(path, std::ios::binary),
-          pieceBytes_(
-              static_cast<std::size_t>(std::min<std::uintmax_t>(kPieceBytes, logBytes + 1))),
-          piece_(std::make_unique_for_overwrite<char[]>(pieceBytes_)) {}
+          capacity_(static_cast<std::size_t>(std::min<std::uintmax_t>(kPieceBytes, logBytes + 1))),
+          data_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
     bool IsOpen() const { return in_.is_open(); }
-    std::size_t PieceBytes() const { return pieceBytes_; }
-    // Appends up to a piece to the buffer; the count read, 0 at the end, nothing on error.
-    std::optional<std::size_t> ReadInto(std::string& buffer) {
-        in_.read(piece_.get(), static_cast<std::streamsize>(pieceBytes_));
+    std::string_view Held() const { return {data_.get(), size_}; }
+    // Reads on after the held bytes; the count read, 0 at the end, nothing on error.
+    std::optional<std::size_t> Fill() {
+        if (size_ == capacity_) {
+            Grow();
+        }
+        in_.read(data_.get() + size_, static_cast<std::streamsize>(capacity_ - size_));
         auto got = static_cast<std::size_t>(in_.gcount());
         if (in_.bad()) {
             return std::nullopt;
         }
-        buffer.append(piece_.get(), got);
+        size_ += got;
         return got;
     }
-    bool Seek(std::uint64_t offset) {
+    void Drop(std::size_t count) {
+        std::memmove(data_.get(), data_.get() + count, size_ - count);
+        size_ -= count;
+    }
+    bool Rewind() {
+        size_ = 0;
         in_.clear();
-        in_.seekg(static_cast<std::streamoff>(offset));
+        in_.seekg(0);
         return !in_.fail();
     }
 
 private:
+    void Grow() {
+        std::size_t capacity = std::max(capacity_ * 2, kPieceBytes);
+        auto data = std::make_unique_for_overwrite<char[]>(capacity);
+        std::memcpy(data.get(), data_.get(), size_);
+        data_ = std::move(data);
+        capacity_ = capacity;
+    }
+
     std::ifstream in_;
-    std::size_t pieceBytes_;
-    std::unique_ptr<char[]> piece_;
+    std::size_t capacity_;
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
 };
 
-// Keeps the bytes from `from` on at the front of the buffer, dropping those before.
-void KeepFrom(std::string& buffer, std::size_t from) {
-    std::memmove(buffer.data(), buffer.data() + from, buffer.size() - from);
-    buffer.resize(buffer.size() - from);
-}
-
-std::optional<std::uint64_t> FindStart(LogReader& reader, std::string_view periodStart,
-                                       std::string& buffer) {
-    PeriodStartSearch search(periodStart);
-    std::uint64_t offset = 0;
-    buffer.clear();
-    while (!search.Finished()) {
-        std::optional<std::size_t> got = reader.ReadInto(buffer);
-        if (!got) {
-            return std::nullopt;
+// Where the period begins, as far as the log read so far tells.
+class PeriodStart {
+public:
+    explicit PeriodStart(std::string_view periodStart) : search_(periodStart) {
+        if (search_.Finished()) {
+            start_ = 0;
         }
-        bool end = *got == 0;
-        std::size_t overlap = std::min(buffer.size(), PeriodStartSearch::kOverlap);
-        std::size_t starts = end ? buffer.size() : buffer.size() - overlap;
-        search.Scan(buffer, offset, starts);
-        if (end) {
-            break;
-        }
-        KeepFrom(buffer, starts);
-        offset += starts;
     }
-    return search.Position();
+
+    bool Fixed() const { return whole_ || search_.Finished(); }
+    std::uint64_t Start() const { return start_; }
+    // Looks at the stamps that begin before `starts`; true when the start moved.
+    bool Scan(std::string_view window, std::uint64_t offset, std::size_t starts) {
+        search_.Scan(window, offset, starts);
+        std::uint64_t start = search_.FoundDate() ? search_.Position() : kNoStart;
+        bool moved = start != start_;
+        start_ = start;
+        return moved;
+    }
+    // Not even the date occurs: the whole log.
+    void TakeWholeLog() {
+        start_ = 0;
+        whole_ = true;
+    }
+
+private:
+    PeriodStartSearch search_;
+    std::uint64_t start_ = kNoStart;
+    bool whole_ = false;
+};
+
+// Hands on the lines of held[0, end) that begin at or after `start`; `offset` is where the held
+// bytes begin in the log.
+void HandOnLines(std::string_view held, std::size_t end, std::uint64_t offset, std::uint64_t start,
+                 AlarmLogLines& lines) {
+    if (start == kNoStart || start >= offset + end) {
+        return;
+    }
+    std::size_t pos = 0;
+    while (pos < end) {
+        std::size_t lineEnd = held.find("\r\n", pos);
+        std::size_t next = lineEnd == std::string_view::npos || lineEnd >= end ? end : lineEnd + 2;
+        if (offset + pos >= start) {
+            lines.Line(held.substr(pos, std::min(lineEnd, end) - pos));
+        }
+        pos = next;
+    }
 }
 
-// Hands the log from the reader's position on to `findings` in pieces that end after a CR LF,
-// so no line is cut; a line longer than a piece is read on until its end.
-bool CollectLines(LogReader& reader, ReportFindings& findings, std::string& buffer) {
-    buffer.clear();
+// One pass over the log from its start. Only complete lines are looked at: a stamp never holds
+// a CR or LF, so every match lies inside one line and no bytes need looking at twice.
+bool ReadPass(LogReader& reader, PeriodStart& period, AlarmLogLines& lines) {
+    std::uint64_t offset = 0;
+    bool fixed = period.Fixed();
+    if (fixed) {
+        lines.StartFixed();
+    }
+    std::size_t searched = 0;  // held bytes known to hold no CR LF before their last byte
     while (true) {
-        std::size_t searched = buffer.empty() ? 0 : buffer.size() - 1;
-        std::optional<std::size_t> got = reader.ReadInto(buffer);
+        std::optional<std::size_t> got = reader.Fill();
         if (!got) {
             return false;
         }
+        std::string_view held = reader.Held();
+        std::size_t end = held.size();
+        if (*got > 0) {
+            std::size_t lastLineEnd = held.substr(searched).rfind("\r\n");
+            if (lastLineEnd == std::string_view::npos) {
+                searched = held.empty() ? 0 : held.size() - 1;
+                continue;
+            }
+            end = searched + lastLineEnd + 2;
+        }
+        if (!fixed) {
+            if (period.Scan(held, offset, end)) {
+                lines.Restart();
+            }
+            if (period.Fixed()) {
+                fixed = true;
+                lines.StartFixed();
+            }
+        }
+        HandOnLines(held, end, offset, period.Start(), lines);
         if (*got == 0) {
-            findings.AddPiece(buffer);
             return true;
         }
-        // Only the new bytes (and the one before them) can hold a line end not seen before.
-        std::size_t lastLineEnd = std::string_view(buffer).substr(searched).rfind("\r\n");
-        if (lastLineEnd != std::string_view::npos) {
-            std::size_t end = searched + lastLineEnd + 2;
-            findings.AddPiece(std::string_view(buffer).substr(0, end));
-            KeepFrom(buffer, end);
-        }
+        reader.Drop(end);
+        offset += end;
+        searched = 0;
     }
 }
 
 }  // namespace
 
 AlarmLogScanStatus ScanAlarmLog(const std::filesystem::path& log, std::string_view periodStart,
-                                ReportFindings& findings) {
+                                AlarmLogLines& lines) {
     std::error_code ec;
     std::filesystem::file_status status = std::filesystem::status(log, ec);
     if (status.type() == std::filesystem::file_type::not_found) {
@@ -120,11 +177,15 @@ AlarmLogScanStatus ScanAlarmLog(const std::filesystem::path& log, std::string_vi
     if (!reader.IsOpen()) {
         return AlarmLogScanStatus::Unreadable;
     }
-    std::string buffer;
-    buffer.reserve(reader.PieceBytes() + PeriodStartSearch::kOverlap);
-    std::optional<std::uint64_t> start = FindStart(reader, periodStart, buffer);
-    if (!start || !reader.Seek(*start) || !CollectLines(reader, findings, buffer)) {
+    PeriodStart period(periodStart);
+    if (!ReadPass(reader, period, lines)) {
         return AlarmLogScanStatus::Unreadable;
+    }
+    if (period.Start() == kNoStart) {
+        period.TakeWholeLog();
+        if (!reader.Rewind() || !ReadPass(reader, period, lines)) {
+            return AlarmLogScanStatus::Unreadable;
+        }
     }
     return AlarmLogScanStatus::Ok;
 }

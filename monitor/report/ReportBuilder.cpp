@@ -16,15 +16,8 @@
 namespace kestrove {
 namespace {
 
-// The dated copy, zipped when asked; returns the file the mail step should attach.
-std::filesystem::path StoreDatedCopy(const ReportDocument& document,
-                                     const std::filesystem::path& reportPath, bool compressCopy) {
-    // Written from the document itself, so a report.htm that could not be written never
-    // leaves a stale copy behind.
-    WriteReportFile(reportPath, document);
-    if (!compressCopy) {
-        return reportPath;
-    }
+// Zips the dated copy when asked; returns the file the mail step should attach.
+std::filesystem::path CompressDatedCopy(const std::filesystem::path& reportPath) {
     std::filesystem::path archive = ArchivePath(reportPath);
     cZip zip;
     zip.SetZipFile(archive.string());
@@ -52,25 +45,34 @@ ReportOutcome ReportBuilder::MakeReport(const std::filesystem::path& reportPath,
     header.created = FormatJapaneseStamp(now);
     header.periodStart = PeriodStartText(period, now);
     header.periodEnd = FormatLogStamp(now);
-    ReportFindings findings;
-    switch (ScanAlarmLog(AlarmLog(programFolder_).Path(), header.periodStart, findings)) {
-        case AlarmLogScanStatus::Ok:
-            break;
-        case AlarmLogScanStatus::Missing:
-            outcome.status = ReportStatus::NoAlarmLog;
-            return outcome;
-        case AlarmLogScanStatus::Unreadable:
-            outcome.status = ReportStatus::UnreadableAlarmLog;
-            return outcome;
-    }
-    ReportDocument document = BuildReportDocument(header, findings);
 
     std::filesystem::path working = WorkingReportPath(programFolder_);
+    std::filesystem::path log = AlarmLog(programFolder_).Path();
+    std::error_code ec;
+    if (std::filesystem::status(log, ec).type() == std::filesystem::file_type::not_found) {
+        outcome.status = ReportStatus::NoAlarmLog;
+        return outcome;
+    }
+    // The document is written to both files while the log is read; the copy is written on its
+    // own, so a report.htm that could not be written never keeps it from being fresh.
+    ReportFile file(working, reportPath);
+    AppendDocumentHead(file.Bytes(), header);
+    ReportFindings findings(file, working.parent_path());
+    AlarmLogScanStatus scan = ScanAlarmLog(log, header.periodStart, findings);
+    if (scan != AlarmLogScanStatus::Ok || !findings.Finish()) {
+        file.Discard();
+        outcome.status = scan == AlarmLogScanStatus::Missing ? ReportStatus::NoAlarmLog
+                                                             : ReportStatus::UnreadableAlarmLog;
+        return outcome;
+    }
+    AppendDocumentTail(file.Bytes());
+    ReportFile::Committed committed = file.Commit();
     // An old report.htm must not be shown as if it were this one.
-    if (WriteReportFile(working, document) && showInBrowser) {
+    if (committed.working && showInBrowser) {
         opener_.Open(working);
     }
-    outcome.attachment = StoreDatedCopy(document, reportPath, compressCopy);
+    outcome.attachment =
+        committed.dated && compressCopy ? CompressDatedCopy(reportPath) : reportPath;
     outcome.status = ReportStatus::Built;
     return outcome;
 }

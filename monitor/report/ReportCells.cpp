@@ -1,5 +1,7 @@
 #include "monitor/report/ReportCells.h"
 
+#include <cstdint>
+
 #include "monitor/report/ReportTexts.h"
 #include "monitor/report/Utf8Chars.h"
 
@@ -53,7 +55,17 @@ std::string Escaped(std::string_view text) {
 }  // namespace
 
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
-    for (char c : text) {
+    // The five characters HTML escapes all lie below 64, so one mask tells them; runs without
+    // any go in whole, and most cells have none.
+    constexpr std::uint64_t kEscaped =
+        (1ull << '&') | (1ull << '<') | (1ull << '>') | (1ull << '"') | (1ull << '\'');
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 64 || ((kEscaped >> c) & 1) == 0) {
+            continue;
+        }
+        out.append(text.data() + done, i - done);
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -67,25 +79,35 @@ void AppendHtmlEscaped(std::string& out, std::string_view text) {
             case '"':
                 out += "&quot;";
                 break;
-            case '\'':
-                out += "&#39;";
-                break;
             default:
-                out += c;
+                out += "&#39;";
         }
+        done = i + 1;
     }
+    out.append(text.data() + done, text.size() - done);
+}
+
+AddressGroups DuplicateGroups(std::string_view line) {
+    std::size_t open1 = line.find('(');
+    std::size_t close1 = open1 == npos ? npos : line.find(')', open1 + 1);
+    std::size_t open2 = open1 == npos ? npos : line.find('(', open1 + 1);
+    return {Between(line, open1, open1 + 1),
+            close1 == npos ? std::string_view{} : Between(line, open2, close1 + 1)};
+}
+
+std::optional<std::string_view> ChangeGroup(std::string_view line) {
+    std::size_t open = line.find('(');
+    if (open == npos) {
+        return std::nullopt;
+    }
+    return Between(line, open, open + 1);
 }
 
 RowCells DuplicateCells(std::string_view line) {
     RowCells cells;
     cells.time = Escaped(Chars(line, 0, kStampChars));
 
-    std::size_t open1 = line.find('(');
-    std::size_t close1 = open1 == npos ? npos : line.find(')', open1 + 1);
-    std::size_t open2 = open1 == npos ? npos : line.find('(', open1 + 1);
-    std::string_view first = Between(line, open1, open1 + 1);
-    std::string_view second =
-        close1 == npos ? std::string_view{} : Between(line, open2, close1 + 1);
+    auto [first, second] = DuplicateGroups(line);
     cells.address = Escaped(WithoutSpaces(first)) + "<BR>&<BR>" + Escaped(WithoutSpaces(second));
 
     std::size_t message = line.find(kDuplicateMessageTail);
@@ -101,9 +123,8 @@ RowCells ChangeCells(std::string_view line) {
     RowCells cells;
     cells.time = Escaped(Chars(line, 0, kStampChars));
 
-    std::size_t open = line.find('(');
-    if (open != npos) {
-        std::string address = WithoutSpaces(Between(line, open, open + 1));
+    if (std::optional<std::string_view> group = ChangeGroup(line)) {
+        std::string address = WithoutSpaces(*group);
         for (char& c : address) {
             if (c == ':') {
                 c = '(';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,18 @@ RowCells DuplicateCells(std::string_view line);
 // Cells of a change line ("... MACアドレスが変化しました<tab>(address:host) old -> new"): the
 // stamp, "address(host)" without spaces, and "前：old<BR>後：new".
 RowCells ChangeCells(std::string_view line);
+
+// The address groups of a line: the text after the first "(" up to the first ")" after it (or
+// the end), and for a duplicate line also the text after the second "(" up to the second ")".
+// "(" and ")" are below 0x40, never the second byte of a CP932 character, so these work on
+// CP932 bytes exactly as on the decoded text.
+struct AddressGroups {
+    std::string_view first;
+    std::string_view second;
+};
+AddressGroups DuplicateGroups(std::string_view line);
+// Nothing when the line has no "(".
+std::optional<std::string_view> ChangeGroup(std::string_view line);
 
 // Text from the log made safe to stand inside an HTML cell.
 void AppendHtmlEscaped(std::string& out, std::string_view text);

@@ -1,7 +1,8 @@
 #include "monitor/report/ReportDocument.h"
 
 #include <span>
-#include <string_view>
+
+#include "common/Cp932.h"
 
 namespace kestrove {
 namespace {
@@ -96,79 +97,91 @@ constexpr std::string_view kTimeCellOpen = "<td width='30%' align='center'>";
 constexpr std::string_view kAddressCellOpen = "<td width='20%' align='center'>";
 constexpr std::string_view kMacCellOpen = "<td width='50%' align='center'>";
 constexpr std::string_view kRowClose = "</tr>";
+constexpr std::string_view kBefore = "前：";
+constexpr std::string_view kAfter = "<BR>後：";
 
-void AppendLines(Cp932Buffer& out, Pieces pieces) {
+std::string Lines(Pieces pieces) {
+    std::string text;
     for (std::string_view piece : pieces) {
-        out.AppendLine(piece);
+        text += piece;
+        text += kCrLf;
     }
+    return text;
 }
 
-void AppendCell(Cp932Buffer& out, std::string_view open, std::string_view text) {
-    out.Append(open);
-    out.Append(text);
-    out.AppendLine(kCellClose);
+std::string Line(std::string_view piece) {
+    return Lines(Pieces(&piece, 1));
 }
 
-// A findings section up to its rows, and after them; an empty section has neither.
-void AppendSectionHead(Cp932Buffer& out, std::size_t count, std::string_view title) {
-    if (count > 0) {
-        out.AppendLine(title);
-        AppendLines(out, kFindingsTableHead);
-    }
-}
+// The fixed texts as CP932, each piece followed by CR LF.
+struct Cp932Texts {
+    std::string head = Utf8ToCp932(Lines(kHead));
+    std::string createdOpen = Utf8ToCp932(kCreatedOpen);
+    std::string createdCloseAndPeriodHead =
+        Utf8ToCp932(Line(kCreatedClose) + Lines(kPeriodTableHead) + std::string(kPeriodCellOpen));
+    std::string periodSeparator = Utf8ToCp932(kPeriodSeparator);
+    std::string periodCloseAndResultOpen = Utf8ToCp932(Line(kCellClose) + Line(kResultCellOpen));
+    std::string noFindings = Utf8ToCp932(kNoFindings);
+    std::string dupHead = Utf8ToCp932(Line(kDupTitle) + Lines(kFindingsTableHead));
+    std::string changeHead = Utf8ToCp932(Line(kChangeTitle) + Lines(kFindingsTableHead));
+    std::string sectionTail = Lines(kFindingsTableTail);
+    std::string tail =
+        Utf8ToCp932(std::string(kCrLf) + Lines(kPeriodTableTailAndAdvice) + std::string(kCrLf));
+    RowMarkup row{
+        Line(kRowOpen) + std::string(kTimeCellOpen),
+        Line(kCellClose) + std::string(kAddressCellOpen),
+        Line(kCellClose) + std::string(kMacCellOpen),
+        Line(kCellClose) + Line(kRowClose),
+        Utf8ToCp932(kBefore),
+        Utf8ToCp932(kAfter),
+    };
+};
 
-void AppendSectionTail(Cp932Buffer& out, std::size_t count) {
-    if (count > 0) {
-        AppendLines(out, kFindingsTableTail);
-    }
+const Cp932Texts& Texts() {
+    static const Cp932Texts texts;
+    return texts;
 }
 
 }  // namespace
 
-void AppendTableRow(Cp932Buffer& out, const RowCells& cells) {
-    out.AppendLine(kRowOpen);
-    AppendCell(out, kTimeCellOpen, cells.time);
-    AppendCell(out, kAddressCellOpen, cells.address);
-    AppendCell(out, kMacCellOpen, cells.mac);
-    out.AppendLine(kRowClose);
+void AppendDocumentHead(std::string& out, const ReportHeader& header) {
+    const Cp932Texts& texts = Texts();
+    out += texts.head;
+    out += texts.createdOpen;
+    out += Utf8ToCp932(header.created);
+    out += texts.createdCloseAndPeriodHead;
+    out += Utf8ToCp932(header.periodStart);
+    out += texts.periodSeparator;
+    out += Utf8ToCp932(header.periodEnd);
+    out += texts.periodCloseAndResultOpen;
 }
 
-ReportDocument BuildReportDocument(const ReportHeader& header, ReportFindings& findings) {
-    std::size_t dupCount = findings.DupCount();
-    std::size_t changeCount = findings.ChangeCount();
-    ReportDocument document;
+void AppendDuplicateSectionHead(std::string& out) {
+    out += Texts().dupHead;
+}
 
-    Cp932Buffer text;
-    AppendLines(text, kHead);
-    text.Append(kCreatedOpen);
-    text.Append(header.created);
-    text.AppendLine(kCreatedClose);
-    AppendLines(text, kPeriodTableHead);
-    text.Append(kPeriodCellOpen);
-    text.Append(header.periodStart);
-    text.Append(kPeriodSeparator);
-    text.Append(header.periodEnd);
-    text.AppendLine(kCellClose);
-    text.AppendLine(kResultCellOpen);
-    if (dupCount == 0 && changeCount == 0) {
-        text.Append(kNoFindings);
-    } else {
-        // The result is the duplicate section, CR LF, the change section.
-        AppendSectionHead(text, dupCount, kDupTitle);
-        text.MoveTo(document.parts);
-        findings.MoveDupRowsTo(document.parts);
-        AppendSectionTail(text, dupCount);
-        text.Append(kCrLf);
-        AppendSectionHead(text, changeCount, kChangeTitle);
-        text.MoveTo(document.parts);
-        findings.MoveChangeRowsTo(document.parts);
-        AppendSectionTail(text, changeCount);
-    }
-    text.Append(kCrLf);
-    AppendLines(text, kPeriodTableTailAndAdvice);
-    text.Append(kCrLf);
-    text.MoveTo(document.parts);
-    return document;
+void AppendChangeSectionHead(std::string& out) {
+    out += Texts().changeHead;
+}
+
+void AppendSectionTail(std::string& out) {
+    out += Texts().sectionTail;
+}
+
+void AppendSectionGap(std::string& out) {
+    out += kCrLf;
+}
+
+void AppendNoFindings(std::string& out) {
+    out += Texts().noFindings;
+}
+
+void AppendDocumentTail(std::string& out) {
+    out += Texts().tail;
+}
+
+const RowMarkup& Cp932RowMarkup() {
+    return Texts().row;
 }
 
 }  // namespace kestrove

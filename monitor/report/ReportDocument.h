@@ -2,19 +2,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "monitor/report/Cp932Buffer.h"
-#include "monitor/report/ReportCells.h"
-#include "monitor/report/ReportFindings.h"
 
 namespace kestrove {
-
-// The report as CP932 bytes in parts written to a file one after the other: the document
-// followed by one more CR LF.
-struct ReportDocument {
-    std::vector<std::string> parts;
-};
 
 struct ReportHeader {
     std::string created;      // "yyyy年mm月dd日 hh時mm分ss秒"
@@ -22,10 +11,31 @@ struct ReportHeader {
     std::string periodEnd;
 };
 
-// One row of either table: five pieces, each followed by CR LF.
-void AppendTableRow(Cp932Buffer& out, const RowCells& cells);
+// The report's own markup and texts as CP932, converted once; the document is the head, the
+// result (the duplicate section, CR LF, the change section, or the no-findings text), the tail.
+// Every function appends to `out`.
 
-// The whole document; the rows are taken out of `findings`.
-ReportDocument BuildReportDocument(const ReportHeader& header, ReportFindings& findings);
+// Up to and including the opening of the result cell.
+void AppendDocumentHead(std::string& out, const ReportHeader& header);
+// A findings table up to its rows, and after them (a section without rows has neither).
+void AppendDuplicateSectionHead(std::string& out);
+void AppendChangeSectionHead(std::string& out);
+void AppendSectionTail(std::string& out);
+// Between the duplicate and the change section.
+void AppendSectionGap(std::string& out);
+void AppendNoFindings(std::string& out);
+// From the end of the result cell to the end of the file.
+void AppendDocumentTail(std::string& out);
+
+// Markup around the cells of one table row.
+struct RowMarkup {
+    std::string open;           // "<tr>", CR LF and the time cell's opening
+    std::string timeToAddress;  // closes the time cell, opens the address cell
+    std::string addressToMac;
+    std::string close;   // closes the MAC cell and the row
+    std::string before;  // "前："
+    std::string after;   // "<BR>後："
+};
+const RowMarkup& Cp932RowMarkup();
 
 }  // namespace kestrove

@@ -1,32 +1,45 @@
 #include "monitor/report/ReportFile.h"
 
-#include <fstream>
-#include <system_error>
-
 namespace kestrove {
+namespace {
 
-bool WriteReportFile(const std::filesystem::path& path, const ReportDocument& document) {
-    std::filesystem::path temporary = path;
-    temporary += ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& part : document.parts) {
-            out.write(part.data(), static_cast<std::streamsize>(part.size()));
-        }
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
+void WriteOrDrop(std::unique_ptr<ReplacingFile>& file, std::string_view bytes) {
+    if (file && !file->Write(bytes)) {
+        file.reset();
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+}
+
+bool CommitOrDrop(std::unique_ptr<ReplacingFile>& file) {
+    bool ok = file && file->Commit();
+    file.reset();
+    return ok;
+}
+
+}  // namespace
+
+ReportFile::ReportFile(const std::filesystem::path& working, const std::filesystem::path& dated)
+    : working_(ReplacingFile::Create(working)), dated_(ReplacingFile::Create(dated)) {
+    pending_.reserve(kBatchBytes + 64 * 1024);
+}
+
+void ReportFile::Flush() {
+    WriteOrDrop(working_, pending_);
+    WriteOrDrop(dated_, pending_);
+    pending_.clear();
+}
+
+ReportFile::Committed ReportFile::Commit() {
+    Flush();
+    Committed committed;
+    committed.working = CommitOrDrop(working_);
+    committed.dated = CommitOrDrop(dated_);
+    return committed;
+}
+
+void ReportFile::Discard() {
+    pending_.clear();
+    working_.reset();
+    dated_.reset();
 }
 
 }  // namespace kestrove

@@ -1,13 +1,50 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
 
-#include "monitor/report/ReportDocument.h"
+#include "common/ReplacingFile.h"
 
 namespace kestrove {
 
-// Writes the document to a temporary file beside `path` and renames it over `path`, so a browser
-// or mail step never sees half a report. False when any step failed; `path` is then unchanged.
-bool WriteReportFile(const std::filesystem::path& path, const ReportDocument& document);
+// The report being written, to report.htm and to the dated copy at once, so both hold the same
+// bytes without either being read back. Each goes to a temporary beside its place and replaces
+// it only when whole; one that cannot be written is dropped and the other goes on.
+class ReportFile {
+public:
+    ReportFile(const std::filesystem::path& working, const std::filesystem::path& dated);
+
+    // Append to the document here, then call Appended().
+    std::string& Bytes() { return pending_; }
+    void Appended() {
+        if (pending_.size() >= kBatchBytes) {
+            Flush();
+        }
+    }
+    void Append(std::string_view bytes) {
+        pending_ += bytes;
+        Appended();
+    }
+
+    struct Committed {
+        bool working = false;
+        bool dated = false;
+    };
+    // Puts the files in their places.
+    Committed Commit();
+    // Drops both files; their places keep what they held.
+    void Discard();
+
+private:
+    static constexpr std::size_t kBatchBytes = 256 * 1024;
+
+    void Flush();
+
+    std::string pending_;
+    std::unique_ptr<ReplacingFile> working_;
+    std::unique_ptr<ReplacingFile> dated_;
+};
 
 }  // namespace kestrove

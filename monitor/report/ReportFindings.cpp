@@ -1,26 +1,83 @@
 #include "monitor/report/ReportFindings.h"
 
-#include "common/Cp932.h"
-#include "monitor/report/ReportCells.h"
 #include "monitor/report/ReportDocument.h"
-#include "monitor/report/ReportTexts.h"
+#include "monitor/report/ReportRows.h"
 
 namespace kestrove {
 
-void ReportFindings::AddLine(std::string_view line) {
-    if (line.find(kDuplicateMarker) != std::string_view::npos) {
-        AppendTableRow(dupRows_, DuplicateCells(line));
-        ++dupCount_;
-    }
-    if (line.find(kChangeMarker) != std::string_view::npos) {
-        AppendTableRow(changeRows_, ChangeCells(line));
-        ++changeCount_;
+namespace {
+
+void AppendRow(std::string& out, std::string_view line, LineKind kind) {
+    MessageField field = FindMessageField(line);
+    if (kind == LineKind::Duplicate) {
+        AppendDuplicateRow(out, line, field);
+    } else {
+        AppendChangeRow(out, line, field);
     }
 }
 
-void ReportFindings::AddPiece(std::string_view cp932) {
-    std::string text = Cp932ToUtf8(cp932);
-    ForEachLine(text, [this](std::string_view line) { AddLine(line); });
+// The rows of the spooled lines of one kind, into the document.
+bool WriteRows(ReportFile& file, LineSpool& lines, LineKind kind) {
+    return lines.MoveTo([&](std::string_view line) {
+        AppendRow(file.Bytes(), line, kind);
+        file.Appended();
+    });
+}
+
+}  // namespace
+
+void ReportFindings::Line(std::string_view line) {
+    MessageField field = FindMessageField(line);
+    switch (KindOf(line, field)) {
+        case LineKind::Duplicate:
+            // Straight into the document once no earlier line can be waiting.
+            if (startFixed_ && dupLines_.Lines() == 0) {
+                if (dupWritten_++ == 0) {
+                    AppendDuplicateSectionHead(file_.Bytes());
+                }
+                AppendDuplicateRow(file_.Bytes(), line, field);
+                file_.Appended();
+            } else {
+                dupLines_.Add(line);
+            }
+            break;
+        case LineKind::Change:
+            changeLines_.Add(line);
+            break;
+        case LineKind::Other:
+            break;
+    }
+}
+
+void ReportFindings::Restart() {
+    dupLines_.Clear();
+    changeLines_.Clear();
+}
+
+bool ReportFindings::Finish() {
+    std::size_t dups = DupCount();
+    std::size_t changes = ChangeCount();
+    if (dups == 0 && changes == 0) {
+        AppendNoFindings(file_.Bytes());
+        file_.Appended();
+        return true;
+    }
+    bool ok = true;
+    if (dupLines_.Lines() > 0) {
+        AppendDuplicateSectionHead(file_.Bytes());
+        ok = WriteRows(file_, dupLines_, LineKind::Duplicate);
+    }
+    if (dups > 0) {
+        AppendSectionTail(file_.Bytes());
+    }
+    AppendSectionGap(file_.Bytes());
+    if (changes > 0) {
+        AppendChangeSectionHead(file_.Bytes());
+        ok = WriteRows(file_, changeLines_, LineKind::Change) && ok;
+        AppendSectionTail(file_.Bytes());
+    }
+    file_.Appended();
+    return ok;
 }
 
 }  // namespace kestrove

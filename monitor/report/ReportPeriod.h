@@ -39,6 +39,8 @@ public:
     void Scan(std::string_view window, std::uint64_t offset, std::size_t starts);
     // Nothing further can change the position: the longest prefix was found.
     bool Finished() const;
+    // The date occurs: Position() is the start, though a longer prefix may still move it.
+    bool FoundDate() const { return prefixes_ > 0 && found_[0] != kNotFound; }
     std::uint64_t Position() const;
 
 private:

@@ -4,11 +4,8 @@
 
 namespace kestrove {
 
-// Alarm-log texts by which the report finds its lines. They are parts of the logged messages,
-// so a line is found whatever precedes them.
-inline constexpr std::string_view kDuplicateMarker = "MACアドレスが重複";
+// The part of the duplicate message after which a duplicate row's MAC is found.
 inline constexpr std::string_view kDuplicateMessageTail = "MACアドレスが重複しています";
-inline constexpr std::string_view kChangeMarker = "MACアドレスが変化";
 
 // Values of the report period.
 inline constexpr std::string_view kPeriodNone = "None";

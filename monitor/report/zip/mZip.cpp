@@ -95,6 +95,13 @@ private:
 };
 
 ZipResult ArchiveWriter::Open(const std::string& path, bool keepEntries) {
+    // libzip would read an existing archive through a link and rename its result over the
+    // link; an archive place someone turned into a link is refused like an unwritable one.
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        Tell("zip error: " + path + ": is a symbolic link");
+        return ZipResult::OpenFailed;
+    }
     int error = 0;
     archive_.reset(
         zip_open(path.c_str(), keepEntries ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, &error));

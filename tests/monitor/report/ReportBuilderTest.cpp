@@ -97,12 +97,28 @@ TEST_F(ReportBuilderTest, HostileLogsGiveAReportAndNoCrash) {
     EXPECT_TRUE(Make("None").Built());
     EXPECT_TRUE(Make("Hourly").Built());
 
+    // Message texts anywhere but in the message field make no row.
     WriteLog({"", "2007/05/05", "MACアドレスが変化", "MACアドレスが重複", "(", ")", "->",
               "\t同一MACアドレスが重複しています", "x (a:b) ->", "\r", "\n"});
     EXPECT_TRUE(Make("None").Built());
-    std::string report = WorkingReport();
-    EXPECT_NE(report.find("<td width='30%' align='center'>MACアドレスが変化</td>"),
-              std::string::npos);
+    EXPECT_NE(WorkingReport().find("<td width='76%'>\r\n異常なし\r\n"), std::string::npos);
+}
+
+TEST_F(ReportBuilderTest, ForgedMailErrorLineGivesNoRow) {
+    // A mail server's 550 reply quoting both alarm texts, once on its own and once behind a
+    // stamp that is where an hourly report made now begins.
+    WriteLog(
+        {"2007/05/05 13:30:00\tレポートメール送信エラー：550 5.7.1 同一MACアドレスが重複しています"
+         " 00-00-00-00-00-66 (6.6.6.6) と 00-00-00-00-00-66 (6.6.6.7) MACアドレスが変化しました "
+         "(6.6.6.6:gw) 00-00-00-00-00-01 -> 00-00-00-00-00-66",
+         "2007/05/05 13:40:00\tレポートメール送信エラー：550 2007/05/05 13:03:09\t"
+         "MACアドレスが変化しました\t(6.6.6.6:gw) 00-00-00-00-00-01 -> 00-00-00-00-00-66"});
+    for (std::string_view period : {"None", "Hourly"}) {
+        ASSERT_TRUE(Make(period).Built());
+        std::string report = WorkingReport();
+        EXPECT_EQ(report.find("6.6.6.6"), std::string::npos) << period;
+        EXPECT_NE(report.find("<td width='76%'>\r\n異常なし\r\n"), std::string::npos) << period;
+    }
 }
 
 TEST_F(ReportBuilderTest, LogLargerThanOneDecodingStepKeepsEveryLine) {

@@ -139,5 +139,34 @@ TEST_F(ReportPeriodTest, StampsAndLinesAcrossReadingPiecesAreFound) {
     }
 }
 
+TEST_F(ReportPeriodTest, RowsTakenBackAfterOutgrowingMemoryAreGone) {
+    // Megabytes of rows from the start date's first entry on wait in scratch files until the
+    // start hour turns up; then only the rows from there on remain.
+    clock.SetLocal(2007, 5, 5, 14, 3, 9);
+    std::string text;
+    for (int i = 0; i < 40000; ++i) {
+        text +=
+            "2007/05/05 12:10:00\tMACアドレスが変化しました\t(1.1.1.1:early) a -> b\r\n"
+            "2007/05/05 12:10:00\t同一MACアドレスが重複しています\tx (early) と y (z)\r\n";
+    }
+    for (int i = 0; i < 3; ++i) {
+        text +=
+            "2007/05/05 13:05:00\tMACアドレスが変化しました\t(2.2.2.2:late) a -> b\r\n"
+            "2007/05/05 13:05:00\t同一MACアドレスが重複しています\tx (late) と y (z)\r\n";
+    }
+    WriteLogBytes(Utf8ToCp932(text));
+    Make("Hourly");
+    std::string report = WorkingReport();
+    EXPECT_EQ(report.find("early"), std::string::npos);
+    const std::string row = "<td width='30%' align='center'>2007/05/05 13:05:00</td>";
+    std::size_t rows = 0;
+    for (std::size_t pos = report.find(row); pos != std::string::npos;
+         pos = report.find(row, pos + 1)) {
+        ++rows;
+    }
+    EXPECT_EQ(rows, 6u);
+    EXPECT_NE(report.find(">2.2.2.2(late)<"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kestrove::test

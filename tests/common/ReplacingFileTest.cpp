@@ -1,0 +1,83 @@
+#include "common/ReplacingFile.h"
+
+#include <gtest/gtest.h>
+
+#include "common/ScratchFile.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
+    TempFolder dir;
+    WriteFile(dir / "a.htm", "old");
+    {
+        auto file = ReplacingFile::Create(dir / "a.htm");
+        ASSERT_TRUE(file);
+        EXPECT_TRUE(file->Write("new "));
+        EXPECT_TRUE(file->Write("text"));
+        EXPECT_EQ(ReadFile(dir / "a.htm"), "old");
+        EXPECT_TRUE(file->Commit());
+    }
+    EXPECT_EQ(ReadFile(dir / "a.htm"), "new text");
+    {
+        auto file = ReplacingFile::Create(dir / "a.htm");
+        ASSERT_TRUE(file);
+        file->Write("dropped");
+    }
+    EXPECT_EQ(ReadFile(dir / "a.htm"), "new text");
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"a.htm"}) << "no temporary left";
+    EXPECT_FALSE(ReplacingFile::Create(dir / "missing" / "a.htm"));
+}
+
+TEST(ReplacingFile, TemporariesAreFreshAndALinkAtTheTargetIsRefused) {
+    TempFolder dir;
+    WriteFile(dir / "victim", "keep");
+    auto first = ReplacingFile::Create(dir / "a.htm");
+    auto second = ReplacingFile::Create(dir / "a.htm");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first->Temporary(), second->Temporary());
+    second->Discard();
+
+    fs::create_symlink(dir / "victim", dir / "a.htm");
+    first->Write("through the link?");
+    EXPECT_FALSE(first->Commit());
+    EXPECT_EQ(ReadFile(dir / "victim"), "keep");
+    EXPECT_TRUE(fs::is_symlink(dir / "a.htm"));
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a.htm", "victim"}));
+}
+
+TEST(ScratchFile, HoldsWhatWasWrittenAndLeavesNoName) {
+    TempFolder dir;
+    auto scratch = ScratchFile::Create(dir.Path());
+    ASSERT_TRUE(scratch);
+    EXPECT_TRUE(Names(dir.Path()).empty());
+    std::string big(3 * 1024 * 1024 + 5, 'x');
+    big[12345] = 'y';
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(scratch->Write("head "));
+        EXPECT_TRUE(scratch->Write(big));
+        std::string back;
+        EXPECT_TRUE(scratch->ReadAll([&](std::string_view block) {
+            back += block;
+            return true;
+        }));
+        EXPECT_EQ(back, "head " + big);
+        EXPECT_TRUE(scratch->Clear());
+    }
+    EXPECT_FALSE(ScratchFile::Create(dir / "missing"));
+}
+
+}  // namespace
+}  // namespace kestrove::test
