@@ -53,7 +53,7 @@ ReportOutcome ReportBuilder::MakeReport(const std::filesystem::path& reportPath,
     header.periodStart = PeriodStartText(period, now);
     header.periodEnd = FormatLogStamp(now);
     ReportFindings findings;
-    switch (ScanAlarmLog(AlarmLog(programFolder_).Path(), header.periodStart, findings)) {
+    switch (ScanAlarmLog(AlarmLog(dataFolder_).Path(), header.periodStart, findings)) {
         case AlarmLogScanStatus::Ok:
             break;
         case AlarmLogScanStatus::Missing:
@@ -65,7 +65,7 @@ ReportOutcome ReportBuilder::MakeReport(const std::filesystem::path& reportPath,
     }
     ReportDocument document = BuildReportDocument(header, findings);
 
-    std::filesystem::path working = WorkingReportPath(programFolder_);
+    std::filesystem::path working = WorkingReportPath(dataFolder_);
     // An old report.htm must not be shown as if it were this one.
     if (WriteReportFile(working, document) && showInBrowser) {
         opener_.Open(working);

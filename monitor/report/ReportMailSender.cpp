@@ -45,7 +45,7 @@ void ReportMailSender::SendReportMail(std::string_view subject,
     if (AuthMethodIs("POPBeforeSMTP")) {
         // Its outcome is not looked at: the SMTP server's answer tells whether it counted.
         mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                      programFolder_.string());
+                      dataFolder_.string());
     }
     std::string server = Report("SMTPServer");
     std::string recipients = TabSeparated(Report("SendTo"));

@@ -27,6 +27,11 @@ inline constexpr const char* kMVersion = "バージョン情報(&A)";
 inline constexpr const char* kMShowDetails = "詳細の表示";
 inline constexpr const char* kMEnd = "Kestroveの終了";
 
+// Shown at start when no folder for the settings and the alarm log can be written.
+inline constexpr const char* kDataFolderNotWritable =
+    "データを保存するフォルダー「%1」に書き込めません。\n"
+    "警報は記録されず、設定も保存されません。監視は続けます。";
+
 inline constexpr const char* kFrame1 = "Check Frequency";
 inline constexpr const char* kLabel5 = "Every";
 inline constexpr const char* kLabel4 = "Second";

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "common/DataFolder.h"
 #include "common/ProgramFolder.h"
 #include "common/SingleInstance.h"
 #include "common/ui/JapaneseFont.h"
@@ -18,7 +19,9 @@ int main(int argc, char** argv) {
     QApplication::setFont(kestrove::JapaneseUiFont());
 
     std::filesystem::path folder = kestrove::ProgramFolder();
-    kestrove::MonitorApp monitor(folder, kestrove::MonitorPlatform::Default(folder));
+    kestrove::DataFolderChoice data =
+        kestrove::ChooseDataFolder(folder, *kestrove::CreateDataFolderPlatform());
+    kestrove::MonitorApp monitor(folder, data, kestrove::MonitorPlatform::Default(folder));
     if (!monitor.Start()) {
         return 1;
     }
