@@ -17,7 +17,9 @@ inline constexpr const char* kMLogMenu = "監視ログ(&L)";
 inline constexpr const char* kMRecordLog = "ログの記録(&L)";
 inline constexpr const char* kMShowLog = "ログの表示(&S)";
 inline constexpr const char* kMClearLog = "ログを消去(&D)";
+// The start-at-logon item names the event of the system it runs on (PlatformCaptions.h).
 inline constexpr const char* kMWithWindows = "Windows起動時に起動(&W)";
+inline constexpr const char* kMWithWindowsAtLogin = "ログイン時に起動(&W)";
 inline constexpr const char* kMReport = "レポート作成(&R)";
 inline constexpr const char* kMReportOption = "自動作成の設定(&M)";
 inline constexpr const char* kMReportNow = "いますぐ作成(&N)";

@@ -4,6 +4,7 @@
 #include "common/ProgramFolder.h"
 #include "common/SingleInstance.h"
 #include "common/ui/JapaneseFont.h"
+#include "common/ui/QtTranslations.h"
 #include "monitor/ui/MonitorApp.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     // The monitor lives on in the tray when its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(kestrove::JapaneseUiFont());
+    kestrove::InstallJapaneseQtTexts(app);
 
     std::filesystem::path folder = kestrove::ProgramFolder();
     kestrove::DataFolderChoice data =
