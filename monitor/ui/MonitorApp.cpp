@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QTimer>
 #include <QUrl>
 
 #include "common/ui/MessageBox.h"
@@ -140,7 +141,9 @@ bool MonitorApp::Start() {
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }
-    WarnIfDataFolderReadOnly();
+    // From the event loop, not from here: a quit chosen while the box is open must end the
+    // program, and a loop started after the box would outlive that quit.
+    QTimer::singleShot(0, this, [this] { WarnIfDataFolderReadOnly(); });
     return true;
 }
 

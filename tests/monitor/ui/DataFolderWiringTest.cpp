@@ -1,5 +1,6 @@
 // The monitor with its files in a data folder other than the program folder, and with no folder
 // it can write.
+#include <QCoreApplication>
 #include <QListView>
 
 #include "MonitorAppFixture.h"
@@ -27,6 +28,7 @@ TEST_F(DataFolderWiringTest, EveryFileGoesToTheDataFolderAndTheViewerIsHandedIts
     EXPECT_EQ(processes->started.back().program, dir / "Quillpane") << "the viewer stays beside";
     EXPECT_THAT(processes->started.back().args, ElementsAre((own / "log" / "alart.log").string()));
 
+    QCoreApplication::processEvents();
     Action("MReportNow")->trigger();
     EXPECT_TRUE(fs::exists(own / "report.htm"));
     int dated = 0;
@@ -46,6 +48,7 @@ TEST_F(DataFolderWiringTest, NoWritableFolderWarnsOnceNamingItAndTheWatchGoesOn)
     App();
     arp->Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
     ASSERT_TRUE(app->Start());
+    QCoreApplication::processEvents();
 
     ASSERT_EQ(MessageBox::History().size(), 1u);
     const MessageBox::Shown& box = MessageBox::History()[0];

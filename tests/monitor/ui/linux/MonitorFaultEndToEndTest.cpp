@@ -103,5 +103,25 @@ TEST(MonitorFaultEndToEndTest, AReadOnlyProgramFolderRecordsInTheUsersOwnDataFol
     EXPECT_THAT(beside, ::testing::ElementsAre("Kestrove"));
 }
 
+TEST(MonitorFaultEndToEndTest, NoWritableFolderLeavesTheWarningUpTheWatchRunningAndTermEndsIt) {
+    KESTROVE_REQUIRE_ROOT();
+    MonitorFolder folder;
+    ReadOnlyBind readOnlyProgram(folder.Path());
+    // Below $HOME (the runtime folder, whose lock file must stay writable).
+    std::filesystem::create_directory(folder.Runtime() / ".local");
+    ReadOnlyBind readOnlyHome(folder.Runtime() / ".local");
+    PoisonedLan lan("nodata");
+
+    auto process = folder.Start(lan.Victim());
+    ChildProcess& monitor = *process;
+    ASSERT_TRUE(monitor.Started());
+    // The warning waits for a click that never comes; the monitor must neither end nor hang.
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(monitor.Wait(0ms), std::nullopt) << "the monitor runs on";
+    monitor.Signal(SIGTERM);
+    EXPECT_EQ(monitor.Wait(10s), std::optional<int>(0));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Runtime() / ".local"));
+}
+
 }  // namespace
 }  // namespace kestrove::test
