@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/ui/JapaneseFont.h"
+#include "common/ui/QtTranslations.h"
 #include "viewer/LogCommandLine.h"
 #include "viewer/frmLog.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillpane");
     QApplication::setFont(kestrove::JapaneseUiFont());
+    kestrove::InstallJapaneseQtTexts(app);
 
     kestrove::frmLog window(kestrove::LogFilePathFromArguments(args));
     window.show();

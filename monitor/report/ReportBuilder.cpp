@@ -46,8 +46,8 @@ ReportOutcome ReportBuilder::MakeReport(const std::filesystem::path& reportPath,
     header.periodStart = PeriodStartText(period, now);
     header.periodEnd = FormatLogStamp(now);
 
-    std::filesystem::path working = WorkingReportPath(programFolder_);
-    std::filesystem::path log = AlarmLog(programFolder_).Path();
+    std::filesystem::path working = WorkingReportPath(dataFolder_);
+    std::filesystem::path log = AlarmLog(dataFolder_).Path();
     std::error_code ec;
     if (std::filesystem::status(log, ec).type() == std::filesystem::file_type::not_found) {
         outcome.status = ReportStatus::NoAlarmLog;

@@ -22,23 +22,23 @@ struct ReportOutcome {
     bool Built() const { return status == ReportStatus::Built; }
 };
 
-// Turns the alarm log into the HTML report: "report.htm" in the program folder, optionally
+// Turns the alarm log into the HTML report: "report.htm" in the data folder, optionally
 // shown in the browser, and a dated copy (optionally as a zip archive) for mailing and keeping.
 class ReportBuilder {
 public:
-    ReportBuilder(std::filesystem::path programFolder, const Clock& clock, DocumentOpener& opener)
-        : programFolder_(std::move(programFolder)), clock_(clock), opener_(opener) {}
+    ReportBuilder(std::filesystem::path dataFolder, const Clock& clock, DocumentOpener& opener)
+        : dataFolder_(std::move(dataFolder)), clock_(clock), opener_(opener) {}
 
     // `period`: "None" (the whole log), "Hourly", "Daily", "Weekly" or "Monthly". File steps
     // that fail are skipped and the rest goes on; the outcome tells what there is to mail.
     ReportOutcome MakeReport(const std::filesystem::path& reportPath, bool showInBrowser,
                              bool compressCopy, std::string_view period);
 
-    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
+    const std::filesystem::path& DataFolder() const { return dataFolder_; }
     const Clock& ReportClock() const { return clock_; }
 
 private:
-    std::filesystem::path programFolder_;
+    std::filesystem::path dataFolder_;
     const Clock& clock_;
     DocumentOpener& opener_;
 };

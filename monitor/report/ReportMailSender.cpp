@@ -70,7 +70,7 @@ void ReportMailSender::SendReportMail(std::string_view subject,
         // server that relays for us anyway still gets the report out.
         std::string popError =
             mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                          programFolder_.string());
+                          dataFolder_.string());
         if (popError.rfind(mailtext::kNoEncryption, 0) == 0) {
             LogMailError(popError);
         }

@@ -20,11 +20,11 @@ inline constexpr std::string_view kReportMailBody = "自動作成された報告
 class ReportMailSender final : public ReportMailer {
 public:
     ReportMailSender(SettingsStore& settings, const AlarmLog& log, const Clock& clock,
-                     std::filesystem::path programFolder, MailLibrary& mail)
+                     std::filesystem::path dataFolder, MailLibrary& mail)
         : settings_(settings),
           log_(log),
           clock_(clock),
-          programFolder_(std::move(programFolder)),
+          dataFolder_(std::move(dataFolder)),
           mail_(mail) {}
 
     void SendReportMail(std::string_view subject, const std::filesystem::path& attachment) override;
@@ -38,7 +38,7 @@ private:
     SettingsStore& settings_;
     const AlarmLog& log_;
     const Clock& clock_;
-    std::filesystem::path programFolder_;
+    std::filesystem::path dataFolder_;
     MailLibrary& mail_;
 };
 

@@ -7,12 +7,12 @@
 namespace kestrove {
 
 std::filesystem::path DatedReportPath(const SettingsStore& settings,
-                                      const std::filesystem::path& programFolder,
+                                      const std::filesystem::path& dataFolder,
                                       const LocalTime& now) {
     std::string name = "Report_" + FormatFileStamp(now) + ".htm";
     std::string folder = settings.ReadIni("Report", "SaveTo");
     if (folder.empty()) {
-        return programFolder / "log" / name;
+        return dataFolder / "log" / name;
     }
     if (folder.back() != std::filesystem::path::preferred_separator) {
         folder += std::filesystem::path::preferred_separator;
@@ -33,8 +33,8 @@ std::filesystem::path ArchivePath(const std::filesystem::path& reportPath) {
     return path.substr(0, dot + 1) + "zip";
 }
 
-std::filesystem::path WorkingReportPath(const std::filesystem::path& programFolder) {
-    return programFolder / "report.htm";
+std::filesystem::path WorkingReportPath(const std::filesystem::path& dataFolder) {
+    return dataFolder / "report.htm";
 }
 
 }  // namespace kestrove

@@ -8,7 +8,7 @@ namespace kestrove {
 ReportOutcome MakeDatedReport(ReportBuilder& builder, const SettingsStore& settings,
                               std::string_view period, bool showInBrowser) {
     std::filesystem::path reportPath =
-        DatedReportPath(settings, builder.ProgramFolder(), builder.ReportClock().LocalNow());
+        DatedReportPath(settings, builder.DataFolder(), builder.ReportClock().LocalNow());
     bool compress = settings.IsOn("Report", "Compress");
     return builder.MakeReport(reportPath, showInBrowser, compress, period);
 }

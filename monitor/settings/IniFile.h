@@ -19,8 +19,8 @@ public:
 
     explicit IniFile(std::filesystem::path path) : path_(std::move(path)) {}
 
-    static IniFile InFolder(const std::filesystem::path& programFolder) {
-        return IniFile(programFolder / "setting.ini");
+    static IniFile InFolder(const std::filesystem::path& dataFolder) {
+        return IniFile(dataFolder / "setting.ini");
     }
 
     std::string ReadIni(std::string_view section, std::string_view key) const override;

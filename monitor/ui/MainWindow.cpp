@@ -19,6 +19,7 @@
 #include "monitor/ui/HostGridModel.h"
 #include "monitor/ui/LinesModel.h"
 #include "monitor/ui/MainWindowTexts.h"
+#include "monitor/ui/PlatformCaptions.h"
 
 namespace kestrove {
 namespace {
@@ -93,7 +94,7 @@ void MainWindow::BuildMenus() {
     AddSeparator(log, "MBar6");
     AddAction(log, "MClearLog", texts::kMClearLog)->setEnabled(false);
     AddSeparator(option, "MBar3");
-    AddAction(option, "MWithWindows", texts::kMWithWindows, true);
+    AddAction(option, "MWithWindows", StartAtLogonCaption(), true);
 
     QMenu* report = AddMenu(nullptr, "MReport", texts::kMReport);
     AddAction(report, "MReportOption", texts::kMReportOption);

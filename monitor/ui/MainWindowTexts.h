@@ -17,7 +17,9 @@ inline constexpr const char* kMLogMenu = "監視ログ(&L)";
 inline constexpr const char* kMRecordLog = "ログの記録(&L)";
 inline constexpr const char* kMShowLog = "ログの表示(&S)";
 inline constexpr const char* kMClearLog = "ログを消去(&D)";
+// The start-at-logon item names the event of the system it runs on (PlatformCaptions.h).
 inline constexpr const char* kMWithWindows = "Windows起動時に起動(&W)";
+inline constexpr const char* kMWithWindowsAtLogin = "ログイン時に起動(&W)";
 inline constexpr const char* kMReport = "レポート作成(&R)";
 inline constexpr const char* kMReportOption = "自動作成の設定(&M)";
 inline constexpr const char* kMReportNow = "いますぐ作成(&N)";
@@ -26,6 +28,11 @@ inline constexpr const char* kMHelpMain = "目次とキーワード(&C)";
 inline constexpr const char* kMVersion = "バージョン情報(&A)";
 inline constexpr const char* kMShowDetails = "詳細の表示";
 inline constexpr const char* kMEnd = "Kestroveの終了";
+
+// Shown at start when no folder for the settings and the alarm log can be written.
+inline constexpr const char* kDataFolderNotWritable =
+    "データを保存するフォルダー「%1」に書き込めません。\n"
+    "警報は記録されず、設定も保存されません。監視は続けます。";
 
 inline constexpr const char* kFrame1 = "Check Frequency";
 inline constexpr const char* kLabel5 = "Every";

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QTimer>
 #include <QUrl>
 
 #include "common/ui/MessageBox.h"
@@ -54,18 +55,23 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
 }
 
 MonitorApp::MonitorApp(std::filesystem::path programFolder, MonitorPlatform platform)
+    : MonitorApp(programFolder, DataFolderChoice{programFolder, true}, std::move(platform)) {}
+
+MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice data,
+                       MonitorPlatform platform)
     : folder_(std::move(programFolder)),
+      data_(std::move(data)),
       platform_(std::move(platform)),
-      settings_(IniFile::InFolder(folder_)),
-      log_(folder_),
+      settings_(IniFile::InFolder(data_.folder)),
+      log_(data_.folder),
       timers_([this] { Fatal(); }),
       yielder_(*platform_.clock) {
     InitKestroveResources();
     adapters_ = std::make_unique<OwnAdapters>(*platform_.adapters);
     hostNames_ = std::make_unique<HostNameLookup>(*platform_.resolver);
     opener_ = std::make_unique<UrlDocumentOpener>(platform_.openUrl);
-    reports_ = std::make_unique<ReportBuilder>(folder_, *platform_.clock, *opener_);
-    mailer_ = std::make_unique<ReportMailSender>(settings_, log_, *platform_.clock, folder_,
+    reports_ = std::make_unique<ReportBuilder>(data_.folder, *platform_.clock, *opener_);
+    mailer_ = std::make_unique<ReportMailSender>(settings_, log_, *platform_.clock, data_.folder,
                                                  *platform_.mail);
     scheduled_ = std::make_unique<ScheduledReports>(settings_, *platform_.clock, timers_, *reports_,
                                                     *mailer_);
@@ -144,7 +150,20 @@ bool MonitorApp::Start() {
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }
+    // From the event loop, not from here: a quit chosen while the box is open must end the
+    // program, and a loop started after the box would outlive that quit.
+    QTimer::singleShot(0, this, [this] { WarnIfDataFolderReadOnly(); });
     return true;
+}
+
+void MonitorApp::WarnIfDataFolderReadOnly() {
+    // A monitor that silently records nothing would be trusted for alarms it never kept.
+    if (data_.writable) {
+        return;
+    }
+    MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle),
+                        QString::fromUtf8(texts::kDataFolderNotWritable)
+                            .arg(QString::fromStdString(data_.folder.string())));
 }
 
 void MonitorApp::Quit() {

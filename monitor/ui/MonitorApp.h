@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/Clock.h"
+#include "common/DataFolder.h"
 #include "common/ProcessControl.h"
 #include "monitor/report/DocumentOpener.h"
 #include "monitor/report/ImmediateReports.h"
@@ -71,7 +72,10 @@ private:
 class MonitorApp final : public QObject, public WatchEvents {
     Q_OBJECT
 public:
+    // The files are kept in the program folder itself (portable use).
     MonitorApp(std::filesystem::path programFolder, MonitorPlatform platform);
+    MonitorApp(std::filesystem::path programFolder, DataFolderChoice data,
+               MonitorPlatform platform);
     ~MonitorApp() override;
 
     // Runs the start-up; false when the program must end (no own MAC).
@@ -79,6 +83,9 @@ public:
     // The shut-down for every way of ending: end line, height, sweeper stopped, then quit.
     void Quit();
 
+    // Where every file of the monitor's own belongs (settings, alarm log, reports, and any
+    // file added later): chosen once at start.
+    const DataFolderChoice& Data() const { return data_; }
     MainWindow& Window() { return *window_; }
     WatchEngine& Engine() { return *engine_; }
     TrayController& Tray() { return *tray_; }
@@ -104,8 +111,10 @@ private:
     void MReportNow_Click();
     void MReportOption_Click();
     void Fatal();
+    void WarnIfDataFolderReadOnly();
 
     std::filesystem::path folder_;
+    DataFolderChoice data_;
     MonitorPlatform platform_;
     IniFile settings_;
     AlarmLog log_;

@@ -1,8 +1,10 @@
 #include <QApplication>
 
+#include "common/DataFolder.h"
 #include "common/ProgramFolder.h"
 #include "common/SingleInstance.h"
 #include "common/ui/JapaneseFont.h"
+#include "common/ui/QtTranslations.h"
 #include "monitor/ui/MonitorApp.h"
 
 int main(int argc, char** argv) {
@@ -16,9 +18,12 @@ int main(int argc, char** argv) {
     // The monitor lives on in the tray when its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setFont(kestrove::JapaneseUiFont());
+    kestrove::InstallJapaneseQtTexts(app);
 
     std::filesystem::path folder = kestrove::ProgramFolder();
-    kestrove::MonitorApp monitor(folder, kestrove::MonitorPlatform::Default(folder));
+    kestrove::DataFolderChoice data =
+        kestrove::ChooseDataFolder(folder, *kestrove::CreateDataFolderPlatform());
+    kestrove::MonitorApp monitor(folder, data, kestrove::MonitorPlatform::Default(folder));
     if (!monitor.Start()) {
         return 1;
     }

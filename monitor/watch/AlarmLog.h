@@ -5,13 +5,13 @@
 
 namespace kestrove {
 
-// "log/alart.log" below the program folder: one CP932 line per start, end, alarm and mail
+// "log/alart.log" below the data folder: one CP932 line per start, end, alarm and mail
 // error, each ended by CRLF. The file is opened and closed for every line, so the viewer or an
 // editor can read or replace it between two writes.
 class AlarmLog {
 public:
-    explicit AlarmLog(const std::filesystem::path& programFolder)
-        : folder_(programFolder / "log"), path_(folder_ / "alart.log") {}
+    explicit AlarmLog(const std::filesystem::path& dataFolder)
+        : folder_(dataFolder / "log"), path_(folder_ / "alart.log") {}
 
     // Appends one line (given without its line end). A line that cannot be written (folder not
     // creatable, disk full, no access, a symlink or anything but a regular file in its place) is

@@ -62,6 +62,7 @@ std::string XdgAutostart::AddRunEntryUser() {
         "Exec=" +
         DesktopExecValue(path) +
         "\n"
+        "Icon=kestrove\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
     errno = 0;

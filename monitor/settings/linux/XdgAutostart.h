@@ -10,7 +10,7 @@ namespace kestrove {
 
 // Start at logon through an XDG autostart entry, "Kestrove.desktop" in
 // $XDG_CONFIG_HOME/autostart (by default ~/.config/autostart), which every desktop session
-// of the user runs.
+// of the user runs. Its icon is the one the package installs in the icon theme.
 class XdgAutostart final : public Autostart {
 public:
     XdgAutostart(std::filesystem::path monitorProgram, std::filesystem::path autostartFolder)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport/RunCommand.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -14,6 +15,11 @@ TEST(XdgAutostart, EntryIsWrittenAndRemoved) {
     std::string entry = test::ReadFile(dir / "config" / "autostart" / "Kestrove.desktop");
     EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\nName=Kestrove\n"), std::string::npos);
     EXPECT_NE(entry.find("\nExec=/opt/kestrove/Kestrove\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nIcon=kestrove\n"), std::string::npos);
+    std::string report;
+    EXPECT_EQ(test::RunCommand({"desktop-file-validate", autostart.EntryPath().string()}, &report),
+              0)
+        << report;
     autostart.RemoveRunEntryUser();
     EXPECT_FALSE(std::filesystem::exists(autostart.EntryPath()));
     autostart.RemoveRunEntryUser();  // nothing to remove is no error

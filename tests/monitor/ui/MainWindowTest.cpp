@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemInOrderWithItsMarks) {
                     "  MBar8 - hidden", "  MScanAll 全IPアドレスをスキャン [ ]", "  MBar10 -",
                     "  MLogMenu 監視ログ(&L)", "    MRecordLog ログの記録(&L) [x]", "    MBar2 -",
                     "    MShowLog ログの表示(&S)", "    MBar6 -", "    MClearLog ログを消去(&D)",
-                    "  MBar3 -", "  MWithWindows Windows起動時に起動(&W) [ ]",
+                    "  MBar3 -", "  MWithWindows ログイン時に起動(&W) [ ]",
                     "MReport レポート作成(&R)", "  MReportOption 自動作成の設定(&M)", "  MBar11 -",
                     "  MReportNow いますぐ作成(&N)", "MHelp ヘルプ(&H)",
                     "  MHelpMain 目次とキーワード(&C)", "  MBar4 -",

@@ -37,7 +37,8 @@ MonitorApp& MonitorAppFixture::App() {
     platform.mail = std::make_unique<RecordingMail>();
     mail = static_cast<RecordingMail*>(platform.mail.get());
     platform.openUrl = [this](const QString& url) { opened << url; };
-    app = std::make_unique<MonitorApp>(dir.Path(), std::move(platform));
+    app = data ? std::make_unique<MonitorApp>(dir.Path(), *data, std::move(platform))
+               : std::make_unique<MonitorApp>(dir.Path(), std::move(platform));
     return *app;
 }
 

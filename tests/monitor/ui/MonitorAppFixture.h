@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QStringList>
+#include <optional>
 
 #include "monitor/settings/linux/XdgAutostart.h"
 #include "monitor/ui/MainWindow.h"
@@ -52,6 +53,8 @@ protected:
 
     TempFolder dir;
     TempFolder config;
+    // Set before App() to keep the files elsewhere than in the program folder `dir`.
+    std::optional<DataFolderChoice> data;
     FakeArpTable* arp = nullptr;
     FakeAdapters* adapters = nullptr;
     FakeProcessControl* processes = nullptr;

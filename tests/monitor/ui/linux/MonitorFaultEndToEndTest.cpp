@@ -1,5 +1,8 @@
 // The built monitor with its log folder on a disk that is full: it watches on, loses only the
-// lines the disk could not take, leaves no half line, and writes again once there is room.
+// lines the disk could not take, leaves no half line, and writes again once there is room. And
+// the monitor in a program folder it may not write, as an installed copy is.
+#include <sys/stat.h>
+
 #include <csignal>
 #include <regex>
 #include <thread>
@@ -7,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/Cp932.h"
 #include "testsupport/ChildProcess.h"
 #include "testsupport/MonitorProcess.h"
 #include "testsupport/NetNamespace.h"
@@ -67,6 +71,56 @@ TEST(MonitorFaultEndToEndTest, FullLogDiskLosesOnlyWhatItCouldNotHoldAndTheWatch
         EXPECT_TRUE(std::regex_match(log.substr(pos, end - pos), whole)) << log;
         pos = end + 2;
     }
+}
+
+TEST(MonitorFaultEndToEndTest, AReadOnlyProgramFolderRecordsInTheUsersOwnDataFolder) {
+    KESTROVE_REQUIRE_ROOT();
+    MonitorFolder folder;
+    ReadOnlyBind readOnly(folder.Path());  // the monitor, started below, sees it too
+    const std::filesystem::path own = folder.Runtime() / ".local" / "share" / "Kestrove";
+    const std::filesystem::path log = own / "log" / "alart.log";
+    PoisonedLan lan("rodata");
+
+    auto process = folder.Start(lan.Victim());
+    ChildProcess& monitor = *process;
+    ASSERT_TRUE(monitor.Started());
+    ASSERT_TRUE(WaitFor(
+        [&] { return Cp932ToUtf8(ReadFile(log)).ends_with("\tプログラムを開始しました\r\n"); },
+        10s))
+        << "the start line belongs in " << log;
+    struct stat st {};
+    ASSERT_EQ(::stat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_TRUE(std::filesystem::exists(own / "setting.ini"));
+
+    monitor.Signal(SIGTERM);
+    EXPECT_EQ(monitor.Wait(10s), std::optional<int>(0));
+    EXPECT_TRUE(Cp932ToUtf8(ReadFile(log)).ends_with("\tプログラムを終了しました\r\n"));
+    std::vector<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        beside.push_back(entry.path().filename().string());
+    }
+    EXPECT_THAT(beside, ::testing::ElementsAre("Kestrove"));
+}
+
+TEST(MonitorFaultEndToEndTest, NoWritableFolderLeavesTheWarningUpTheWatchRunningAndTermEndsIt) {
+    KESTROVE_REQUIRE_ROOT();
+    MonitorFolder folder;
+    ReadOnlyBind readOnlyProgram(folder.Path());
+    // Below $HOME (the runtime folder, whose lock file must stay writable).
+    std::filesystem::create_directory(folder.Runtime() / ".local");
+    ReadOnlyBind readOnlyHome(folder.Runtime() / ".local");
+    PoisonedLan lan("nodata");
+
+    auto process = folder.Start(lan.Victim());
+    ChildProcess& monitor = *process;
+    ASSERT_TRUE(monitor.Started());
+    // The warning waits for a click that never comes; the monitor must neither end nor hang.
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(monitor.Wait(0ms), std::nullopt) << "the monitor runs on";
+    monitor.Signal(SIGTERM);
+    EXPECT_EQ(monitor.Wait(10s), std::optional<int>(0));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Runtime() / ".local"));
 }
 
 }  // namespace
