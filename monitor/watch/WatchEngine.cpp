@@ -87,6 +87,7 @@ void WatchEngine::ScanArpTable() {
                     // First sight raises no alarm: the host is listed and recorded.
                     list2_.Add(HistoryLine(entry));
                     hosts_.Record(entry.address, entry.mac);
+                    CheckRemembered(entry);
                 }
             } else if (resolved && *recorded != entry.mac) {
                 MacAddress old = *recorded;
@@ -104,16 +105,34 @@ void WatchEngine::ScanArpTable() {
         }
     }
     grid_.Publish(rows_);
+    if (memory_ != nullptr) {
+        memory_->Seen(grid_.Rows());
+    }
     s_.events.ViewsChanged();
 }
 
-void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
+void WatchEngine::CheckRemembered(const ArpEntry& entry) {
+    // A host that an earlier run knew with another MAC changed while nobody watched.
+    if (memory_ == nullptr) {
+        return;
+    }
+    std::optional<MacAddress> remembered = memory_->Remembered(entry.address);
+    if (remembered && *remembered != entry.mac &&
+        StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
+        RaiseChangeAlarm(entry.address, *remembered, entry.mac);
+    }
+}
+
+void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail,
+                             const AlarmFacts& facts) {
+    std::string explanation = memory_ != nullptr ? memory_->Explain(facts) : std::string();
     list1_.BeginAlarm();
-    list1_.Add(Line(message));
-    list1_.Add(std::move(listDetail));
+    list1_.Add(Line(message), explanation);
+    list1_.Add(listDetail, explanation);
     list1_.SetRed();
     s_.events.StartIconBlink();
     s_.events.ViewsChanged();
+    s_.events.AlarmRaised(message, std::string_view(listDetail).substr(2), explanation);
 }
 
 void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
@@ -123,7 +142,8 @@ void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
         return "(" + addressText + ":" + s_.hostNames.GetHostNameByIP(addressText) + ") " +
                FormatMac(recorded) + " -> " + FormatMac(seen);
     };
-    RaiseAlarm(kChangeMessage, "  " + detail());
+    RaiseAlarm(kChangeMessage, "  " + detail(),
+               AlarmFacts{AlarmKind::Change, address, recorded, seen, {}, {}});
     if (recordLog_) {
         s_.log.AppendAlarmLine(Line(kChangeMessage) + "\t" + detail());
         s_.events.RequestImmediateReport();
@@ -160,7 +180,8 @@ void WatchEngine::CheckDuplicatePairs() {
             std::string pair = "  " + a + std::string(kPairJoin) + b;
             // A pair still shown in `List1` has been reported since the list was emptied.
             if (!list1_.Contains(pair)) {
-                RaiseAlarm(kDuplicateMessage, pair);
+                RaiseAlarm(kDuplicateMessage, pair,
+                           AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, a, b});
                 if (recordLog_) {
                     s_.log.AppendAlarmLine(Line(kDuplicateMessage) + "\t" + a +
                                            std::string(kPairJoin) + b);
@@ -183,7 +204,8 @@ void WatchEngine::CheckOwnMacs() {
             std::string line = list2_.Line(j);
             if (!own.OwnMacList[k].empty() &&
                 line.compare(0, kMacTextLength, own.OwnMacList[k]) == 0) {
-                RaiseAlarm(kBroadcastMessage, "  " + line);
+                RaiseAlarm(kBroadcastMessage, "  " + line,
+                           AlarmFacts{AlarmKind::Broadcast, 0, {}, {}, line, {}});
                 if (recordLog_) {
                     s_.log.AppendAlarmLine(Line(kBroadcastMessage) + "\t" + line);
                 }

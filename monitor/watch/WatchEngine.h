@@ -12,6 +12,7 @@
 #include "common/Yielder.h"
 #include "monitor/watch/AlarmList.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/AlarmMemory.h"
 #include "monitor/watch/HostGrid.h"
 #include "monitor/watch/HostHistory.h"
 #include "monitor/watch/HostTable.h"
@@ -49,6 +50,9 @@ public:
     explicit WatchEngine(WatchServices services);
     WatchEngine(const WatchEngine&) = delete;
     WatchEngine& operator=(const WatchEngine&) = delete;
+
+    // Hosts remembered from earlier runs and the alarms' explanations; none by default.
+    void SetMemory(AlarmMemory* memory) { memory_ = memory; }
 
     // Starts the scan timer (it runs from the window's creation on).
     void StartScanning() { timer1_->Start(); }
@@ -91,12 +95,14 @@ public:
 private:
     std::string Stamp() const;
     std::string Line(std::string_view message) const;
-    void RaiseAlarm(std::string_view message, std::string listDetail);
+    void RaiseAlarm(std::string_view message, std::string listDetail, const AlarmFacts& facts);
+    void CheckRemembered(const ArpEntry& entry);
     void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
     void CheckDuplicatePairs();
     void CheckOwnMacs();
 
     WatchServices s_;
+    AlarmMemory* memory_ = nullptr;
     std::unique_ptr<Timer> timer1_;
     std::unique_ptr<Timer> timer2_;
 
