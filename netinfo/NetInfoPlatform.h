@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
@@ -12,5 +13,7 @@ namespace kestrove {
 std::unique_ptr<ArpTableSource> CreateArpTableSource();
 std::unique_ptr<AdapterSource> CreateAdapterSource();
 std::unique_ptr<HostNameResolver> CreateHostNameResolver();
+// The gateways of the default routes, preferred first.
+std::vector<Ipv4> ReadDefaultGateways();
 
 }  // namespace kestrove

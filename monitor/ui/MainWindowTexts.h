@@ -17,6 +17,8 @@ inline constexpr const char* kMLogMenu = "監視ログ(&L)";
 inline constexpr const char* kMRecordLog = "ログの記録(&L)";
 inline constexpr const char* kMShowLog = "ログの表示(&S)";
 inline constexpr const char* kMClearLog = "ログを消去(&D)";
+inline constexpr const char* kMNotify = "アラームをデスクトップに通知(&N)";
+inline constexpr const char* kMSyslog = "システムログにも送る(&Y)";
 inline constexpr const char* kMWithWindows = "Windows起動時に起動(&W)";
 inline constexpr const char* kMReport = "レポート作成(&R)";
 inline constexpr const char* kMReportOption = "自動作成の設定(&M)";
@@ -35,6 +37,8 @@ inline constexpr const char* kCommand1 = "クリア";
 inline constexpr const char* kLabel2 = "現在のARPキャッシュ";
 inline constexpr const char* kLabel6 = "観測されたMACアドレスの履歴";
 inline constexpr const char* kLabel3 = "同一MACが複数ないかチェック";
+// Before the likely causes of the alarm selected in `List1`.
+inline constexpr const char* kExplainPrefix = "考えられる原因: ";
 
 // The scan intervals offered, in seconds; every start begins with "1.0".
 inline constexpr const char* kIntervals[] = {"0.1", "0.2", "0.3", "0.5", "1.0", "2.0",

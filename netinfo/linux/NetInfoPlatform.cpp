@@ -1,5 +1,6 @@
 #include "netinfo/NetInfoPlatform.h"
 
+#include "netinfo/linux/DefaultRoute.h"
 #include "netinfo/linux/GetnameinfoResolver.h"
 #include "netinfo/linux/IfaddrsAdapterSource.h"
 #include "netinfo/linux/NetlinkArpTableSource.h"
@@ -16,6 +17,10 @@ std::unique_ptr<AdapterSource> CreateAdapterSource() {
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
     return std::make_unique<GetnameinfoResolver>();
+}
+
+std::vector<Ipv4> ReadDefaultGateways() {
+    return ReadDefaultRouteGateways();
 }
 
 }  // namespace kestrove
