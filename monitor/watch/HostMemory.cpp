@@ -112,6 +112,11 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         }
         RememberedHost& host = it->second;
         if (host.mac != e.mac) {
+            if (lastChange_.size() >= RememberedHosts::kMaxHostsPerNetwork) {
+                std::erase_if(lastChange_, [&](const auto& c) {
+                    return now - c.second.at > kFlipBackWindow.count();
+                });
+            }
             lastChange_[e.address] = Change{host.mac, e.mac, now};
             host.mac = e.mac;
             host.firstSeen = now;
