@@ -6,7 +6,8 @@ std::string SummedUpNotification(const std::string& first, std::size_t more) {
     if (more == 0) {
         return first;
     }
-    return first + "\n（ほか" + std::to_string(more) + "件のアラームがあります）";
+    return first + "\n" + std::string(kSummedUpBefore) + std::to_string(more) +
+           std::string(kSummedUpAfter);
 }
 
 NotificationLimiter::NotificationLimiter(const Clock& clock, TimerFactory& timers, Show show)

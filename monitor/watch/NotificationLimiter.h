@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/Clock.h"
 #include "common/Timer.h"
@@ -38,7 +39,9 @@ private:
     std::size_t waiting_ = 0;
 };
 
-// "ほか N 件のアラームがあります" under the first waiting notification.
+// Under the first waiting notification: the count of the others that waited with it.
+inline constexpr std::string_view kSummedUpBefore = "（ほか";
+inline constexpr std::string_view kSummedUpAfter = "件のアラームがあります）";
 std::string SummedUpNotification(const std::string& first, std::size_t more);
 
 }  // namespace kestrove

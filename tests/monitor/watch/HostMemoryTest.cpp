@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "RememberingRun.h"
 #include "WatchFixture.h"
 
 namespace kestrove::test {
@@ -32,32 +33,23 @@ protected:
         arp.Put("192.168.1.30", "00-AA-BB-CC-DD-30");
     }
 
-    // Starts a run; `gateway` is the default route's gateway ("" for none).
-    void StartRun(const std::string& gateway = kGateway) {
+    void StartRun() {
         EndRun();
-        memory =
-            std::make_unique<HostMemory>(settings, clock, HostsFile::InFolder(dir.Path()), vendors);
         std::vector<ArpEntry> table;
         arp.Read(table);
-        memory->Start(adapters.WatchIP, adapters.WatchMask, gateway.empty() ? 0 : Ip(gateway),
-                      table);
-        run = std::make_unique<WatchEngine>(
-            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events});
-        run->SetMemory(memory.get());
+        current = std::make_unique<RememberingRun>(
+            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events},
+            dir.Path(), Ip(kGateway), table);
+        run = &current->engine;
+        memory = &current->memory;
     }
-    void EndRun() {
-        if (run) {
-            run->Shutdown();
-            memory->SaveNow();
-            run.reset();
-        }
-    }
+    void EndRun() { current.reset(); }
     void RunScan() { run->ScanArpTable(); }
     std::vector<std::string> RunList1() const { return run->List1().Lines(); }
 
-    OuiRegistry vendors{"/nonexistent"};
-    std::unique_ptr<HostMemory> memory;
-    std::unique_ptr<WatchEngine> run;
+    std::unique_ptr<RememberingRun> current;
+    WatchEngine* run = nullptr;
+    HostMemory* memory = nullptr;
 };
 
 TEST_F(HostMemoryTest, ChangeWhileStoppedRaisesTheChangeAlarmAtFirstSightOnce) {

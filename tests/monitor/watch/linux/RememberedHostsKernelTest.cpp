@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "../RememberingRun.h"
 #include "../WatchFixture.h"
 #include "monitor/watch/HostMemory.h"
 #include "netinfo/linux/DefaultRoute.h"
@@ -63,21 +64,13 @@ protected:
         ASSERT_EQ(gateways, std::vector<Ipv4>{MakeIpv4(10, 200, 0, 1)});
         std::vector<ArpEntry> table;
         ASSERT_TRUE(arp->Read(table));
-        memory =
-            std::make_unique<HostMemory>(settings, clock, HostsFile::InFolder(dir.Path()), vendors);
-        memory->Start(adapters.WatchIP, adapters.WatchMask, gateways[0], table);
-        engine = std::make_unique<WatchEngine>(WatchServices{
-            settings, log, *arp, adapters, hostNames, clock, timers, yielder, events});
-        engine->SetMemory(memory.get());
+        run = std::make_unique<RememberingRun>(
+            WatchServices{settings, log, *arp, adapters, hostNames, clock, timers, yielder, events},
+            dir.Path(), gateways[0], table);
+        engine = &run->engine;
+        memory = &run->memory;
     }
-    void StopRun() {
-        if (engine) {
-            engine->Shutdown();
-            memory->SaveNow();
-            engine.reset();
-            memory.reset();
-        }
-    }
+    void StopRun() { run.reset(); }
 
     // What the victim's table says for the address now.
     std::string MacOf(Ipv4 address) {
@@ -110,9 +103,9 @@ protected:
     FakeTimerFactory timers{clock};
     HookYielder yielder;
     RecordingEvents events;
-    OuiRegistry vendors;
-    std::unique_ptr<HostMemory> memory;
-    std::unique_ptr<WatchEngine> engine;
+    std::unique_ptr<RememberingRun> run;
+    WatchEngine* engine = nullptr;
+    HostMemory* memory = nullptr;
 };
 
 TEST_F(RememberedHostsKernelTest, GatewayPoisonedWhileStoppedIsReportedAtTheFirstScanOfTheNextRun) {
