@@ -7,6 +7,7 @@
 #include "QuietEvents.h"
 #include "monitor/settings/IniFile.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/HostMemory.h"
 #include "monitor/watch/WatchEngine.h"
 #include "testsupport/FakeClock.h"
 #include "testsupport/FakeNetInfo.h"
@@ -96,6 +97,31 @@ void BM_WatchScanFirstSight(benchmark::State& state) {
     ReportPerEntry(state, count);
 }
 BENCHMARK(BM_WatchScanFirstSight)->Arg(256)->Arg(4096)->Arg(65536)->Unit(benchmark::kMicrosecond);
+
+// The steady scan with the host memory following it (last sights, no save due): against
+// BM_WatchScanKnownHosts of the same run, the share the memory adds to every scan.
+void BM_WatchScanKnownHostsRemembered(benchmark::State& state) {
+    const auto count = static_cast<std::size_t>(state.range(0));
+    ScanBench bench(count);
+    OuiRegistry vendors("/nonexistent");
+    HostMemory memory(bench.settings, bench.clock, HostsFile::InFolder(bench.dir.Path()), vendors);
+    memory.Start(bench.adapters.WatchIP, bench.adapters.WatchMask, 0, bench.arp.table);
+    bench.engine.SetMemory(&memory);
+    bench.engine.ScanArpTable();
+    if (memory.Current().hosts.size() != count) {
+        state.SkipWithError("the memory did not follow every host");
+        return;
+    }
+    for (auto _ : state) {
+        bench.engine.ScanArpTable();
+    }
+    ReportPerEntry(state, count);
+}
+BENCHMARK(BM_WatchScanKnownHostsRemembered)
+    ->Arg(256)
+    ->Arg(4096)
+    ->Arg(65536)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrove

@@ -33,6 +33,10 @@ inline constexpr std::string_view kZeroMacText = "00-00-00-00-00-00";
 std::string FormatMac(const std::uint8_t* bytes, std::size_t length);
 std::string FormatMac(const MacAddress& mac);
 
+// Reads a MAC text as FormatMac writes it (hexadecimal pairs joined by "-", either case, 1 to
+// 8 bytes). False for anything else.
+bool ParseMac(std::string_view text, MacAddress& mac);
+
 // The last two characters of "00" followed by a hexadecimal text of one or two digits.
 std::string HexByte2(std::string_view hex);
 

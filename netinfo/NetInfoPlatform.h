@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
@@ -15,5 +16,7 @@ std::unique_ptr<AdapterSource> CreateAdapterSource();
 std::unique_ptr<HostNameResolver> CreateHostNameResolver();
 // Neighbour notifications where the platform has them; nullptr where only polling works.
 std::unique_ptr<NeighbourEvents> CreateNeighbourEvents();
+// The gateways of the default routes, preferred first.
+std::vector<Ipv4> ReadDefaultGateways();
 
 }  // namespace kestrove

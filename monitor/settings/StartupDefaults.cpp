@@ -1,5 +1,6 @@
 #include "monitor/settings/StartupDefaults.h"
 
+#include <span>
 #include <string>
 
 #include "monitor/settings/IniDocument.h"
@@ -20,6 +21,14 @@ constexpr StartupDefault kDefaults[] = {
     {"Log", "Record", "1"},
 };
 
+// Switches read with a default but never written at start-up: the file gets them when the
+// user first changes them.
+constexpr StartupDefault kReadDefaults[] = {
+    {"Watch", "Remember", "1"},
+    {"Watch", "Notify", "1"},
+    {"Log", "Syslog", "0"},
+};
+
 }  // namespace
 
 void WriteStartupDefaults(SettingsStore& settings) {
@@ -36,9 +45,12 @@ bool StartupSwitchIsOn(const SettingsStore& settings, std::string_view section,
     if (!value.empty()) {
         return value == "1";
     }
-    for (const StartupDefault& d : kDefaults) {
-        if (Cp932EqualsIgnoreCase(d.section, section) && Cp932EqualsIgnoreCase(d.key, key)) {
-            return d.value == "1";
+    for (std::span<const StartupDefault> table : {std::span<const StartupDefault>(kDefaults),
+                                                  std::span<const StartupDefault>(kReadDefaults)}) {
+        for (const StartupDefault& d : table) {
+            if (Cp932EqualsIgnoreCase(d.section, section) && Cp932EqualsIgnoreCase(d.key, key)) {
+                return d.value == "1";
+            }
         }
     }
     return false;

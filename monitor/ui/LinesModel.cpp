@@ -14,12 +14,21 @@ int LinesModel::rowCount(const QModelIndex& parent) const {
 
 QVariant LinesModel::data(const QModelIndex& index, int role) const {
     const auto& lines = lines_();
-    if (role != Qt::DisplayRole || !index.isValid() ||
-        static_cast<std::size_t>(index.row()) >= lines.size()) {
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= lines.size()) {
         return {};
     }
-    const std::string& line = lines[static_cast<std::size_t>(index.row())];
-    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    auto row = static_cast<std::size_t>(index.row());
+    if (role == Qt::DisplayRole) {
+        const std::string& line = lines[row];
+        return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    if ((role == Qt::ToolTipRole || role == kExplanationRole) && explanation_) {
+        const std::string& text = explanation_(row);
+        if (!text.empty() || role == kExplanationRole) {
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
+    }
+    return {};
 }
 
 void LinesModel::Refresh() {

@@ -16,7 +16,15 @@ public:
     using Lines = std::function<const std::vector<std::string>&()>;
     using Version = std::function<std::uint64_t()>;
 
+    // The explanation of a line (the likely causes of the alarm it belongs to), or "".
+    using Explanation = std::function<const std::string&(std::size_t row)>;
+    // Holds the row's explanation as a QString (empty when there is none).
+    static constexpr int kExplanationRole = Qt::UserRole + 1;
+
     LinesModel(Lines lines, Version version, QObject* parent = nullptr);
+
+    // Rows with an explanation show it as their tooltip and under kExplanationRole.
+    void SetExplanation(Explanation explanation) { explanation_ = std::move(explanation); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -27,6 +35,7 @@ public:
 private:
     Lines lines_;
     Version version_;
+    Explanation explanation_;
     std::uint64_t shown_ = 0;
     int rows_ = 0;
 };

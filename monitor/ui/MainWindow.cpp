@@ -24,8 +24,9 @@
 namespace kestrove {
 namespace {
 
-constexpr int kDesignOuterHeightTwips = 6000;
-constexpr int kGridTopTwips = 1860;
+constexpr int kDesignOuterHeightTwips = 6000 + MainWindow::kExplainHeightTwips;
+constexpr int kLowerTopTwips = 1620 + MainWindow::kExplainHeightTwips;
+constexpr int kGridTopTwips = kLowerTopTwips + 240;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -86,9 +87,11 @@ void MainWindow::BuildMenus() {
     AddAction(option, "MNic", texts::kMNic)->setVisible(false);
     AddSeparator(option, "MBar8")->setVisible(false);
     AddAction(option, "MScanAll", texts::kMScanAll, true);
+    AddAction(option, "MNotify", texts::kMNotify, true);
     AddSeparator(option, "MBar10");
     QMenu* log = AddMenu(option, "MLogMenu", texts::kMLogMenu);
     AddAction(log, "MRecordLog", texts::kMRecordLog, true);
+    AddAction(log, "MSyslog", texts::kMSyslog, true);
     AddSeparator(log, "MBar2");
     AddAction(log, "MShowLog", texts::kMShowLog)->setEnabled(false);
     AddSeparator(log, "MBar6");
@@ -149,8 +152,17 @@ void MainWindow::BuildControls() {
                            1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
 
-    PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, 1620, 3000, 240);
-    PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, 1620, 3600, 240);
+    lblExplain_ =
+        PlaceTwips(new QLabel(central), "lblExplain", 120, 1590, 7350, kExplainHeightTwips);
+    list1Model_->SetExplanation(
+        [this](std::size_t row) -> const std::string& { return engine_.List1().Explanation(row); });
+    connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { ShowExplanation(); });
+    connect(list1Model_, &QAbstractItemModel::modelReset, this, [this] { ShowExplanation(); });
+
+    PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, kLowerTopTwips, 3000, 240);
+    PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, kLowerTopTwips, 3600,
+               240);
 
     grid_ = PlaceTwips(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
     gridModel_ = new HostGridModel(engine_.Grid(), this);
@@ -207,6 +219,14 @@ void MainWindow::RefreshViews() {
     }
 }
 
+void MainWindow::ShowExplanation() {
+    // One line under the list; the tooltip holds every cause on a line of its own.
+    QString text = list1_->currentIndex().data(LinesModel::kExplanationRole).toString();
+    lblExplain_->setToolTip(text);
+    text.replace('\n', QStringLiteral(" / "));
+    lblExplain_->setText(text.isEmpty() ? QString() : Text(texts::kExplainPrefix) + text);
+}
+
 void MainWindow::SetScanning(bool scanning) {
     image3_->setPixmap(scanning ? lampOn_ : lampOff_);
 }
@@ -229,6 +249,10 @@ QAction* MainWindow::ItemAction(MenuItem item) const {
             return Action("MReport");
         case MenuItem::MWithWindows:
             return Action("MWithWindows");
+        case MenuItem::MNotify:
+            return Action("MNotify");
+        case MenuItem::MSyslog:
+            return Action("MSyslog");
     }
     return nullptr;
 }

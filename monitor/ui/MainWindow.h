@@ -60,8 +60,10 @@ public:
     void ShowNormalAndActivate() override;
 
     static constexpr int kOuterWidthTwips = 7725;
-    static constexpr int kMinOuterHeightTwips = 3855;
-    static constexpr int kListMarginTwips = 2685;
+    // The explanation line under `List1` moves the lower half down by kExplainHeightTwips.
+    static constexpr int kExplainHeightTwips = 240;
+    static constexpr int kMinOuterHeightTwips = 3855 + kExplainHeightTwips;
+    static constexpr int kListMarginTwips = 2685 + kExplainHeightTwips;
 
 signals:
     void Command1Clicked();
@@ -82,6 +84,7 @@ private:
     QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
     QAction* ItemAction(MenuItem item) const;
     void Form_Resize();
+    void ShowExplanation();
     void WriteMinimized(const char* value);
     QSize FrameExtra() const;
 
@@ -96,6 +99,7 @@ private:
     QListView* list2_ = nullptr;
     QTableView* grid_ = nullptr;
     QLabel* image3_ = nullptr;
+    QLabel* lblExplain_ = nullptr;
     QPushButton* command1_ = nullptr;
     LinesModel* list1Model_ = nullptr;
     LinesModel* list2Model_ = nullptr;

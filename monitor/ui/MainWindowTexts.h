@@ -18,6 +18,8 @@ inline constexpr const char* kMRecordLog = "ログの記録(&L)";
 inline constexpr const char* kMShowLog = "ログの表示(&S)";
 inline constexpr const char* kMClearLog = "ログを消去(&D)";
 // The start-at-logon item names the event of the system it runs on (PlatformCaptions.h).
+inline constexpr const char* kMNotify = "アラームをデスクトップに通知(&N)";
+inline constexpr const char* kMSyslog = "システムログにも送る(&Y)";
 inline constexpr const char* kMWithWindows = "Windows起動時に起動(&W)";
 inline constexpr const char* kMWithWindowsAtLogin = "ログイン時に起動(&W)";
 inline constexpr const char* kMReport = "レポート作成(&R)";
@@ -42,6 +44,8 @@ inline constexpr const char* kCommand1 = "クリア";
 inline constexpr const char* kLabel2 = "現在のARPキャッシュ";
 inline constexpr const char* kLabel6 = "観測されたMACアドレスの履歴";
 inline constexpr const char* kLabel3 = "同一MACが複数ないかチェック";
+// Before the likely causes of the alarm selected in `List1`.
+inline constexpr const char* kExplainPrefix = "考えられる原因: ";
 
 // The scan intervals offered, in seconds; every start begins with "1.0".
 inline constexpr const char* kIntervals[] = {"0.1", "0.2", "0.3", "0.5", "1.0", "2.0",

@@ -9,6 +9,7 @@
 #include "common/ui/MessageBox.h"
 #include "monitor/report/ReportTriggers.h"
 #include "monitor/report/mail/CurlMailLibrary.h"
+#include "monitor/settings/StartupDefaults.h"
 #include "monitor/settings/linux/XdgAutostart.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/AdapterDialog.h"
@@ -48,6 +49,8 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.clock = std::make_unique<SystemClock>();
     p.mail = std::make_unique<CurlMailLibrary>();
     p.neighbourEvents = CreateNeighbourEvents();
+    p.syslog = CreateSystemLog();
+    p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
         QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
     };
@@ -76,6 +79,18 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     scheduled_ = std::make_unique<ScheduledReports>(settings_, *platform_.clock, timers_, *reports_,
                                                     *mailer_);
     immediate_ = std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *mailer_);
+    vendors_ = std::make_unique<OuiRegistry>(platform_.vendorFolder);
+    // Beside the settings file, wherever that lives.
+    memory_ = std::make_unique<HostMemory>(settings_, *platform_.clock,
+                                           HostsFile::InFolder(settings_.Path().parent_path()),
+                                           *vendors_);
+    notifier_ = std::make_unique<NotificationLimiter>(
+        *platform_.clock, timers_, [this](const std::string& text) { Notify(text); });
+    log_.SetMirror([this](std::string_view line) {
+        if (platform_.syslog && StartupSwitchIsOn(settings_, "Log", "Syslog")) {
+            platform_.syslog->Send(line);
+        }
+    });
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
                                                           timers_, yielder_, *this});
@@ -114,6 +129,8 @@ void MonitorApp::Wire() {
     w.OnMenu("MShowLog", [&c] { c.MShowLog_Click(); });
     w.OnMenu("MScanAll", [&c] { c.MScanAll_Click(); });
     w.OnMenu("MWithWindows", [&c] { c.MWithWindows_Click(); });
+    w.OnMenu("MNotify", [&c] { c.MNotify_Click(); });
+    w.OnMenu("MSyslog", [&c] { c.MSyslog_Click(); });
     w.OnMenu("MNic", [this] { ShowAdapterDialog(); });
     w.OnMenu("MVersion", [this] { ShowAbout(); });
     w.OnMenu("MHelpMain", [this] { ShowHelp(); });
@@ -126,7 +143,10 @@ void MonitorApp::Wire() {
             Quit();
         });
     }
-    connect(&w, &MainWindow::Command1Clicked, this, [this] { engine_->Command1_Click(); });
+    connect(&w, &MainWindow::Command1Clicked, this, [this] {
+        engine_->Command1_Click();
+        memory_->Forget();
+    });
     connect(&w, &MainWindow::IntervalChosen, this,
             [this](const QString& seconds) { engine_->SetScanInterval(seconds.toStdString()); });
     connect(&w, &MainWindow::CloseRequested, this, [this] { Quit(); });
@@ -135,6 +155,7 @@ void MonitorApp::Wire() {
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!fatal_) {
             lifecycle_->Form_QueryUnload();
+            memory_->SaveNow();
         }
     });
 }
@@ -144,6 +165,8 @@ bool MonitorApp::Start() {
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
     }
+    // The memory first: a notification heard from here on may be a remembered host's.
+    StartMemory();
     neighbours_ = std::make_unique<NeighbourNotifier>(
         std::move(platform_.neighbourEvents),
         [this](NeighbourEvents& source) { return engine_->HearNeighbours(source); });
@@ -172,6 +195,7 @@ void MonitorApp::Quit() {
     }
     quitting_ = true;
     lifecycle_->Form_QueryUnload();
+    memory_->SaveNow();
     trayIcon_->Remove();
     if (about_) {
         about_->close();
@@ -184,6 +208,49 @@ void MonitorApp::Quit() {
     }
     window_->hide();
     QCoreApplication::quit();
+}
+
+void MonitorApp::StartMemory() {
+    // The network is known only now that the adapters are read. The engine asks the memory
+    // from here on; a scan that ran while the start-up gave way saw its hosts silently.
+    std::vector<ArpEntry> table;
+    if (!platform_.arpTable->Read(table)) {
+        table.clear();
+    }
+    Ipv4 gateway = 0;
+    for (Ipv4 g : platform_.gateways ? platform_.gateways() : std::vector<Ipv4>{}) {
+        if (adapters_->InWatchedSubnet(g)) {
+            gateway = g;
+            break;
+        }
+    }
+    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway, table);
+    engine_->SetMemory(memory_.get());
+}
+
+void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,
+                             std::string_view explanation) {
+    if (!StartupSwitchIsOn(settings_, "Watch", "Notify")) {
+        return;
+    }
+    std::string text{message};
+    text += '\n';
+    text += detail;
+    if (!explanation.empty()) {
+        text += '\n';
+        text += explanation;
+    }
+    notifier_->Post(std::move(text));
+}
+
+void MonitorApp::Notify(const std::string& text) {
+    QString title = QString::fromUtf8(texts::kTitle);
+    QString body = QString::fromStdString(text);
+    if (platform_.notify) {
+        platform_.notify(title, body);
+    } else {
+        trayIcon_->ShowMessage(title, body);
+    }
 }
 
 void MonitorApp::Fatal() {

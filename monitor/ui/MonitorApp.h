@@ -18,7 +18,11 @@
 #include "monitor/settings/IniFile.h"
 #include "monitor/ui/QtTimers.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/HostMemory.h"
 #include "monitor/watch/MonitorLifecycle.h"
+#include "monitor/watch/NotificationLimiter.h"
+#include "monitor/watch/OuiRegistry.h"
+#include "monitor/watch/SystemLog.h"
 #include "monitor/watch/WatchEngine.h"
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
@@ -52,6 +56,14 @@ struct MonitorPlatform {
     std::unique_ptr<NeighbourEvents> neighbourEvents;
     // Opens a file or web address in the user's default program.
     std::function<void(const QString& url)> openUrl;
+    // Alarm-log lines for `[Log] Syslog`; none: not sent.
+    std::unique_ptr<SystemLog> syslog;
+    // The default routes' gateways, which name the network whose hosts are remembered.
+    std::function<std::vector<Ipv4>()> gateways;
+    // Shows a desktop notification; unset: through the tray icon.
+    std::function<void(const QString& title, const QString& text)> notify;
+    // Where the IEEE registry files are read from.
+    std::filesystem::path vendorFolder = OuiRegistry::kDefaultFolder;
 
     static MonitorPlatform Default(const std::filesystem::path& programFolder);
 };
@@ -101,6 +113,10 @@ public:
     void RequestImmediateReport() override;
     void ScanActivity(bool scanning) override;
     void ViewsChanged() override;
+    void AlarmRaised(std::string_view message, std::string_view detail,
+                     std::string_view explanation) override;
+
+    HostMemory& Memory() { return *memory_; }
 
 private:
     void Wire();
@@ -112,6 +128,8 @@ private:
     void MReportOption_Click();
     void Fatal();
     void WarnIfDataFolderReadOnly();
+    void StartMemory();
+    void Notify(const std::string& text);
 
     std::filesystem::path folder_;
     DataFolderChoice data_;
@@ -127,6 +145,9 @@ private:
     std::unique_ptr<ReportMailSender> mailer_;
     std::unique_ptr<ScheduledReports> scheduled_;
     std::unique_ptr<ImmediateReports> immediate_;
+    std::unique_ptr<OuiRegistry> vendors_;
+    std::unique_ptr<HostMemory> memory_;
+    std::unique_ptr<NotificationLimiter> notifier_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QtTrayIcon> trayIcon_;

@@ -27,6 +27,10 @@ void QtTrayIcon::Add() {
     }
 }
 
+void QtTrayIcon::ShowMessage(const QString& title, const QString& text) {
+    icon_.showMessage(title, text, QSystemTrayIcon::Warning);
+}
+
 void QtTrayIcon::SetAlarmPicture(bool alarm) {
     icon_.setIcon(alarm ? alarmIcon_ : normalIcon_);
 }

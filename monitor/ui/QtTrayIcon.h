@@ -22,6 +22,8 @@ public:
     void Add() override;
     void Remove() override { icon_.hide(); }
     void SetAlarmPicture(bool alarm) override;
+    // A desktop notification (the freedesktop service where one runs, else a balloon).
+    void ShowMessage(const QString& title, const QString& text);
 
 private:
     QSystemTrayIcon icon_;

@@ -15,6 +15,12 @@ namespace kestrove {
 class AlarmList {
 public:
     const std::vector<std::string>& Lines() const { return lines_; }
+    // The likely causes of the alarm a line belongs to, one per text line; "" for lines that
+    // belong to no alarm (start, clear). Both lines of an alarm carry the same text.
+    const std::string& Explanation(std::size_t line) const {
+        static const std::string kNone;
+        return line < explanations_.size() ? explanations_[line] : kNone;
+    }
     bool IsRed() const { return red_; }
     std::uint64_t Version() const { return version_; }
     // Moves on whenever lines are taken away; between two moves lines are only appended, so a
@@ -26,12 +32,15 @@ public:
         if (!red_) {
             lines_.clear();
             reported_.clear();
+            explanations_.clear();
             ++generation_;
         }
         ++version_;
     }
-    void Add(std::string line) {
+    void Add(std::string line, std::string explanation = {}) {
         lines_.push_back(std::move(line));
+        explanations_.resize(lines_.size() - 1);
+        explanations_.push_back(std::move(explanation));
         ++version_;
     }
     void SetRed() {
@@ -42,6 +51,7 @@ public:
     void Reset() {
         lines_.clear();
         reported_.clear();
+        explanations_.clear();
         red_ = false;
         ++version_;
         ++generation_;
@@ -59,6 +69,7 @@ public:
 private:
     std::vector<std::string> lines_;
     std::unordered_set<std::string> reported_;
+    std::vector<std::string> explanations_;
     bool red_ = false;
     std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;

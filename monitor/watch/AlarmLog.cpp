@@ -13,6 +13,9 @@
 namespace kestrove {
 
 bool AlarmLog::AppendAlarmLine(std::string_view text) const {
+    if (mirror_) {
+        mirror_(text);
+    }
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace kestrove {
@@ -19,6 +20,9 @@ public:
     // still starts on a line of its own.
     bool AppendAlarmLine(std::string_view text) const;
 
+    // Also hands every line to `mirror` (the system log), whether the file took it or not.
+    void SetMirror(std::function<void(std::string_view)> mirror) { mirror_ = std::move(mirror); }
+
     // Deletes the log at once; a missing file or any other error is ignored.
     void Clear() const;
 
@@ -27,6 +31,7 @@ public:
 private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
+    std::function<void(std::string_view)> mirror_;
 };
 
 }  // namespace kestrove

@@ -48,6 +48,14 @@ void MainMenuCommands::MScanAll_Click() {
     }
 }
 
+void MainMenuCommands::MNotify_Click() {
+    p_.settings.WriteIni("Watch", "Notify", Toggle(MenuItem::MNotify) ? "1" : "0");
+}
+
+void MainMenuCommands::MSyslog_Click() {
+    p_.settings.WriteIni("Log", "Syslog", Toggle(MenuItem::MSyslog) ? "1" : "0");
+}
+
 void MainMenuCommands::MWithWindows_Click() {
     bool on = Toggle(MenuItem::MWithWindows);
     p_.settings.WriteIni("Startup", "WithWindows", on ? "1" : "0");

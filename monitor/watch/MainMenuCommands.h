@@ -17,6 +17,9 @@ public:
     void MShowLog_Click();
     void MScanAll_Click();
     void MWithWindows_Click();
+    // Desktop notifications of alarms, and alarm-log lines copied to the system log.
+    void MNotify_Click();
+    void MSyslog_Click();
 
 private:
     // Toggles the item's check mark and returns the new state.

@@ -13,7 +13,9 @@ enum class MenuItem {
     MShowLog,
     MClearLog,
     MReport,
-    MWithWindows
+    MWithWindows,
+    MNotify,
+    MSyslog
 };
 
 // The main window as the start-up, shut-down and menu logic see it.

@@ -30,6 +30,8 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
     }
 
     p_.view.SetChecked(MenuItem::MWithWindows, p_.settings.IsOn("Startup", "WithWindows"));
+    p_.view.SetChecked(MenuItem::MNotify, StartupSwitchIsOn(p_.settings, "Watch", "Notify"));
+    p_.view.SetChecked(MenuItem::MSyslog, StartupSwitchIsOn(p_.settings, "Log", "Syslog"));
 
     bool record = StartupSwitchIsOn(p_.settings, "Log", "Record");
     p_.view.SetChecked(MenuItem::MRecordLog, record);

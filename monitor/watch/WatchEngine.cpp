@@ -136,6 +136,9 @@ void WatchEngine::ScanArpTable() {
     }
     scanning_ = false;
     grid_.Publish(rows_);
+    if (memory_ != nullptr) {
+        memory_->Seen(grid_.Rows());
+    }
     s_.events.ViewsChanged();
 }
 
@@ -164,6 +167,7 @@ bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
 void WatchEngine::RecordNewHost(const ArpEntry& entry) {
     list2_.Add(HistoryLine(entry));
     hosts_.Record(entry.address, entry.mac);
+    CheckRemembered(entry);
 }
 
 bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
@@ -190,13 +194,29 @@ bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
     return status != NeighbourEventStatus::Closed;
 }
 
-void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
+
+void WatchEngine::CheckRemembered(const ArpEntry& entry) {
+    // A host that an earlier run knew with another MAC changed while nobody watched.
+    if (memory_ == nullptr) {
+        return;
+    }
+    std::optional<MacAddress> remembered = memory_->Remembered(entry.address);
+    if (remembered && *remembered != entry.mac &&
+        StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
+        RaiseChangeAlarm(entry.address, *remembered, entry.mac);
+    }
+}
+
+void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail,
+                             const AlarmFacts& facts) {
+    std::string explanation = memory_ != nullptr ? memory_->Explain(facts) : std::string();
     list1_.BeginAlarm();
-    list1_.Add(Line(message));
-    list1_.Add(std::move(listDetail));
+    list1_.Add(Line(message), explanation);
+    list1_.Add(listDetail, explanation);
     list1_.SetRed();
     s_.events.StartIconBlink();
     s_.events.ViewsChanged();
+    s_.events.AlarmRaised(message, std::string_view(listDetail).substr(2), explanation);
 }
 
 void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
@@ -206,7 +226,8 @@ void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
         return "(" + addressText + ":" + s_.hostNames.GetHostNameByIP(addressText) + ") " +
                FormatMac(recorded) + " -> " + FormatMac(seen);
     };
-    RaiseAlarm(kChangeMessage, "  " + detail());
+    RaiseAlarm(kChangeMessage, "  " + detail(),
+               AlarmFacts{AlarmKind::Change, address, recorded, seen, {}, {}});
     if (recordLog_) {
         s_.log.AppendAlarmLine(Line(kChangeMessage) + "\t" + detail());
         s_.events.RequestImmediateReport();
@@ -248,7 +269,8 @@ void WatchEngine::CheckDuplicatePairs() {
             // A pair still shown in `List1` has been reported since the list was emptied.
             if (!list1_.WasReported(pair)) {
                 std::string logged = Line(kDuplicateMessage) + "\t" + pair.substr(2);
-                RaiseAlarm(kDuplicateMessage, pair);
+                RaiseAlarm(kDuplicateMessage, pair,
+                           AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, a, b});
                 list1_.MarkReported(pair);
                 if (recordLog_) {
                     s_.log.AppendAlarmLine(logged);
@@ -276,7 +298,8 @@ void WatchEngine::CheckOwnMacs() {
                 std::string detail = "  " + line;
                 if (!list1_.WasReported(detail)) {
                     std::string logged = Line(kBroadcastMessage) + "\t" + line;
-                    RaiseAlarm(kBroadcastMessage, detail);
+                    RaiseAlarm(kBroadcastMessage, detail,
+                               AlarmFacts{AlarmKind::Broadcast, 0, {}, {}, line, {}});
                     list1_.MarkReported(detail);
                     if (recordLog_) {
                         s_.log.AppendAlarmLine(logged);

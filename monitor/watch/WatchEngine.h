@@ -13,6 +13,7 @@
 #include "common/Yielder.h"
 #include "monitor/watch/AlarmList.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/AlarmMemory.h"
 #include "monitor/watch/HostGrid.h"
 #include "monitor/watch/HostHistory.h"
 #include "monitor/watch/HostTable.h"
@@ -53,6 +54,9 @@ public:
     explicit WatchEngine(WatchServices services);
     WatchEngine(const WatchEngine&) = delete;
     WatchEngine& operator=(const WatchEngine&) = delete;
+
+    // Hosts remembered from earlier runs and the alarms' explanations; none by default.
+    void SetMemory(AlarmMemory* memory) { memory_ = memory; }
 
     // Starts the scan timer (it runs from the window's creation on).
     void StartScanning() { timer1_->Start(); }
@@ -108,12 +112,14 @@ private:
     void RecordNewHost(const ArpEntry& entry);
     void ScanWhileDue();
     void RescanNow();
-    void RaiseAlarm(std::string_view message, std::string listDetail);
+    void RaiseAlarm(std::string_view message, std::string listDetail, const AlarmFacts& facts);
+    void CheckRemembered(const ArpEntry& entry);
     void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
     void CheckDuplicatePairs();
     void CheckOwnMacs();
 
     WatchServices s_;
+    AlarmMemory* memory_ = nullptr;
     std::unique_ptr<Timer> timer1_;
     std::unique_ptr<Timer> timer2_;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace kestrove {
 
 // What the watch engine tells the window around it.
@@ -15,6 +17,14 @@ public:
     virtual void ScanActivity(bool scanning) = 0;
     // `List1`, `List2` or the grid changed; the window redraws them.
     virtual void ViewsChanged() = 0;
+    // An alarm was raised: its message, its `List1` detail line (without the indent) and its
+    // likely causes, for a desktop notification.
+    virtual void AlarmRaised(std::string_view message, std::string_view detail,
+                             std::string_view explanation) {
+        (void)message;
+        (void)detail;
+        (void)explanation;
+    }
 };
 
 }  // namespace kestrove

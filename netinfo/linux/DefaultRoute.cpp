@@ -1,5 +1,6 @@
 #include "netinfo/linux/DefaultRoute.h"
 
+#include <arpa/inet.h>
 #include <net/route.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
-#include <limits>
 #include <sstream>
 
 namespace kestrove {
@@ -37,17 +37,22 @@ bool SplitColumns(std::string_view line, std::array<std::string_view, kColumns>&
     return true;
 }
 
-}  // namespace
+struct DefaultRoute {
+    std::string_view iface;
+    Ipv4 gateway = 0;
+    std::uint64_t metric = 0;
+};
 
-std::string DefaultRouteInterface(std::string_view routeTable) {
-    std::string best;
-    std::uint64_t bestMetric = std::numeric_limits<std::uint64_t>::max();
+// The routes that are up with destination and mask 0, in the table's order.
+std::vector<DefaultRoute> DefaultRoutes(std::string_view routeTable) {
+    std::vector<DefaultRoute> routes;
     while (!routeTable.empty()) {
         std::size_t newline = routeTable.find('\n');
         std::string_view line = routeTable.substr(0, newline);
         routeTable = newline == std::string_view::npos ? "" : routeTable.substr(newline + 1);
         std::array<std::string_view, kColumns> f;
         std::uint64_t destination = 0;
+        std::uint64_t gateway = 0;
         std::uint64_t mask = 0;
         std::uint64_t flags = 0;
         std::uint64_t metric = 0;
@@ -57,21 +62,52 @@ std::string DefaultRouteInterface(std::string_view routeTable) {
             !ParseNumber(f[kMetric], 10, metric)) {
             continue;
         }
-        if (destination == 0 && mask == 0 && (flags & RTF_UP) != 0 && metric < bestMetric) {
-            best = f[kIface];
-            bestMetric = metric;
+        if (destination == 0 && mask == 0 && (flags & RTF_UP) != 0) {
+            // The kernel prints the gateway's network-order bytes as a host-order number.
+            if (!ParseNumber(f[kGateway], 16, gateway) || gateway > 0xFFFFFFFFu) {
+                gateway = 0;
+            }
+            routes.push_back({f[kIface], ntohl(static_cast<std::uint32_t>(gateway)), metric});
         }
     }
-    return best;
+    std::stable_sort(
+        routes.begin(), routes.end(),
+        [](const DefaultRoute& a, const DefaultRoute& b) { return a.metric < b.metric; });
+    return routes;
 }
 
-std::string ReadDefaultRouteInterface() {
+std::string ReadRouteTable() {
     // /proc/net follows the process's first thread; thread-self follows the caller, which may
     // have entered another network namespace.
     std::ifstream file("/proc/thread-self/net/route");
     std::ostringstream text;
     text << file.rdbuf();
-    return DefaultRouteInterface(text.str());
+    return text.str();
+}
+
+}  // namespace
+
+std::string DefaultRouteInterface(std::string_view routeTable) {
+    std::vector<DefaultRoute> routes = DefaultRoutes(routeTable);
+    return routes.empty() ? std::string() : std::string(routes.front().iface);
+}
+
+std::string ReadDefaultRouteInterface() {
+    return DefaultRouteInterface(ReadRouteTable());
+}
+
+std::vector<Ipv4> DefaultRouteGateways(std::string_view routeTable) {
+    std::vector<Ipv4> gateways;
+    for (const DefaultRoute& route : DefaultRoutes(routeTable)) {
+        if (route.gateway != 0) {
+            gateways.push_back(route.gateway);
+        }
+    }
+    return gateways;
+}
+
+std::vector<Ipv4> ReadDefaultRouteGateways() {
+    return DefaultRouteGateways(ReadRouteTable());
 }
 
 }  // namespace kestrove

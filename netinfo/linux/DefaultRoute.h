@@ -2,6 +2,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "netinfo/Ipv4.h"
 
 namespace kestrove {
 
@@ -11,5 +14,9 @@ std::string DefaultRouteInterface(std::string_view routeTable);
 
 // The same for the network namespace of the calling thread.
 std::string ReadDefaultRouteInterface();
+
+// The gateways of the default routes that are up, lowest metric first.
+std::vector<Ipv4> DefaultRouteGateways(std::string_view routeTable);
+std::vector<Ipv4> ReadDefaultRouteGateways();
 
 }  // namespace kestrove

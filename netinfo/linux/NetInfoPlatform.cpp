@@ -1,5 +1,6 @@
 #include "netinfo/NetInfoPlatform.h"
 
+#include "netinfo/linux/DefaultRoute.h"
 #include "netinfo/linux/GetnameinfoResolver.h"
 #include "netinfo/linux/IfaddrsAdapterSource.h"
 #include "netinfo/linux/NetlinkArpTableSource.h"
@@ -21,6 +22,10 @@ std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
     return std::make_unique<GetnameinfoResolver>();
+}
+
+std::vector<Ipv4> ReadDefaultGateways() {
+    return ReadDefaultRouteGateways();
 }
 
 }  // namespace kestrove

@@ -17,6 +17,7 @@
 #include "common/ui/Twips.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/HelpWindow.h"
+#include "monitor/ui/LinesModel.h"
 #include "monitor/ui/TrayController.h"
 
 namespace kestrove::test {
@@ -83,8 +84,10 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemInOrderWithItsMarks) {
                     "  MWatch 監視する内容(&W)", "    MWatch1 MACアドレスの変化(&A) [x]",
                     "    MWatch2 MACアドレスの重複(&D) [x]", "  MBar9 -",
                     "  MNic ネットワークインターフェースカードの選択(&C) hidden",
-                    "  MBar8 - hidden", "  MScanAll 全IPアドレスをスキャン [ ]", "  MBar10 -",
-                    "  MLogMenu 監視ログ(&L)", "    MRecordLog ログの記録(&L) [x]", "    MBar2 -",
+                    "  MBar8 - hidden", "  MScanAll 全IPアドレスをスキャン [ ]",
+                    "  MNotify アラームをデスクトップに通知(&N) [x]", "  MBar10 -",
+                    "  MLogMenu 監視ログ(&L)", "    MRecordLog ログの記録(&L) [x]",
+                    "    MSyslog システムログにも送る(&Y) [ ]", "    MBar2 -",
                     "    MShowLog ログの表示(&S)", "    MBar6 -", "    MClearLog ログを消去(&D)",
                     "  MBar3 -", "  MWithWindows ログイン時に起動(&W) [ ]",
                     "MReport レポート作成(&R)", "  MReportOption 自動作成の設定(&M)", "  MBar11 -",
@@ -121,13 +124,14 @@ TEST_F(MainWindowTest, WidthIsFixedHeightHasAFloorAndTheListsFollowIt) {
     auto* list2 = w.findChild<QListView*>("List2");
     w.SetHeightTwips(6000);
     EXPECT_NEAR(w.HeightTwips(), 6000, 15);
-    EXPECT_NEAR(grid->height(), Twips::ToPixels(6000 - 2685, &w), 1);
+    EXPECT_NEAR(grid->height(), Twips::ToPixels(6000 - MainWindow::kListMarginTwips, &w), 1);
     EXPECT_EQ(list2->height(), grid->height());
     EXPECT_NEAR(w.frameGeometry().width(), Twips::ToPixels(7725, &w), 1);
     w.resize(w.width() + 200, w.height());
     EXPECT_NEAR(w.frameGeometry().width(), Twips::ToPixels(7725, &w), 1) << "width snaps back";
     w.SetHeightTwips(1000);
-    EXPECT_NEAR(w.HeightTwips(), 3855, 15);
+    // The floor leaves the grid as high as it was before the explanation line came.
+    EXPECT_NEAR(w.HeightTwips(), 3855 + 240, 15);
     EXPECT_NEAR(grid->height(), Twips::ToPixels(3855 - 2685, &w), 1);
 }
 
@@ -153,6 +157,49 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheRedAlarmList) {
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(grid->model()->headerData(0, Qt::Horizontal).toString(), "IPアドレス");
     EXPECT_EQ(grid->model()->index(0, 0).data().toString(), "192.168.  1.  1");
+}
+
+TEST_F(MainWindowTest, AlarmIsExplainedNotifiedAndCopiedToTheSystemLog) {
+    App();
+    app->Settings().WriteIni("Log", "Syslog", "1");
+    arp->Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    ASSERT_TRUE(app->Start());
+    EXPECT_TRUE(Action("MNotify")->isChecked()) << "on when the file does not say";
+    EXPECT_TRUE(Action("MSyslog")->isChecked());
+    app->Engine().ScanArpTable();
+    arp->Replace("192.168.1.1", "02-11-22-33-44-55");
+    app->Engine().ScanArpTable();
+
+    auto* list1 = app->Window().findChild<QListView*>("List1");
+    ASSERT_EQ(list1->model()->rowCount(), 2);
+    QString tip = list1->model()->index(1, 0).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains("ローカル管理アドレス")) << tip.toStdString();
+    EXPECT_EQ(list1->model()->index(0, 0).data(LinesModel::kExplanationRole).toString(), tip);
+    auto* explain = app->Window().findChild<QLabel*>("lblExplain");
+    ASSERT_NE(explain, nullptr);
+    EXPECT_EQ(explain->text(), "");
+    list1->setCurrentIndex(list1->model()->index(1, 0));
+    EXPECT_TRUE(explain->text().startsWith("考えられる原因: "));
+    EXPECT_FALSE(explain->text().contains('\n')) << "one line";
+
+    ASSERT_EQ(notifications.size(), 1);
+    EXPECT_EQ(notifications[0],
+              "Kestrove|MACアドレスが変化しました\n(192.168.  1.  1:) "
+              "00-AA-BB-CC-DD-0E -> 02-11-22-33-44-55\n" +
+                  tip);
+    EXPECT_EQ(syslog->lines, LogLines()) << "every log line, the start line included";
+    EXPECT_EQ(LogLines().size(), 2u) << "the log line itself is unchanged";
+
+    Action("MNotify")->trigger();
+    Action("MSyslog")->trigger();
+    EXPECT_EQ(app->Settings().ReadIni("Watch", "Notify"), "0");
+    EXPECT_EQ(app->Settings().ReadIni("Log", "Syslog"), "0");
+    arp->Replace("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    clock->Advance(std::chrono::seconds(10));
+    app->Engine().ScanArpTable();
+    EXPECT_EQ(notifications.size(), 1);
+    EXPECT_EQ(syslog->lines.size(), 2u);
+    EXPECT_EQ(LogLines().size(), 3u);
 }
 
 TEST_F(MainWindowTest, EndMenuWritesTheEndLineAndHeight) {

@@ -37,6 +37,12 @@ MonitorApp& MonitorAppFixture::App() {
     platform.mail = std::make_unique<RecordingMail>();
     mail = static_cast<RecordingMail*>(platform.mail.get());
     platform.openUrl = [this](const QString& url) { opened << url; };
+    platform.notify = [this](const QString& title, const QString& text) {
+        notifications << title + "|" + text;
+    };
+    auto recordingSyslog = std::make_unique<RecordingSystemLog>();
+    syslog = recordingSyslog.get();
+    platform.syslog = std::move(recordingSyslog);
     app = data ? std::make_unique<MonitorApp>(dir.Path(), *data, std::move(platform))
                : std::make_unique<MonitorApp>(dir.Path(), std::move(platform));
     return *app;

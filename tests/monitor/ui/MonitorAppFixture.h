@@ -39,6 +39,13 @@ public:
     std::string error;
 };
 
+// A system log that keeps the lines it is sent.
+class RecordingSystemLog final : public SystemLog {
+public:
+    void Send(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
 // The whole monitor in a temporary program folder, offscreen, on fake network sources.
 class MonitorAppFixture : public ::testing::Test {
 protected:
@@ -61,6 +68,8 @@ protected:
     FakeClock* clock = nullptr;
     RecordingMail* mail = nullptr;
     QStringList opened;
+    QStringList notifications;
+    RecordingSystemLog* syslog = nullptr;
     std::unique_ptr<MonitorApp> app;
 };
 

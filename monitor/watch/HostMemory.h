@@ -1,0 +1,80 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/Clock.h"
+#include "common/SettingsStore.h"
+#include "monitor/watch/AlarmExplainer.h"
+#include "monitor/watch/AlarmMemory.h"
+#include "monitor/watch/HostsFile.h"
+
+namespace kestrove {
+
+// The hosts of the current network as far as this run and earlier runs saw them. It follows
+// every scan (MAC, first and last seen) whatever `[Watch] Remember` says, because the alarm
+// explanations need that history; the switch decides whether the table is loaded from and
+// saved to "hosts.dat", read at the moment of use like every setting.
+class HostMemory final : public AlarmMemory {
+public:
+    static constexpr std::chrono::seconds kSaveInterval{10};
+    static constexpr std::chrono::seconds kFlipBackWindow{60};
+    // A host seen again only moves its last sight in the file once a minute, so a quiet
+    // network is not rewritten every 10 s.
+    static constexpr std::chrono::seconds kLastSeenStep{60};
+
+    HostMemory(SettingsStore& settings, const Clock& clock, HostsFile file,
+               const OuiRegistry& vendors);
+
+    // Picks the current network's table from the file: the subnet and the MAC the gateway has
+    // in `table` (the neighbour table now; `gateway` 0 when there is no default route). When
+    // the gateway's MAC matches no table of that subnet (it may be poisoned already), the
+    // table of that subnet that shares most other hosts with `table` is taken.
+    void Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<ArpEntry>& table);
+
+    // "クリア": the user accepts the network as it is now; its remembered table goes.
+    void Forget();
+    // At shut-down: writes what is not saved yet.
+    void SaveNow();
+
+    std::optional<MacAddress> Remembered(Ipv4 address) override;
+    void Seen(const std::vector<ArpEntry>& rows) override;
+    std::string Explain(const AlarmFacts& facts) override;
+
+    const HostsTable& Current() const { return current_; }
+    std::optional<HostsFile::LoadStatus> LoadResult() const { return loadResult_; }
+
+private:
+    struct Change {
+        MacAddress from;
+        MacAddress to;
+        std::int64_t at = 0;
+    };
+
+    bool RememberOn() const;
+    std::int64_t NowSeconds() const;
+    void SaveIfDue();
+    bool Save();
+
+    SettingsStore& settings_;
+    const Clock& clock_;
+    HostsFile file_;
+    AlarmExplainer explainer_;
+
+    HostsTable current_;
+    // The other networks' tables, kept to be written back as they were read.
+    std::vector<HostsTable> others_;
+    std::unordered_map<Ipv4, Change> lastChange_;
+    std::optional<HostsFile::LoadStatus> loadResult_;
+    std::int64_t runStart_ = 0;
+    std::optional<TimePoint> lastSave_;
+    bool remembering_ = false;
+    bool dirty_ = false;
+    // A file that could be neither read nor moved aside is never overwritten.
+    bool writable_ = true;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+
+#include "monitor/watch/RememberedHosts.h"
+
+namespace kestrove {
+
+// "hosts.dat" beside the settings file, readable by its owner only.
+class HostsFile {
+public:
+    enum class LoadStatus {
+        Loaded,
+        Missing,
+        // Damaged, of an unknown version, not a regular file: moved to "hosts.dat.bad".
+        SetAside,
+        // Neither readable nor movable out of the way: it must not be overwritten either.
+        Stuck,
+    };
+
+    explicit HostsFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+    static HostsFile InFolder(const std::filesystem::path& folder) {
+        return HostsFile(folder / "hosts.dat");
+    }
+
+    LoadStatus Load(RememberedHosts& hosts) const;
+    // Written whole to a file of its own and renamed into place, so a crash or a full disk
+    // leaves the previous file as it was. False on any failure.
+    bool Save(const RememberedHosts& hosts) const;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path BadPath() const { return path_.string() + ".bad"; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kestrove

@@ -1,0 +1,203 @@
+#include "monitor/watch/HostMemory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "RememberingRun.h"
+#include "WatchFixture.h"
+
+namespace kestrove::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+const std::string kGateway = "192.168.1.1";
+const std::string kGatewayMac = "00-11-22-33-44-55";
+const std::string kAttackerMac = "00-11-22-33-44-66";
+
+// One run of the monitor after another over the same folder: each run gets a fresh engine
+// and host memory, as a restart does, while the ARP table and the clock go on.
+class HostMemoryTest : public WatchFixture {
+protected:
+    HostMemoryTest() {
+        WatchAdapter("192.168.1.10", "255.255.255.0");
+        settings.WriteIni("Watch", "Change", "1");
+        arp.Put(kGateway, kGatewayMac);
+        arp.Put("192.168.1.20", "00-AA-BB-CC-DD-20");
+        arp.Put("192.168.1.30", "00-AA-BB-CC-DD-30");
+    }
+
+    void StartRun() {
+        EndRun();
+        std::vector<ArpEntry> table;
+        arp.Read(table);
+        current = std::make_unique<RememberingRun>(
+            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events},
+            dir.Path(), Ip(kGateway), table);
+        run = &current->engine;
+        memory = &current->memory;
+    }
+    void EndRun() { current.reset(); }
+    void RunScan() { run->ScanArpTable(); }
+    std::vector<std::string> RunList1() const { return run->List1().Lines(); }
+
+    std::unique_ptr<RememberingRun> current;
+    WatchEngine* run = nullptr;
+    HostMemory* memory = nullptr;
+};
+
+TEST_F(HostMemoryTest, ChangeWhileStoppedRaisesTheChangeAlarmAtFirstSightOnce) {
+    StartRun();
+    RunScan();
+    EndRun();
+
+    arp.Replace(kGateway, kAttackerMac);
+    StartRun();
+    RunScan();
+    const std::string detail = "(192.168.  1.  1:) 00-11-22-33-44-55 -> 00-11-22-33-44-66";
+    EXPECT_THAT(RunList1(), ElementsAre(kStamp + "\tMACアドレスが変化しました", "  " + detail));
+    EXPECT_THAT(LogLines(), ElementsAre(kStamp + "\tMACアドレスが変化しました\t" + detail));
+    EXPECT_EQ(events.immediateRequests, 1);
+    // The host is listed as a first sight is, and recorded with what it shows now.
+    EXPECT_THAT(run->List2().Lines(), Contains("00-11-22-33-44-66 (192.168.  1.  1)"));
+    EXPECT_THAT(run->List1().Explanation(0), HasSubstr("の可能性があります"));
+    EXPECT_EQ(run->List1().Explanation(0), run->List1().Explanation(1));
+    RunScan();
+    EXPECT_EQ(LogLines().size(), 1u);
+
+    // The new state was remembered: the next run raises nothing.
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
+    EXPECT_EQ(LogLines().size(), 1u);
+}
+
+TEST_F(HostMemoryTest, ClearForgetsTheRememberedTable) {
+    StartRun();
+    RunScan();
+    EndRun();
+    arp.Replace("192.168.1.20", "00-AA-BB-CC-DD-21");
+    StartRun();
+    run->Command1_Click();
+    memory->Forget();
+    EndRun();
+    arp.Replace("192.168.1.20", "00-AA-BB-CC-DD-22");
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty()) << "nothing was remembered since the clear";
+    EXPECT_THAT(LogLines(), IsEmpty());
+}
+
+TEST_F(HostMemoryTest, SwitchedOffTheMonitorForgetsAsItAlwaysDid) {
+    settings.WriteIni("Watch", "Remember", "0");
+    StartRun();
+    RunScan();
+    EndRun();
+    EXPECT_FALSE(std::filesystem::exists(dir / "hosts.dat"));
+    arp.Replace(kGateway, kAttackerMac);
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
+}
+
+TEST_F(HostMemoryTest, AnotherNetworksTableIsNotApplied) {
+    StartRun();
+    RunScan();
+    EndRun();
+
+    // Same subnet, another gateway and no host in common: another network.
+    arp.table.clear();
+    arp.Put(kGateway, "00-CC-00-00-00-01");
+    arp.Put("192.168.1.20", "00-CC-00-00-00-20");
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
+    EndRun();
+
+    // Both networks are kept; back home the home table applies again.
+    std::optional<RememberedHosts> file = RememberedHosts::Parse(ReadFile(dir / "hosts.dat"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->tables.size(), 2u);
+    arp.table.clear();
+    arp.Put(kGateway, kGatewayMac);
+    arp.Put("192.168.1.20", "00-AA-BB-CC-DD-29");
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), Contains(HasSubstr("00-AA-BB-CC-DD-20 -> 00-AA-BB-CC-DD-29")));
+}
+
+TEST_F(HostMemoryTest, GatewayPoisonedBeforeTheStartStillFindsItsNetwork) {
+    StartRun();
+    RunScan();
+    EndRun();
+    // The gateway's MAC no longer matches, but the other hosts are still those remembered.
+    arp.Replace(kGateway, kAttackerMac);
+    StartRun();
+    EXPECT_EQ(memory->Current().network.gateway, Mac(kGatewayMac)) << "the table keeps its id";
+    RunScan();
+    EXPECT_THAT(RunList1(), Contains(HasSubstr("00-11-22-33-44-55 -> 00-11-22-33-44-66")));
+}
+
+TEST_F(HostMemoryTest, FileIsWrittenAtMostEvery10SecondsAndAtShutDown) {
+    StartRun();
+    RunScan();
+    const auto path = dir / "hosts.dat";
+    ASSERT_TRUE(std::filesystem::exists(path)) << "the first table is saved at once";
+    std::string first = ReadFile(path);
+
+    arp.Put("192.168.1.40", "00-AA-BB-CC-DD-40");
+    clock.Advance(std::chrono::seconds(9));
+    RunScan();
+    EXPECT_EQ(ReadFile(path), first) << "within 10 s of the last save";
+    clock.Advance(std::chrono::seconds(1));
+    RunScan();
+    EXPECT_THAT(ReadFile(path), HasSubstr("host 192.168.1.40 "));
+
+    arp.Put("192.168.1.50", "00-AA-BB-CC-DD-50");
+    clock.Advance(std::chrono::seconds(1));
+    RunScan();
+    EXPECT_THAT(ReadFile(path), Not(HasSubstr("192.168.1.50")));
+    EndRun();
+    EXPECT_THAT(ReadFile(path), HasSubstr("host 192.168.1.50 ")) << "shut-down saves the rest";
+}
+
+TEST_F(HostMemoryTest, DamagedFileIsSetAsideAndWatchingGoesOn) {
+    WriteFile(dir / "hosts.dat", "kestrove-hosts 1\r\nhost garbage\r\n");
+    StartRun();
+    EXPECT_EQ(memory->LoadResult(), HostsFile::LoadStatus::SetAside);
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
+    EXPECT_EQ(ReadFile(dir / "hosts.dat.bad"), "kestrove-hosts 1\r\nhost garbage\r\n");
+    EXPECT_THAT(ReadFile(dir / "hosts.dat"), HasSubstr("host 192.168.1.1 00-11-22-33-44-55"));
+}
+
+TEST_F(HostMemoryTest, HistoryExplainsReaddressingAFlipBackAndAMacWithManyAddresses) {
+    StartRun();
+    RunScan();
+    // 192.168.1.20 leaves for 11 minutes; another machine then takes its address.
+    arp.table.erase(arp.table.begin() + 1);
+    clock.Advance(std::chrono::minutes(11));
+    RunScan();
+    arp.Put("192.168.1.20", "00-AA-BB-CC-DD-99");
+    RunScan();
+    EXPECT_THAT(run->List1().Explanation(1), HasSubstr("11分間見えていませんでした"));
+
+    // The gateway is poisoned with the MAC of .30, then restored 20 s later.
+    arp.Replace(kGateway, "00-AA-BB-CC-DD-30");
+    clock.Advance(std::chrono::seconds(1));
+    RunScan();
+    EXPECT_THAT(run->List1().Explanation(3), HasSubstr("ほかに1個のIPアドレスでも使われています"));
+    arp.Replace(kGateway, kGatewayMac);
+    clock.Advance(std::chrono::seconds(20));
+    RunScan();
+    EXPECT_THAT(run->List1().Explanation(5), HasSubstr("1分以内に元のMACアドレスに戻りました"));
+}
+
+}  // namespace
+}  // namespace kestrove::test

@@ -1,0 +1,156 @@
+#include "monitor/watch/RememberedHosts.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "monitor/watch/HostsFile.h"
+#include "testsupport/FakeNetInfo.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove::test {
+namespace {
+
+constexpr std::string_view kFile =
+    "kestrove-hosts 1\r\n"
+    "network 192.168.1.0 255.255.255.0 00-11-22-33-44-55\r\n"
+    "host 192.168.1.1 00-11-22-33-44-55 1700000000 1700000300\r\n"
+    "host 192.168.1.20 3C-5A-B4-00-00-01 1700000100 1700000200\r\n"
+    "network 10.0.0.0 255.0.0.0 -\r\n"
+    "host 10.1.2.3 02-00-00-00-00-0A 5 6\r\n";
+
+TEST(RememberedHosts, ParsedFileIsWrittenBackByteForByte) {
+    std::optional<RememberedHosts> hosts = RememberedHosts::Parse(kFile);
+    ASSERT_TRUE(hosts);
+    ASSERT_EQ(hosts->tables.size(), 2u);
+    const HostsTable& home = hosts->tables[0];
+    EXPECT_EQ(home.network,
+              (NetworkId{Ip("192.168.1.0"), Ip("255.255.255.0"), Mac("00-11-22-33-44-55")}));
+    EXPECT_EQ(home.hosts.at(Ip("192.168.1.20")),
+              (RememberedHost{Mac("3C-5A-B4-00-00-01"), 1700000100, 1700000200}));
+    EXPECT_EQ(hosts->tables[1].network.gateway.length, 0) << "no gateway";
+    EXPECT_EQ(hosts->Serialize(), kFile);
+    // Bare LF ends are read as well.
+    std::string lf;
+    for (char c : kFile) {
+        if (c != '\r') {
+            lf.push_back(c);
+        }
+    }
+    ASSERT_TRUE(RememberedHosts::Parse(lf));
+    EXPECT_EQ(RememberedHosts::Parse(lf)->Serialize(), kFile);
+}
+
+TEST(RememberedHosts, DamagedOrForeignTextIsRefusedWhole) {
+    const std::string good = std::string(kFile);
+    const char* cases[] = {
+        "",
+        "kestrove-hosts 2\r\n",
+        "KESTROVE-HOSTS 1\r\n",
+        "kestrove-hosts 1",  // cut before its line end
+        "kestrove-hosts 1\r\nhost 192.168.1.1 00-11-22-33-44-55 1 2\r\n",  // host before network
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 - extra\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 zz-zz\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0  255.255.255.0 -\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nhost 192.168.1.256 "
+        "00-11-22-33-44-55 1 2\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nhost 192.168.1.1 "
+        "00-00-00-00-00-00 1 2\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nhost 192.168.1.1 "
+        "00-11-22-33-44-55 -1 2\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nhost 192.168.1.1 "
+        "00-11-22-33-44-55 1 99999999999999999999\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nhost 192.168.1.1 "
+        "00-11-22-33-44-55 1 2\r\n\r\n",
+        "kestrove-hosts 1\r\nnetwork 192.168.1.0 255.255.255.0 -\r\nremark\r\n",
+    };
+    for (const char* text : cases) {
+        EXPECT_FALSE(RememberedHosts::Parse(text)) << text;
+    }
+    std::string flipped = good;
+    flipped[40] = '\0';
+    EXPECT_FALSE(RememberedHosts::Parse(flipped));
+}
+
+TEST(RememberedHosts, TableOf65536HostsRoundTripsAndOneMoreIsRefused) {
+    RememberedHosts hosts;
+    hosts.tables.push_back(
+        HostsTable{{Ip("10.0.0.0"), Ip("255.255.0.0"), Mac("00-11-22-33-44-55")}, {}});
+    for (Ipv4 i = 0; i < RememberedHosts::kMaxHostsPerNetwork; ++i) {
+        MacAddress mac = Mac("02-00-00-00-00-00");
+        mac.bytes[4] = static_cast<std::uint8_t>(i >> 8);
+        mac.bytes[5] = static_cast<std::uint8_t>(i);
+        hosts.tables[0].hosts[Ip("10.0.0.0") + i] = RememberedHost{mac, 1700000000, 1700000000 + i};
+    }
+    std::string text = hosts.Serialize();
+    std::optional<RememberedHosts> back = RememberedHosts::Parse(text);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->tables.size(), 1u);
+    EXPECT_EQ(back->tables[0].hosts, hosts.tables[0].hosts);
+
+    text += "host 10.1.0.0 02-00-00-00-00-01 1 2\r\n";
+    EXPECT_FALSE(RememberedHosts::Parse(text)) << "a 65,537th host is no table of ours";
+}
+
+class HostsFileTest : public ::testing::Test {
+protected:
+    TempFolder dir;
+    HostsFile file = HostsFile::InFolder(dir.Path());
+    RememberedHosts hosts;
+};
+
+TEST_F(HostsFileTest, SavedFileIsTheOwnersAloneAndLoadsBack) {
+    ASSERT_TRUE(RememberedHosts::Parse(kFile));
+    hosts = *RememberedHosts::Parse(kFile);
+    mode_t umask = ::umask(0);
+    bool saved = file.Save(hosts);
+    ::umask(umask);
+    ASSERT_TRUE(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.Path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ReadFile(file.Path()), kFile);
+
+    RememberedHosts back;
+    EXPECT_EQ(file.Load(back), HostsFile::LoadStatus::Loaded);
+    EXPECT_EQ(back.Serialize(), kFile);
+    // Nothing but the file is left in the folder.
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+}
+
+TEST_F(HostsFileTest, MissingFileIsAnEmptyMemory) {
+    EXPECT_EQ(file.Load(hosts), HostsFile::LoadStatus::Missing);
+    EXPECT_TRUE(hosts.tables.empty());
+}
+
+TEST_F(HostsFileTest, DamagedFileIsSetAsideAndTheNextSaveStartsAfresh) {
+    WriteFile(file.Path(), "kestrove-hosts 1\r\nnetwork garbage\r\n");
+    EXPECT_EQ(file.Load(hosts), HostsFile::LoadStatus::SetAside);
+    EXPECT_TRUE(hosts.tables.empty());
+    EXPECT_FALSE(std::filesystem::exists(file.Path()));
+    EXPECT_EQ(ReadFile(file.BadPath()), "kestrove-hosts 1\r\nnetwork garbage\r\n");
+    ASSERT_TRUE(file.Save(hosts));
+    EXPECT_EQ(ReadFile(file.Path()), "kestrove-hosts 1\r\n");
+}
+
+TEST_F(HostsFileTest, LinkOrFifoInTheFilesPlaceIsNeitherFollowedNorOverwrittenThrough) {
+    WriteFile(dir / "target", std::string(kFile));
+    std::filesystem::create_symlink(dir / "target", file.Path());
+    EXPECT_EQ(file.Load(hosts), HostsFile::LoadStatus::SetAside);
+    EXPECT_TRUE(hosts.tables.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(file.BadPath()));
+    ASSERT_TRUE(file.Save(hosts));
+    EXPECT_EQ(ReadFile(dir / "target"), kFile) << "the link's target stays untouched";
+
+    std::filesystem::remove(file.Path());
+    ASSERT_EQ(::mkfifo(file.Path().c_str(), 0600), 0);
+    EXPECT_EQ(file.Load(hosts), HostsFile::LoadStatus::SetAside) << "and does not block";
+}
+
+}  // namespace
+}  // namespace kestrove::test

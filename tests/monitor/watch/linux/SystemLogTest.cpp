@@ -1,0 +1,97 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <regex>
+
+#include "monitor/watch/linux/DevLogSyslog.h"
+#include "netinfo/linux/UniqueFd.h"
+#include "testsupport/TempFolder.h"
+
+namespace kestrove::test {
+namespace {
+
+// A datagram socket standing in for the syslog daemon's.
+class FakeSyslogDaemon {
+public:
+    explicit FakeSyslogDaemon(const std::filesystem::path& path) {
+        fd_ = UniqueFd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        EXPECT_EQ(::bind(fd_.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        timeval timeout{2, 0};
+        ::setsockopt(fd_.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    }
+    std::string Receive() {
+        char buf[4096];
+        ssize_t n = ::recv(fd_.Get(), buf, sizeof buf, 0);
+        return n < 0 ? std::string() : std::string(buf, static_cast<std::size_t>(n));
+    }
+
+private:
+    UniqueFd fd_;
+};
+
+TEST(SyslogMessage, AlarmsAreWarningsOfFacilityUserOnOneLineWithoutTheLogsStamp) {
+    struct Case {
+        const char* line;
+        int priority;
+        const char* text;
+    } cases[] = {
+        {"2007/05/05 14:03:09\tプログラムを開始しました", 14, "プログラムを開始しました"},
+        {"2007/05/05 14:03:09\tプログラムを終了しました", 14, "プログラムを終了しました"},
+        {"2007/05/05 14:03:09\tMACアドレスが変化しました\t(192.168.  1.  1:evil\nhost) "
+         "00-AA-BB-CC-DD-0E -> 00-11-22-33-44-55",
+         12,
+         "MACアドレスが変化しました (192.168.  1.  1:evil host) 00-AA-BB-CC-DD-0E -> "
+         "00-11-22-33-44-55"},
+        {"2007/05/05 14:03:09\tレポートメール送信エラー：530", 12, "レポートメール送信エラー：530"},
+        {"no stamp", 12, "no stamp"},
+    };
+    for (const Case& c : cases) {
+        SyslogMessage m = MakeSyslogMessage(c.line);
+        EXPECT_EQ(m.priority, c.priority) << c.line;
+        EXPECT_EQ(m.text, c.text);
+    }
+    SyslogMessage longLine = MakeSyslogMessage(std::string(5000, 'x') + "あ");
+    EXPECT_LE(longLine.text.size(), 1900u);
+}
+
+TEST(DevLogSyslog, LinesArriveAtTheSocketInTheCLibrarysForm) {
+    TempFolder dir;
+    FakeSyslogDaemon daemon(dir / "log");
+    DevLogSyslog syslog(dir / "log");
+    syslog.Send("2007/05/05 14:03:09\tMACアドレスが変化しました\t(192.168.  1.  1:) A -> B");
+    std::string datagram = daemon.Receive();
+    std::regex form(
+        R"(<12>[A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] kestrove\[([0-9]+)\]: (.*))");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(datagram, m, form)) << datagram;
+    EXPECT_EQ(std::stoi(m[1]), ::getpid());
+    EXPECT_EQ(m[2], "MACアドレスが変化しました (192.168.  1.  1:) A -> B");
+
+    syslog.Send("2007/05/05 14:03:10\tプログラムを終了しました");
+    EXPECT_THAT(daemon.Receive(), ::testing::StartsWith("<14>"));
+}
+
+TEST(DevLogSyslog, DaemonRestartedOrAbsentLosesLinesButNothingElse) {
+    TempFolder dir;
+    DevLogSyslog syslog(dir / "log");
+    syslog.Send("2007/05/05 14:03:09\tプログラムを開始しました");  // no daemon: nothing happens
+    {
+        FakeSyslogDaemon daemon(dir / "log");
+        syslog.Send("2007/05/05 14:03:09\tfirst");
+        EXPECT_THAT(daemon.Receive(), ::testing::EndsWith(": first"));
+    }
+    std::filesystem::remove(dir / "log");
+    FakeSyslogDaemon restarted(dir / "log");
+    syslog.Send("2007/05/05 14:03:09\tsecond");
+    EXPECT_THAT(restarted.Receive(), ::testing::EndsWith(": second")) << "connected anew";
+}
+
+}  // namespace
+}  // namespace kestrove::test
