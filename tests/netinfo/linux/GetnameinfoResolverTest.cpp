@@ -86,8 +86,9 @@ int SlowDnsHelper(const fs::path& out, std::chrono::milliseconds delay) {
     if (::bind(server, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         return 2;
     }
-    std::atomic<int> answered{0};
-    std::thread([&answered, server, delay] {
+    // Static: the server thread lives on until the helper's process ends.
+    static std::atomic<int> answered{0};
+    std::thread([server, delay] {
         for (;;) {
             char buf[512];
             sockaddr_in from{};
