@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "common/Cp932.h"
+#include "testsupport/TempFolder.h"
 
 namespace kestrove::bench {
 
@@ -33,6 +35,22 @@ inline std::uintmax_t WriteAlarmLogFile(const std::filesystem::path& path, int m
         }
     }
     return bytes;
+}
+
+struct AlarmLogFile {
+    test::TempFolder folder;
+    std::filesystem::path path = folder / "alart.log";
+    std::uintmax_t bytes = 0;
+};
+
+// One log of about `megabytes` MB for the whole run, made at the first call.
+inline const AlarmLogFile& SharedAlarmLog(int megabytes) {
+    static std::unique_ptr<AlarmLogFile> log;
+    if (!log) {
+        log = std::make_unique<AlarmLogFile>();
+        log->bytes = WriteAlarmLogFile(log->path, megabytes);
+    }
+    return *log;
 }
 
 }  // namespace kestrove::bench

@@ -10,27 +10,12 @@
 #include "MemoryPeak.h"
 #include "common/Cp932.h"
 #include "common/FileBytes.h"
-#include "testsupport/TempFolder.h"
 #include "viewer/LogDocument.h"
 
 namespace kestrove {
 namespace {
 
-struct BenchLog {
-    test::TempFolder folder;
-    std::filesystem::path path = folder / "alart.log";
-    std::uintmax_t bytes = 0;
-};
-
-// Made once per run.
-const BenchLog& LogOf(int megabytes) {
-    static std::unique_ptr<BenchLog> log;
-    if (!log) {
-        log = std::make_unique<BenchLog>();
-        log->bytes = bench::WriteAlarmLogFile(log->path, megabytes);
-    }
-    return *log;
-}
+using bench::AlarmLogFile;
 
 void Report(benchmark::State& state, std::uintmax_t bytes, long peakKb) {
     state.counters["log_MB"] = static_cast<double>(bytes) / 1e6;
@@ -51,7 +36,7 @@ void Measure(benchmark::State& state, std::uintmax_t bytes, Work work) {
 }
 
 void BM_LoadFloor_ReadAndDecodeOnce(benchmark::State& state) {
-    const BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    const AlarmLogFile& log = bench::SharedAlarmLog(static_cast<int>(state.range(0)));
     Measure(state, log.bytes, [&] {
         std::string text = Cp932ToUtf8(ReadFileBytes(log.path).value_or(""));
         benchmark::DoNotOptimize(text);
@@ -59,7 +44,7 @@ void BM_LoadFloor_ReadAndDecodeOnce(benchmark::State& state) {
 }
 
 void BM_LogDocumentLoad(benchmark::State& state) {
-    const BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    const AlarmLogFile& log = bench::SharedAlarmLog(static_cast<int>(state.range(0)));
     Measure(state, log.bytes, [&] {
         LogDocument doc(log.path);
         std::string box = doc.Load();
@@ -68,7 +53,7 @@ void BM_LogDocumentLoad(benchmark::State& state) {
 }
 
 void BM_SaveFloor_EncodeOnce(benchmark::State& state) {
-    const BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    const AlarmLogFile& log = bench::SharedAlarmLog(static_cast<int>(state.range(0)));
     std::string box = LogDocument(log.path).Load();
     Measure(state, log.bytes, [&] {
         std::string bytes = Utf8ToCp932(box);
@@ -77,7 +62,7 @@ void BM_SaveFloor_EncodeOnce(benchmark::State& state) {
 }
 
 void BM_FileFromBoxText(benchmark::State& state) {
-    const BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    const AlarmLogFile& log = bench::SharedAlarmLog(static_cast<int>(state.range(0)));
     std::string box = LogDocument(log.path).Load();
     Measure(state, log.bytes, [&] {
         std::string bytes = logtext::FileFromBoxText(box);

@@ -1,13 +1,13 @@
 // Cost of one report over a large alarm log: time, and the peak memory it takes on top of
 // what the process held before.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "MemoryPeak.h"
 #include "common/Cp932.h"
 #include "common/TimeFormat.h"
 #include "monitor/report/ReportBuilder.h"
@@ -82,26 +82,8 @@ BenchLog& LogOf(int lines) {
     return *log;
 }
 
-// Resident memory in kB: "VmRSS" now or "VmHWM", the peak since the last reset.
-long StatusKb(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == key + ":") {
-            long kb = 0;
-            status >> kb;
-            return kb;
-        }
-    }
-    return 0;
-}
-
-// Freed heap memory is given back first, so the peak shows what one report takes and not what
-// an earlier one left behind.
-void ResetPeakRss() {
-    ::malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::ResetPeakRss;
+using bench::StatusKb;
 
 void MakeReportOnLog(benchmark::State& state, const char* period) {
     BenchLog& log = LogOf(static_cast<int>(state.range(0)));

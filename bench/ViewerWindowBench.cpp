@@ -10,30 +10,16 @@
 #include "AlarmLogFile.h"
 #include "MemoryPeak.h"
 #include "common/FileBytes.h"
-#include "testsupport/TempFolder.h"
 #include "viewer/frmLog.h"
 
 namespace kestrove {
 namespace {
 
-struct BenchLog {
-    test::TempFolder folder;
-    std::filesystem::path path = folder / "alart.log";
-    std::uintmax_t bytes = 0;
-};
-
-const BenchLog& LogOf(int megabytes) {
-    static std::unique_ptr<BenchLog> log;
-    if (!log) {
-        log = std::make_unique<BenchLog>();
-        log->bytes = bench::WriteAlarmLogFile(log->path, megabytes);
-    }
-    return *log;
-}
+using bench::AlarmLogFile;
 
 template <typename Work>
 void Measure(benchmark::State& state, Work work) {
-    const BenchLog& log = LogOf(static_cast<int>(state.range(0)));
+    const AlarmLogFile& log = bench::SharedAlarmLog(static_cast<int>(state.range(0)));
     long peakKb = 0;
     for (auto _ : state) {
         bench::ResetPeakRss();

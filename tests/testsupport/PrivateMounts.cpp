@@ -19,16 +19,6 @@ namespace {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-int ThreadCount() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("Threads:")) {
-            return std::stoi(line.substr(8));
-        }
-    }
-    return -1;
-}
-
 void EnterPrivateMountNamespace() {
     static bool entered = false;
     if (entered) {
@@ -48,6 +38,16 @@ void EnterPrivateMountNamespace() {
 }
 
 }  // namespace
+
+int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Threads:")) {
+            return std::stoi(line.substr(8));
+        }
+    }
+    return -1;
+}
 
 TmpfsMount::TmpfsMount(std::filesystem::path path, std::size_t bytes)
     : path_(std::move(path)), bytes_(bytes) {

@@ -10,6 +10,9 @@ namespace kestrove::test {
 // even when it crashes. Only a single-threaded process may enter it (a gtest process is, and
 // ctest runs each test in a process of its own); failures throw std::runtime_error. Needs root.
 
+// The threads the test process has now (-1 when it cannot tell).
+int ThreadCount();
+
 // A tmpfs of `bytes` mounted over the folder `path` (which must exist), for a small disk that
 // fills up or can be made read-only. Unmounted on destruction.
 class TmpfsMount {

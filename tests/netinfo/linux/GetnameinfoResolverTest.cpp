@@ -19,6 +19,7 @@
 #include "testsupport/ChildProcess.h"
 #include "testsupport/FakeNetInfo.h"
 #include "testsupport/NetNamespace.h"
+#include "testsupport/PrivateMounts.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -67,16 +68,6 @@ std::optional<std::string> PtrAnswer(std::string_view query) {
     return answer + rdata;
 }
 
-int ThreadCount() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("Threads:")) {
-            return std::stoi(line.substr(8));
-        }
-    }
-    return -1;
-}
-
 using Clock = std::chrono::steady_clock;
 
 long MillisecondsSince(Clock::time_point start) {
@@ -95,8 +86,9 @@ int SlowDnsHelper(const fs::path& out, std::chrono::milliseconds delay) {
     if (::bind(server, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         return 2;
     }
-    std::atomic<int> answered{0};
-    std::thread([&answered, server, delay] {
+    // Static: the server thread lives on until the helper's process ends.
+    static std::atomic<int> answered{0};
+    std::thread([server, delay] {
         for (;;) {
             char buf[512];
             sockaddr_in from{};
@@ -114,7 +106,7 @@ int SlowDnsHelper(const fs::path& out, std::chrono::milliseconds delay) {
             }
         }
     }).detach();
-    const int serverThreads = ThreadCount();
+    const int serverThreads = test::ThreadCount();
 
     std::ofstream result(out);
     {
@@ -130,8 +122,8 @@ int SlowDnsHelper(const fs::path& out, std::chrono::milliseconds delay) {
     }
     // The resolver is gone; a worker that timed out gets its answer now and must end without
     // touching it (the sanitizers watch).
-    bool workerEnded =
-        test::WaitFor([&] { return answered.load() > 0 && ThreadCount() == serverThreads; }, 15s);
+    bool workerEnded = test::WaitFor(
+        [&] { return answered.load() > 0 && test::ThreadCount() == serverThreads; }, 15s);
     result << "worker_ended=" << workerEnded << "\n";
     result.close();
     return 0;
