@@ -120,6 +120,7 @@ void WatchEngine::ScanArpTable() {
     rows_.reserve(entries_.size());
     heardDuringScan_.clear();
     scanning_ = true;
+    BeginBatch();
     for (const ArpEntry& entry : entries_) {
         if (heardDuringScan_.empty() || !heardDuringScan_.contains(entry.address)) {
             if (ExamineEntry(entry)) {
@@ -131,12 +132,21 @@ void WatchEngine::ScanArpTable() {
         s_.yielder.GiveWay();
         if (shutDown_) {
             scanning_ = false;
+            --batchDepth_;
             return;
         }
     }
     scanning_ = false;
     grid_.Publish(rows_);
-    s_.events.ViewsChanged();
+    redrawDue_ = true;
+    EndBatch();
+}
+
+void WatchEngine::EndBatch() {
+    if (--batchDepth_ == 0 && redrawDue_) {
+        redrawDue_ = false;
+        s_.events.ViewsChanged();
+    }
 }
 
 bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
@@ -169,10 +179,11 @@ void WatchEngine::RecordNewHost(const ArpEntry& entry) {
 bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
     heard_.clear();
     NeighbourEventStatus status = source.Read(heard_);
-    const auto list1 = list1_.Version();
     const auto list2 = list2_.Version();
+    BeginBatch();
     for (const ArpEntry& entry : heard_) {
         if (shutDown_) {
+            --batchDepth_;
             return false;
         }
         if (scanning_) {
@@ -181,9 +192,10 @@ bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
         ExamineEntry(entry);
     }
     // Most notifications repeat a known MAC (a probe, a reachable entry): nothing to redraw.
-    if (list1 != list1_.Version() || list2 != list2_.Version()) {
-        s_.events.ViewsChanged();
+    if (list2 != list2_.Version()) {
+        redrawDue_ = true;
     }
+    EndBatch();
     if (status == NeighbourEventStatus::Lost) {
         RescanNow();
     }
@@ -196,7 +208,11 @@ void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail) {
     list1_.Add(std::move(listDetail));
     list1_.SetRed();
     s_.events.StartIconBlink();
-    s_.events.ViewsChanged();
+    if (batchDepth_ > 0) {
+        redrawDue_ = true;
+    } else {
+        s_.events.ViewsChanged();
+    }
 }
 
 void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
@@ -220,10 +236,12 @@ void WatchEngine::CheckDuplicates() {
     }
     checking_ = true;
     timer2_->Stop();
+    BeginBatch();
     CheckDuplicatePairs();
     if (!shutDown_) {
         CheckOwnMacs();
     }
+    EndBatch();
     checking_ = false;
     // The switch may have been turned off while the check gave way; it must stay off then.
     if (!shutDown_ && StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
