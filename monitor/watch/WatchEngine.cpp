@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "common/TimeFormat.h"
 #include "monitor/settings/StartupDefaults.h"
@@ -72,8 +73,9 @@ void WatchEngine::Timer1_Timer() {
         ScanWhileDue();
     }
     ticking_ = false;
-    if (!shutDown_ && checkDeferred_) {
-        checkDeferred_ = false;
+    // A check that fell due meanwhile runs now, unless the switch went off while it waited.
+    if (std::exchange(checkDeferred_, false) && !shutDown_ &&
+        StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
         CheckDuplicates();
     }
     s_.events.ScanActivity(false);

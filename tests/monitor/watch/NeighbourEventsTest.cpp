@@ -187,6 +187,18 @@ TEST_F(NeighbourEventsTest, CheckDueDuringAScanRunsAfterTheScanNotInsideIt) {
                 ElementsAre("2007/05/05 14:03:10\t同一MACアドレスが重複しています", ::testing::_))
         << "it ran when the tick ended";
     EXPECT_TRUE(engine.Timer2().IsActive());
+
+    // A check waiting for the tick is dropped when the switch goes off meanwhile.
+    engine.Command1_Click();
+    yielder.onGiveWay = [&](int) {
+        if (engine.Timer2().IsActive()) {
+            engine.Timer2_Timer();
+            engine.SetDuplicateWatch(false);
+        }
+    };
+    engine.Timer1_Timer();
+    EXPECT_EQ(List1().size(), 1u);
+    EXPECT_FALSE(engine.Timer2().IsActive());
 }
 
 TEST_F(NeighbourEventsTest, ScanDueDuringACheckRunsAfterTheCheckNotInsideIt) {
