@@ -1,9 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -56,10 +54,6 @@ public:
         ++version_;
         ++generation_;
     }
-    bool Contains(std::string_view line) const {
-        return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
-    }
-
     // Alarms that must not repeat while their line stays in the list (a duplicate pair, a host
     // showing this computer's MAC) are remembered here, so asking costs one hashed lookup, not
     // a walk through every line. Forgotten whenever the list is emptied.

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "common/TimeFormat.h"
 #include "monitor/settings/StartupDefaults.h"
@@ -72,8 +73,9 @@ void WatchEngine::Timer1_Timer() {
         ScanWhileDue();
     }
     ticking_ = false;
-    if (!shutDown_ && checkDeferred_) {
-        checkDeferred_ = false;
+    // A check that fell due meanwhile runs now, unless the switch went off while it waited.
+    if (std::exchange(checkDeferred_, false) && !shutDown_ &&
+        StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
         CheckDuplicates();
     }
     s_.events.ScanActivity(false);
@@ -120,6 +122,7 @@ void WatchEngine::ScanArpTable() {
     rows_.reserve(entries_.size());
     heardDuringScan_.clear();
     scanning_ = true;
+    BeginBatch();
     for (const ArpEntry& entry : entries_) {
         if (heardDuringScan_.empty() || !heardDuringScan_.contains(entry.address)) {
             if (ExamineEntry(entry)) {
@@ -131,6 +134,7 @@ void WatchEngine::ScanArpTable() {
         s_.yielder.GiveWay();
         if (shutDown_) {
             scanning_ = false;
+            --batchDepth_;
             return;
         }
     }
@@ -139,7 +143,15 @@ void WatchEngine::ScanArpTable() {
     if (memory_ != nullptr) {
         memory_->Seen(grid_.Rows());
     }
-    s_.events.ViewsChanged();
+    redrawDue_ = true;
+    EndBatch();
+}
+
+void WatchEngine::EndBatch() {
+    if (--batchDepth_ == 0 && redrawDue_) {
+        redrawDue_ = false;
+        s_.events.ViewsChanged();
+    }
 }
 
 bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
@@ -173,10 +185,11 @@ void WatchEngine::RecordNewHost(const ArpEntry& entry) {
 bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
     heard_.clear();
     NeighbourEventStatus status = source.Read(heard_);
-    const auto list1 = list1_.Version();
     const auto list2 = list2_.Version();
+    BeginBatch();
     for (const ArpEntry& entry : heard_) {
         if (shutDown_) {
+            --batchDepth_;
             return false;
         }
         if (scanning_) {
@@ -185,9 +198,10 @@ bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
         ExamineEntry(entry);
     }
     // Most notifications repeat a known MAC (a probe, a reachable entry): nothing to redraw.
-    if (list1 != list1_.Version() || list2 != list2_.Version()) {
-        s_.events.ViewsChanged();
+    if (list2 != list2_.Version()) {
+        redrawDue_ = true;
     }
+    EndBatch();
     if (status == NeighbourEventStatus::Lost) {
         RescanNow();
     }
@@ -215,7 +229,11 @@ void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail,
     list1_.Add(listDetail, explanation);
     list1_.SetRed();
     s_.events.StartIconBlink();
-    s_.events.ViewsChanged();
+    if (batchDepth_ > 0) {
+        redrawDue_ = true;
+    } else {
+        s_.events.ViewsChanged();
+    }
     s_.events.AlarmRaised(message, std::string_view(listDetail).substr(2), explanation);
 }
 
@@ -241,10 +259,12 @@ void WatchEngine::CheckDuplicates() {
     }
     checking_ = true;
     timer2_->Stop();
+    BeginBatch();
     CheckDuplicatePairs();
     if (!shutDown_) {
         CheckOwnMacs();
     }
+    EndBatch();
     checking_ = false;
     // The switch may have been turned off while the check gave way; it must stay off then.
     if (!shutDown_ && StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {

@@ -110,6 +110,10 @@ private:
     bool ExamineEntry(const ArpEntry& entry);
     // First sight of a host of the subnet: listed in `List2` and recorded, no alarm.
     void RecordNewHost(const ArpEntry& entry);
+    // Alarms raised while a scan, a check or a batch of notifications works through its
+    // entries are drawn once, when it ends: 16,384 changes at once make one redraw, not 16,384.
+    void BeginBatch() { ++batchDepth_; }
+    void EndBatch();
     void ScanWhileDue();
     void RescanNow();
     void RaiseAlarm(std::string_view message, std::string listDetail, const AlarmFacts& facts);
@@ -140,6 +144,8 @@ private:
     bool ticking_ = false;   // the scan tick runs (scan, first check, pause)
     bool checking_ = false;
     bool rescanDue_ = false;
+    int batchDepth_ = 0;
+    bool redrawDue_ = false;
     bool checkDeferred_ = false;
     bool tickDeferred_ = false;
     bool shutDown_ = false;

@@ -82,6 +82,25 @@ TEST_F(NeighbourEventsTest, NewHostHeardIsListedAndRecordedSilently) {
     EXPECT_EQ(engine.HostCount(), 2u);
 }
 
+TEST_F(NeighbourEventsTest, ManyChangesHeardAtOnceAreAllLoggedAndDrawnOnce) {
+    for (int i = 2; i <= 201; ++i) {
+        const std::uint8_t mac[6] = {2, 0, 0, 0, 0, static_cast<std::uint8_t>(i)};
+        arp.table.push_back(
+            {MakeIpv4(192, 168, 1, static_cast<std::uint8_t>(i)), MacAddress::FromBytes(mac, 6)});
+    }
+    Scan();
+    for (int i = 2; i <= 201; ++i) {
+        source.Announce("192.168.1." + std::to_string(i), "02-00-00-00-AA-BB");
+    }
+    int redraws = events.viewChanges;
+    Hear();
+    EXPECT_EQ(List1().size(), 400u);
+    EXPECT_EQ(List1()[399], "  (192.168.  1.201:) 02-00-00-00-00-C9 -> 02-00-00-00-AA-BB");
+    EXPECT_EQ(LogLines().size(), 200u);
+    EXPECT_EQ(events.blinkStarts, 200);
+    EXPECT_EQ(events.viewChanges, redraws + 1);
+}
+
 TEST_F(NeighbourEventsTest, LostNotificationsRunAFullScanAtOnce) {
     arp.Replace("192.168.1.1", "00-11-22-33-44-55");
     arp.Put("192.168.1.9", "00-11-22-33-44-09");
@@ -168,6 +187,18 @@ TEST_F(NeighbourEventsTest, CheckDueDuringAScanRunsAfterTheScanNotInsideIt) {
                 ElementsAre("2007/05/05 14:03:10\t同一MACアドレスが重複しています", ::testing::_))
         << "it ran when the tick ended";
     EXPECT_TRUE(engine.Timer2().IsActive());
+
+    // A check waiting for the tick is dropped when the switch goes off meanwhile.
+    engine.Command1_Click();
+    yielder.onGiveWay = [&](int) {
+        if (engine.Timer2().IsActive()) {
+            engine.Timer2_Timer();
+            engine.SetDuplicateWatch(false);
+        }
+    };
+    engine.Timer1_Timer();
+    EXPECT_EQ(List1().size(), 1u);
+    EXPECT_FALSE(engine.Timer2().IsActive());
 }
 
 TEST_F(NeighbourEventsTest, ScanDueDuringACheckRunsAfterTheCheckNotInsideIt) {
