@@ -1,8 +1,8 @@
 #include "monitor/watch/OuiRegistry.h"
 
+#include <algorithm>
 #include <charconv>
-
-#include "common/FileBytes.h"
+#include <fstream>
 
 namespace kestrove {
 namespace {
@@ -83,39 +83,64 @@ bool ParseRangeLine(std::string_view line, std::uint32_t& low, std::uint32_t& hi
 
 }  // namespace
 
-void OuiRegistry::AddText(std::string_view text) const {
-    bool pending = false;
-    std::uint32_t prefix = 0;
-    std::string_view name;
-    while (!text.empty()) {
-        std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
+void OuiRegistry::AddBlock(const Pending& pending, std::uint32_t low, std::uint32_t high) const {
+    std::string clean = CleanName(pending.name);
+    if (clean.empty() || names_.size() + clean.size() > kMaxFileBytes) {
+        return;
+    }
+    blocks_.push_back(Block{pending.prefix, low, high, static_cast<std::uint32_t>(names_.size()),
+                            static_cast<std::uint32_t>(clean.size())});
+    names_ += clean;
+    sorted_ = false;
+}
 
-        std::uint32_t low = 0;
-        std::uint32_t high = 0;
-        bool ranged = false;
-        std::string_view lineName;
-        if (ParseHexLine(line, prefix, lineName)) {
-            // The next "(base 16)" line tells whether this is the whole prefix or a block.
-            name = lineName;
-            pending = true;
-        } else if (pending && ParseRangeLine(line, low, high, ranged)) {
-            pending = false;
-            std::string clean = CleanName(name);
-            if (clean.empty()) {
-                continue;
-            }
-            if (ranged) {
-                small_[prefix].push_back(Block{low, high, std::move(clean)});
-            } else {
-                large_.try_emplace(prefix, std::move(clean));
-            }
+void OuiRegistry::AddLine(std::string_view line, Pending& pending) const {
+    std::uint32_t prefix = 0;
+    std::uint32_t low = 0;
+    std::uint32_t high = 0xFFFFFF;
+    bool ranged = false;
+    std::string_view name;
+    if (ParseHexLine(line, prefix, name)) {
+        // The next "(base 16)" line tells whether this is the whole prefix or a block.
+        pending.waiting = true;
+        pending.prefix = prefix;
+        pending.name.assign(name.substr(0, 4 * kMaxNameBytes));
+    } else if (pending.waiting && line.find(kBase16Mark) != std::string_view::npos) {
+        // A block whose range cannot be read is left out rather than given the whole prefix.
+        pending.waiting = false;
+        if (ParseRangeLine(line, low, high, ranged)) {
+            AddBlock(pending, ranged ? low : 0, ranged ? high : 0xFFFFFF);
         }
     }
-    if (pending && !CleanName(name).empty()) {
-        large_.try_emplace(prefix, CleanName(name));  // a file cut after its last "(hex)" line
+}
+
+void OuiRegistry::AddText(std::string_view text) const {
+    Pending pending;
+    while (!text.empty()) {
+        std::size_t newline = text.find('\n');
+        AddLine(text.substr(0, newline), pending);
+        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
     }
+    if (pending.waiting) {
+        AddBlock(pending, 0, 0xFFFFFF);  // a text cut after its last "(hex)" line
+    }
+}
+
+void OuiRegistry::Sort() const {
+    if (sorted_) {
+        return;
+    }
+    // By prefix, the smallest block first, so the first block that holds an address is the
+    // most specific; among equal blocks the one added first.
+    std::stable_sort(blocks_.begin(), blocks_.end(), [](const Block& a, const Block& b) {
+        if (a.prefix != b.prefix) {
+            return a.prefix < b.prefix;
+        }
+        return a.high - a.low < b.high - b.low;
+    });
+    blocks_.shrink_to_fit();
+    names_.shrink_to_fit();
+    sorted_ = true;
 }
 
 void OuiRegistry::LoadOnce() const {
@@ -123,10 +148,21 @@ void OuiRegistry::LoadOnce() const {
         return;
     }
     loaded_ = true;
+    // Line by line: a whole 5 MiB file read at once would leave the heap that much larger
+    // for the rest of the run.
+    std::string line;
     for (const char* file : {"oui.txt", "mam.txt", "oui36.txt", "iab.txt"}) {
-        FileReadResult read = ReadFileBytesOrMissing(folder_ / file);
-        if (read.status == FileReadStatus::Ok && read.bytes.size() <= kMaxFileBytes) {
-            AddText(read.bytes);
+        std::ifstream in(folder_ / file, std::ios::binary);
+        Pending pending;
+        std::size_t read = 0;
+        while (read <= kMaxFileBytes && std::getline(in, line)) {
+            read += line.size() + 1;
+            if (line.size() <= kMaxLineBytes) {
+                AddLine(line, pending);
+            }
+        }
+        if (pending.waiting) {
+            AddBlock(pending, 0, 0xFFFFFF);
         }
     }
 }
@@ -136,19 +172,19 @@ std::string OuiRegistry::Vendor(const MacAddress& mac) const {
         return {};
     }
     LoadOnce();
+    Sort();
     std::uint32_t prefix =
         (std::uint32_t{mac.bytes[0]} << 16) | (std::uint32_t{mac.bytes[1]} << 8) | mac.bytes[2];
     std::uint32_t rest =
         (std::uint32_t{mac.bytes[3]} << 16) | (std::uint32_t{mac.bytes[4]} << 8) | mac.bytes[5];
-    if (auto it = small_.find(prefix); it != small_.end()) {
-        for (const Block& block : it->second) {
-            if (rest >= block.low && rest <= block.high) {
-                return block.name;
-            }
+    auto it = std::lower_bound(blocks_.begin(), blocks_.end(), prefix,
+                               [](const Block& b, std::uint32_t p) { return b.prefix < p; });
+    for (; it != blocks_.end() && it->prefix == prefix; ++it) {
+        if (rest >= it->low && rest <= it->high) {
+            return names_.substr(it->nameOffset, it->nameLength);
         }
     }
-    auto it = large_.find(prefix);
-    return it == large_.end() ? std::string() : it->second;
+    return {};
 }
 
 }  // namespace kestrove

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "netinfo/MacAddress.h"
@@ -20,6 +19,8 @@ public:
     static constexpr const char* kDefaultFolder = "/usr/share/ieee-data";
     static constexpr std::size_t kMaxFileBytes = 64u << 20;
     static constexpr std::size_t kMaxNameBytes = 120;
+    // Registry lines are short; a longer one is not a registry line.
+    static constexpr std::size_t kMaxLineBytes = 4096;
 
     explicit OuiRegistry(std::filesystem::path folder = kDefaultFolder)
         : folder_(std::move(folder)) {}
@@ -31,20 +32,36 @@ public:
     void AddRegistryText(std::string_view text) { AddText(text); }
 
 private:
+    // One assignment: the first 24 bits, and the range of the last 24 bits it covers (the
+    // whole range for an MA-L, a part for MA-M, MA-S and IAB blocks).
     struct Block {
-        std::uint32_t low = 0;  // bits 24..47 of the first and last address of the block
+        std::uint32_t prefix = 0;
+        std::uint32_t low = 0;
         std::uint32_t high = 0;
+        std::uint32_t nameOffset = 0;
+        std::uint32_t nameLength = 0;
+    };
+
+    // A "(hex)" line waiting for its "(base 16)" line.
+    struct Pending {
+        bool waiting = false;
+        std::uint32_t prefix = 0;
         std::string name;
     };
 
     void LoadOnce() const;
     void AddText(std::string_view text) const;
+    void AddLine(std::string_view line, Pending& pending) const;
+    void AddBlock(const Pending& pending, std::uint32_t low, std::uint32_t high) const;
+    void Sort() const;
 
     std::filesystem::path folder_;
     mutable bool loaded_ = false;
-    // Whole 24-bit assignments, and the smaller blocks carved out of some of them.
-    mutable std::unordered_map<std::uint32_t, std::string> large_;
-    mutable std::unordered_map<std::uint32_t, std::vector<Block>> small_;
+    mutable bool sorted_ = true;
+    // About 45,000 assignments: kept as one sorted array and one text of all names rather
+    // than a map of strings, so the monitor grows by about 2 MiB when it first needs them.
+    mutable std::vector<Block> blocks_;
+    mutable std::string names_;
 };
 
 }  // namespace kestrove
