@@ -63,12 +63,16 @@ std::string ReadWhole(const fs::path& path) {
 // piece of a line that the start falls into the middle of.
 std::vector<std::string> WholeLogPeriod(std::string_view log, std::string_view periodStart) {
     std::size_t start = FindPeriodStart(log, periodStart);
-    bool midLine = start > 0 && log.substr(start - 2, 2) != "\r\n";
+    bool midLine = start > 0 && (start < 2 || log.substr(start - 2, 2) != "\r\n");
     std::vector<std::string> lines;
     for (std::size_t pos = start; pos < log.size();) {
         std::size_t end = log.find("\r\n", pos);
         if (!(midLine && pos == start)) {
-            lines.emplace_back(log.substr(pos, end == log.npos ? log.npos : end - pos));
+            std::string_view line = log.substr(pos, end == log.npos ? log.npos : end - pos);
+            if (line.size() > kMaxLogLineBytes) {
+                line = line.substr(0, Cp932PrefixLength(line, kMaxLogLineBytes));
+            }
+            lines.emplace_back(line);
         }
         pos = end == log.npos ? log.size() : end + 2;
     }

@@ -6,8 +6,10 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <string>
 #include <system_error>
 
+#include "common/Cp932.h"
 #include "monitor/report/ReportPeriod.h"
 
 namespace kestrove {
@@ -99,64 +101,126 @@ private:
     bool whole_ = false;
 };
 
-// Hands on the lines of held[0, end) that begin at or after `start`; `offset` is where the held
-// bytes begin in the log.
-void HandOnLines(std::string_view held, std::size_t end, std::uint64_t offset, std::uint64_t start,
-                 AlarmLogLines& lines) {
-    if (start == kNoStart || start >= offset + end) {
-        return;
-    }
-    std::size_t pos = 0;
-    while (pos < end) {
-        std::size_t lineEnd = held.find("\r\n", pos);
-        std::size_t next = lineEnd == std::string_view::npos || lineEnd >= end ? end : lineEnd + 2;
-        if (offset + pos >= start) {
-            lines.Line(held.substr(pos, std::min(lineEnd, end) - pos));
-        }
-        pos = next;
-    }
+// Every line up to the longest handed on whole fits into one piece with its CR LF.
+static_assert(kMaxLogLineBytes + 2 <= kPieceBytes);
+
+std::string_view Capped(std::string_view line) {
+    return line.size() <= kMaxLogLineBytes
+               ? line
+               : line.substr(0, Cp932PrefixLength(line, kMaxLogLineBytes));
 }
 
 // One pass over the log from its start. Only complete lines are looked at: a stamp never holds
-// a CR or LF, so every match lies inside one line and no bytes need looking at twice.
-bool ReadPass(LogReader& reader, PeriodStart& period, AlarmLogLines& lines) {
-    std::uint64_t offset = 0;
-    bool fixed = period.Fixed();
-    if (fixed) {
-        lines.StartFixed();
+// a CR or LF, so every match lies inside one line and no bytes need looking at twice. A line
+// longer than a piece is kept by its head while the rest of it goes by, searched for stamps
+// only.
+class Pass {
+public:
+    Pass(LogReader& reader, PeriodStart& period, AlarmLogLines& lines)
+        : reader_(reader), period_(period), lines_(lines), fixed_(period.Fixed()) {}
+
+    bool Run();
+
+private:
+    void Search(std::string_view held, std::size_t starts);
+    void PassLongLine(std::string_view held);
+    void HandOnLines(std::string_view held, std::size_t end);
+
+    LogReader& reader_;
+    PeriodStart& period_;
+    AlarmLogLines& lines_;
+    bool fixed_;
+    std::uint64_t offset_ = 0;  // where the held bytes begin in the log
+    bool inLongLine_ = false;
+    std::uint64_t longLineStart_ = 0;
+    std::string longLineHead_;
+};
+
+bool Pass::Run() {
+    if (fixed_) {
+        lines_.StartFixed();
     }
     std::size_t searched = 0;  // held bytes known to hold no CR LF before their last byte
     while (true) {
-        std::optional<std::size_t> got = reader.Fill();
+        std::optional<std::size_t> got = reader_.Fill();
         if (!got) {
             return false;
         }
-        std::string_view held = reader.Held();
+        std::string_view held = reader_.Held();
         std::size_t end = held.size();
         if (*got > 0) {
             std::size_t lastLineEnd = held.substr(searched).rfind("\r\n");
             if (lastLineEnd == std::string_view::npos) {
+                if (held.size() >= kPieceBytes) {
+                    PassLongLine(held);
+                    held = reader_.Held();
+                }
                 searched = held.empty() ? 0 : held.size() - 1;
                 continue;
             }
             end = searched + lastLineEnd + 2;
         }
-        if (!fixed) {
-            if (period.Scan(held, offset, end)) {
-                lines.Restart();
-            }
-            if (period.Fixed()) {
-                fixed = true;
-                lines.StartFixed();
-            }
-        }
-        HandOnLines(held, end, offset, period.Start(), lines);
+        Search(held, end);
+        HandOnLines(held, end);
         if (*got == 0) {
             return true;
         }
-        reader.Drop(end);
-        offset += end;
+        reader_.Drop(end);
+        offset_ += end;
         searched = 0;
+    }
+}
+
+void Pass::Search(std::string_view held, std::size_t starts) {
+    if (fixed_) {
+        return;
+    }
+    if (period_.Scan(held, offset_, starts)) {
+        lines_.Restart();
+    }
+    if (period_.Fixed()) {
+        fixed_ = true;
+        lines_.StartFixed();
+    }
+}
+
+void Pass::PassLongLine(std::string_view held) {
+    if (!inLongLine_) {
+        inLongLine_ = true;
+        longLineStart_ = offset_;
+        longLineHead_.assign(Capped(held));
+    }
+    // Kept: the bytes a stamp that begins before them may need, and a CR whose LF comes next.
+    std::size_t starts = held.size() - (PeriodStartSearch::kOverlap + 1);
+    Search(held, starts);
+    reader_.Drop(starts);
+    offset_ += starts;
+}
+
+// Hands on the lines of held[0, end) that begin at or after the period's start.
+void Pass::HandOnLines(std::string_view held, std::size_t end) {
+    std::uint64_t start = period_.Start();
+    std::size_t pos = 0;
+    if (inLongLine_) {
+        // The held bytes begin with the end of the long line.
+        std::size_t lineEnd = held.find("\r\n");
+        pos = lineEnd == std::string_view::npos || lineEnd >= end ? end : lineEnd + 2;
+        if (start != kNoStart && longLineStart_ >= start) {
+            lines_.Line(longLineHead_);
+        }
+        inLongLine_ = false;
+        longLineHead_ = std::string();
+    }
+    if (start == kNoStart || start >= offset_ + end) {
+        return;
+    }
+    while (pos < end) {
+        std::size_t lineEnd = held.find("\r\n", pos);
+        std::size_t next = lineEnd == std::string_view::npos || lineEnd >= end ? end : lineEnd + 2;
+        if (offset_ + pos >= start) {
+            lines_.Line(Capped(held.substr(pos, std::min(lineEnd, end) - pos)));
+        }
+        pos = next;
     }
 }
 
@@ -178,12 +242,12 @@ AlarmLogScanStatus ScanAlarmLog(const std::filesystem::path& log, std::string_vi
         return AlarmLogScanStatus::Unreadable;
     }
     PeriodStart period(periodStart);
-    if (!ReadPass(reader, period, lines)) {
+    if (!Pass(reader, period, lines).Run()) {
         return AlarmLogScanStatus::Unreadable;
     }
     if (period.Start() == kNoStart) {
         period.TakeWholeLog();
-        if (!reader.Rewind() || !ReadPass(reader, period, lines)) {
+        if (!reader.Rewind() || !Pass(reader, period, lines).Run()) {
             return AlarmLogScanStatus::Unreadable;
         }
     }

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string_view>
 
 namespace kestrove {
 
 enum class AlarmLogScanStatus { Ok, Missing, Unreadable };
+
+// The most of one line that is handed on: a line of the monitor's is a few hundred bytes, and
+// one far longer (a log edited into LF line ends is one line) must not make memory grow with
+// the log. Longer lines are cut there, never inside a double-byte character.
+inline constexpr std::size_t kMaxLogLineBytes = 1024 * 1024 - 2;
 
 // Receives the lines of the report period, as CP932 without their CR LF.
 class AlarmLogLines {

@@ -55,15 +55,28 @@ const std::string& ChangeMessage() {
 // " ", ":" and the characters HTML escapes are below 0x40 as well: spaces are dropped and
 // colons changed in CP932 as in the decoded text.
 void AppendWithoutSpaces(std::string& out, std::string_view text, bool colonAsParen) {
-    for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t space = std::min(text.find(' ', pos), text.size());
-        std::size_t mark = out.size();
-        AppendHtmlEscaped(out, text.substr(pos, space - pos));
-        if (colonAsParen) {
-            std::replace(out.begin() + static_cast<std::ptrdiff_t>(mark), out.end(), ':', '(');
+    std::size_t mark = out.size();
+    std::size_t done = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ') {
+            AppendHtmlEscaped(out, text.substr(done, i - done));
+            done = i + 1;
         }
-        pos = space + 1;
     }
+    AppendHtmlEscaped(out, text.substr(done));
+    if (colonAsParen) {
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(mark), out.end(), ':', '(');
+    }
+}
+
+// The first "->": found by its ">", which is rarer in a log line than "-".
+std::size_t FindArrow(std::string_view line) {
+    for (std::size_t pos = line.find('>', 1); pos != npos; pos = line.find('>', pos + 1)) {
+        if (line[pos - 1] == '-') {
+            return pos - 1;
+        }
+    }
+    return npos;
 }
 
 std::string_view From(std::string_view line, std::size_t pos, std::size_t count) {
@@ -128,7 +141,7 @@ void AppendDuplicateRow(std::string& out, std::string_view line, const MessageFi
 
 void AppendChangeRow(std::string& out, std::string_view line, const MessageField& field) {
     std::optional<std::string_view> group = ChangeGroup(line);
-    std::size_t arrow = line.find("->");
+    std::size_t arrow = FindArrow(line);
     // The old MAC is counted back from the arrow, the new one forward; both counts must stay
     // after the message.
     std::size_t macsStart = arrow == npos ? 0 : arrow - std::min(arrow, kCharsBeforeArrow);
