@@ -24,6 +24,11 @@ struct FileReadResult {
 FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path,
                                       std::size_t maxBytes = std::string().max_size());
 
+// The same, but a symlink in the file's place is not followed (it reads as Error): for files a
+// local attacker could swap for a link to something of the user's, such as a mail attachment.
+FileReadResult ReadFileBytesNoFollow(const std::filesystem::path& path,
+                                     std::size_t maxBytes = std::string().max_size());
+
 // The whole file, or nothing when it is missing or unreadable.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 

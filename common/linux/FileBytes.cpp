@@ -37,11 +37,10 @@ private:
     int fd_;
 };
 
-}  // namespace
-
-FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path, std::size_t maxBytes) {
+FileReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
+                               int extraFlags) {
     FileReadResult result;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags));
     if (fd.Get() < 0) {
         result.status = errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Error;
         return result;
@@ -88,6 +87,16 @@ FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path, std::si
     result.bytes.resize(used);
     result.status = FileReadStatus::Ok;
     return result;
+}
+
+}  // namespace
+
+FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path, std::size_t maxBytes) {
+    return ReadRegularFile(path, maxBytes, 0);
+}
+
+FileReadResult ReadFileBytesNoFollow(const std::filesystem::path& path, std::size_t maxBytes) {
+    return ReadRegularFile(path, maxBytes, O_NOFOLLOW);
 }
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {

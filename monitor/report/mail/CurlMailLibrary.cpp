@@ -1,7 +1,9 @@
 #include "monitor/report/mail/CurlMailLibrary.h"
 
-#include <fstream>
+#include <optional>
+#include <string>
 
+#include "common/FileBytes.h"
 #include "monitor/report/mail/CurlSession.h"
 #include "monitor/report/mail/MailHeaders.h"
 #include "monitor/report/mail/MailServerAddress.h"
@@ -13,6 +15,8 @@ namespace {
 
 // The option word before a RcvMail password that asks for a plain USER/PASS login.
 constexpr std::string_view kPlainLoginWord = "a ";
+// Far above any report of a period; a file this big is no report of ours.
+constexpr std::size_t kMaxAttachmentBytes = std::size_t{256} << 20;
 
 struct SenderArgument {
     std::string address;
@@ -44,13 +48,14 @@ bool HasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-bool IsReadableFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        return false;
+// Read here, once, without following a symlink: a link planted in the report folder must not
+// make the mail carry whatever file of the user's it points at.
+std::optional<std::string> ReadAttachment(const std::filesystem::path& path) {
+    FileReadResult read = ReadFileBytesNoFollow(path, kMaxAttachmentBytes);
+    if (read.status != FileReadStatus::Ok) {
+        return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary);
-    return in.good();
+    return std::move(read.bytes);
 }
 
 void AddHeaders(CurlList& headers, const SenderArgument& sender,
@@ -63,7 +68,8 @@ void AddHeaders(CurlList& headers, const SenderArgument& sender,
     }
 }
 
-CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::path& attachment) {
+CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::path& attachment,
+                      const std::string& attachmentBytes) {
     CurlMime mime(curl_mime_init(h));
     curl_mimepart* text = curl_mime_addpart(mime.get());
     curl_mime_data(text, body.data(), body.size());
@@ -72,7 +78,7 @@ CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::pat
     curl_mime_encoder(text, "base64");
     if (!attachment.empty()) {
         curl_mimepart* file = curl_mime_addpart(mime.get());
-        curl_mime_filedata(file, attachment.c_str());
+        curl_mime_data(file, attachmentBytes.data(), attachmentBytes.size());
         curl_mime_filename(file, AttachmentName(attachment).c_str());
         curl_mime_type(file, AttachmentType(attachment).c_str());
         curl_mime_encoder(file, "base64");
@@ -102,9 +108,14 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
         return std::string(mailtext::kNoSender);
     }
     std::filesystem::path file(attachment);
-    if (!file.empty() && !IsReadableFile(file)) {
-        return MailErrorText(mailtext::kAttachmentUnreadable, StripControlCharacters(attachment),
-                             {}, from.password);
+    std::string attachmentBytes;
+    if (!file.empty()) {
+        std::optional<std::string> bytes = ReadAttachment(file);
+        if (!bytes) {
+            return MailErrorText(mailtext::kAttachmentUnreadable,
+                                 StripControlCharacters(attachment), {}, from.password);
+        }
+        attachmentBytes = std::move(*bytes);
     }
 
     CurlSession session(options_, "smtp,smtps");
@@ -127,7 +138,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
         curl_easy_setopt(h, CURLOPT_MAIL_RCPT, rcpt.Get());
         AddHeaders(headers, from, to, subject);
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Get());
-        mime = BuildMessage(h, body, file);
+        mime = BuildMessage(h, body, file, attachmentBytes);
         curl_easy_setopt(h, CURLOPT_MIMEPOST, mime.get());
     }
     CURLcode rc = session.Perform();

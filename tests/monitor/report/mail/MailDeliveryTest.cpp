@@ -257,6 +257,18 @@ TEST_F(MailDeliveryTest, UnreadableAttachmentIsReportedBeforeConnecting) {
     EXPECT_EQ(MailError().rfind("添付ファイルを読み込めません", 0), 0u);
 }
 
+TEST_F(MailDeliveryTest, AttachmentPlacedAsASymlinkIsNotFollowedAndNothingIsSent) {
+    // A dated copy that could not be written leaves its name free for a link to a private file.
+    test::MailPeers& peers = StartPeers();
+    std::filesystem::path secret = dir_ / "private-key";
+    test::WriteFile(secret, "not for the mail");
+    std::filesystem::remove(attachment_);
+    std::filesystem::create_symlink(secret, attachment_);
+    Send();
+    EXPECT_EQ(MailError().rfind("添付ファイルを読み込めません", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(peers.Message(1)));
+}
+
 TEST_F(MailDeliveryTest, RcvMailSaysWhatFailedWithoutThePassword) {
     test::MailPeers& peers = StartPeers();
     std::string pop = "127.0.0.1:" + std::to_string(peers.PopPort());
