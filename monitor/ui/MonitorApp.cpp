@@ -132,6 +132,7 @@ bool MonitorApp::Start() {
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
     }
+    window_->RefreshViews();
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }
@@ -214,7 +215,7 @@ void MonitorApp::ScanActivity(bool scanning) {
     window_->SetScanning(scanning);
 }
 void MonitorApp::ViewsChanged() {
-    window_->RefreshViews();
+    window_->ViewsChanged();
 }
 
 void MonitorApp::ShowAbout() {

@@ -138,12 +138,14 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheRedAlarmList) {
     app->Engine().ScanArpTable();
     arp->Replace("192.168.1.1", "00-11-22-33-44-55");
     app->Engine().ScanArpTable();
+    app->Window().RefreshViews();
     auto* list1 = app->Window().findChild<QListView*>("List1");
     EXPECT_EQ(list1->model()->rowCount(), 2);
     EXPECT_EQ(list1->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_TRUE(app->Tray().timIcon1().IsActive()) << "the blink runs while shown";
 
     QTest::mouseClick(app->Window().findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    app->Window().RefreshViews();
     EXPECT_EQ(list1->model()->rowCount(), 1);
     EXPECT_EQ(list1->model()->index(0, 0).data().toString().toStdString().substr(20),
               "アラームをクリアしました");
