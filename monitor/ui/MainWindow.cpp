@@ -18,6 +18,7 @@
 #include <QStyleOptionViewItem>
 #include <QTableView>
 
+#include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
@@ -46,6 +47,7 @@ MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidg
     lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
     BuildMenus();
     BuildControls();
+    UseFrameStyle(this);
     setFixedWidth(Twips::ToPixels(kOuterWidthTwips, this));
     setMinimumHeight(Twips::ToPixels(kMinOuterHeightTwips, this));
     resize(width(), Twips::ToPixels(kDesignOuterHeightTwips, this));
