@@ -4,10 +4,10 @@
 
 namespace kestrove {
 
-void UseFrameStyle(QWidget* window) {
+void UseFrameStyle(QWidget* widget) {
     // The border starts half a title down, so the line runs through the title; the title's
     // own background hides the line behind its text.
-    window->setStyleSheet(window->styleSheet() +
+    widget->setStyleSheet(widget->styleSheet() +
                           QStringLiteral("QGroupBox {"
                                          "  border: 1px solid palette(mid);"
                                          "  border-radius: 2px;"

@@ -4,10 +4,10 @@ class QWidget;
 
 namespace kestrove {
 
-// Draws the group boxes of `window` as the programs' frames are drawn: a line around the
+// Draws `widget` and the group boxes inside it as the programs' frames are drawn: a line around the
 // content with the frame's title set on the top line, the content below the title. (The
 // default style puts the title above the box, so controls placed just under the top edge sat
 // on the line.)
-void UseFrameStyle(QWidget* window);
+void UseFrameStyle(QWidget* widget);
 
 }  // namespace kestrove

@@ -47,7 +47,6 @@ MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidg
     lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
     BuildMenus();
     BuildControls();
-    UseFrameStyle(this);
     setFixedWidth(Twips::ToPixels(kOuterWidthTwips, this));
     setMinimumHeight(Twips::ToPixels(kMinOuterHeightTwips, this));
     resize(width(), Twips::ToPixels(kDesignOuterHeightTwips, this));
@@ -127,6 +126,8 @@ void MainWindow::BuildControls() {
 
     auto* frame1 =
         PlaceTwips(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 660);
+    // Styled on the frame alone: a style sheet above List1 would override its red palette.
+    UseFrameStyle(frame1);
     PlaceTwips(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 330, 540, 240);
     combo1_ = PlaceTwips(new QComboBox(frame1), "Combo1", 660, 285, 1095, 315);
     for (const char* seconds : texts::kIntervals) {

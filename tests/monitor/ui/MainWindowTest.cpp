@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -142,6 +143,9 @@ TEST_F(MainWindowTest, ClearButtonEmptiesTheRedAlarmList) {
     auto* list1 = app->Window().findChild<QListView*>("List1");
     EXPECT_EQ(list1->model()->rowCount(), 2);
     EXPECT_EQ(list1->palette().color(QPalette::Base), QColor(255, 0, 0));
+    QImage drawn = list1->viewport()->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(drawn.width() - 2, drawn.height() - 2), QColor(255, 0, 0))
+        << "drawn red, not only set";
     EXPECT_TRUE(app->Tray().timIcon1().IsActive()) << "the blink runs while shown";
 
     QTest::mouseClick(app->Window().findChild<QPushButton*>("Command1"), Qt::LeftButton);
