@@ -51,7 +51,7 @@ public:
     // Every host answers with a new MAC; one scan raises an alarm for each.
     void Raise(int round) {
         for (int i = 0; i < kHosts; ++i) {
-            arp.Replace(HostIp(i), HostMac(round % 2 == 0 ? 0 : 1, i));
+            arp.table[static_cast<std::size_t>(i)].mac = test::Mac(HostMac(round % 2, i));
         }
         engine.ScanArpTable();
         Flush();

@@ -147,7 +147,7 @@ TEST_F(AlarmBurstTest, SixteenThousandAlarmsAppendRowsWithoutReloadingPerAlarm) 
     QSignalSpy gridResets(window.findChild<QTableView*>("MSFlexGrid1")->model(),
                           &QAbstractItemModel::modelReset);
     for (int i = 0; i < kHosts; ++i) {
-        arp.Replace(HostIp(i), HostMac(1, i));
+        arp.table[static_cast<std::size_t>(i)].mac = Mac(HostMac(1, i));
     }
     engine.ScanArpTable();
     window.RefreshViews();
