@@ -26,10 +26,13 @@ if(KESTROVE_FUZZ)
 endif()
 
 # Adds one GoogleTest executable and registers its cases with CTest.
-#   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [LOCKS ...] [QT] [ROOT])
+#   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [LOCKS ...] [ENV ...] [PREFIX p]
+#                     [QT] [ROOT])
 # LOCKS names resources that tests must not share at the same time (ctest RESOURCE_LOCK).
+# ENV adds "NAME=value" entries to the tests' environment; PREFIX goes before every test name,
+# for sources built into more than one test program.
 function(kestrove_add_test)
-  cmake_parse_arguments(T "QT;ROOT" "NAME" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "QT;ROOT" "NAME;PREFIX" "SOURCES;LIBS;LABELS;LOCKS;ENV" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE kestrove_options kestrove_testsupport ${T_LIBS}
                         GTest::gtest GTest::gmock GTest::gtest_main)
@@ -39,11 +42,12 @@ function(kestrove_add_test)
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
+  list(APPEND env ${T_ENV})
   set(labels ${T_LABELS})
   if(T_ROOT)
     list(APPEND labels root)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${T_PREFIX}")
   # gtest_discover_tests flattens list-valued PROPERTIES (only the first variable reached the
   # tests), so a script of our own sets the lists on the discovered tests.
   set(props "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake")

@@ -1,6 +1,8 @@
 #include "viewer/frmLog.h"
 
 #include <QFile>
+#include <QIcon>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -9,6 +11,11 @@
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
 #include "viewer/ViewerTexts.h"
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void InitViewerResources() {
+    Q_INIT_RESOURCE(viewer);
+}
 
 namespace kestrove {
 namespace {
@@ -35,11 +42,14 @@ frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
     : QMainWindow(parent), document_(std::move(logFilePath)) {
     setObjectName("frmLog");
     setWindowTitle(Text(viewertexts::kfrmLog));
+    InitViewerResources();
+    setWindowIcon(QIcon(":/quillpane/quillpane.svg"));
 
     QMenu* mFile = menuBar()->addMenu(Text(viewertexts::kMFIle));
     mFile->setObjectName("MFIle");
     QAction* mSave = mFile->addAction(Text(viewertexts::kMSave));
     mSave->setObjectName("MSave");
+    mSave->setShortcut(QKeySequence::Save);
     connect(mSave, &QAction::triggered, this, &frmLog::MSave_Click);
 
     // The box keeps its own place and size (the resize rule), so no layout manages it.

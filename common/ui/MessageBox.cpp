@@ -37,13 +37,20 @@ QMessageBox::StandardButton MessageBox::Warning(QWidget* parent, const QString& 
 
 QMessageBox::StandardButton MessageBox::Question(QWidget* parent, const QString& title,
                                                  const QString& text) {
-    return Show(parent, QMessageBox::Question, title, text,
-                QMessageBox::Ok | QMessageBox::Cancel);
+    return Show(parent, QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel);
 }
 
-void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer) { nextAnswer = answer; }
-void MessageBox::SetAutoAnswer(bool on) { autoAnswer = on; }
-const std::vector<MessageBox::Shown>& MessageBox::History() { return history; }
-void MessageBox::ClearHistory() { history.clear(); }
+void MessageBox::SetNextAnswer(QMessageBox::StandardButton answer) {
+    nextAnswer = answer;
+}
+void MessageBox::SetAutoAnswer(bool on) {
+    autoAnswer = on;
+}
+const std::vector<MessageBox::Shown>& MessageBox::History() {
+    return history;
+}
+void MessageBox::ClearHistory() {
+    history.clear();
+}
 
 }  // namespace kestrove

@@ -2,10 +2,12 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "common/ui/Twips.h"
 
@@ -13,6 +15,7 @@ namespace kestrove {
 namespace {
 
 constexpr const char* kVersion = "Version 2.00";
+constexpr int kTextWidthTwips = 5280;
 constexpr const char* kLabel1 = "このプログラムに関する最新情報は";
 constexpr const char* kLabel4 = "を参照ください。";
 constexpr const char* kDisclaimer =
@@ -24,34 +27,63 @@ AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
     : QDialog(parent), webAddress_(std::move(webAddress)), opener_(std::move(opener)) {
     setObjectName("frmAbout");
     setWindowTitle("Kestrove");
-    setFixedSize(Twips::Size(5760, 3420, this));
     setMouseTracking(true);
     installEventFilter(this);
 
-    auto* icon = PlaceTwips(new QLabel(this), "picIcon", 240, 240, 465, 480);
+    auto* icon = new QLabel(this);
+    icon->setObjectName("picIcon");
     icon->setPixmap(QIcon(":/kestrove/logo.svg").pixmap(QSize(31, 32)));
-    auto* title = PlaceTwips(new QLabel("Kestrove", this), "lblTitle", 1080, 240, 3600, 480);
+    auto* title = new QLabel("Kestrove", this);
+    title->setObjectName("lblTitle");
     QFont courier("Courier New");
     courier.setStyleHint(QFont::Courier);
     courier.setPointSize(18);
     courier.setBold(true);
     title->setFont(courier);
-    PlaceTwips(new QLabel(kVersion, this), "lblVersion", 1080, 780, 3600, 300);
-    for (int top : {1200, 2700}) {
-        auto* line = PlaceTwips(new QFrame(this), "Line1", 120, top, 5520, 30);
-        line->setFrameShape(QFrame::HLine);
-        line->setFrameShadow(QFrame::Sunken);
-    }
-    PlaceTwips(new QLabel(QString::fromUtf8(kLabel1), this), "Label1", 240, 1380, 5280, 300);
-    label2_ = PlaceTwips(new QLabel(webAddress_, this), "Label2", 240, 1700, 5280, 300);
+    auto* version = new QLabel(kVersion, this);
+    version->setObjectName("lblVersion");
+    auto line = [this] {
+        auto* separator = new QFrame(this);
+        separator->setObjectName("Line1");
+        separator->setFrameShape(QFrame::HLine);
+        separator->setFrameShadow(QFrame::Sunken);
+        return separator;
+    };
+    auto label = [this](const char* name, const char* text) {
+        auto* shown = new QLabel(QString::fromUtf8(text), this);
+        shown->setObjectName(name);
+        return shown;
+    };
+    label2_ = label("Label2", "");
+    label2_->setText(webAddress_);
     label2_->setCursor(Qt::PointingHandCursor);
-    PlaceTwips(new QLabel(QString::fromUtf8(kLabel4), this), "Label4", 240, 2020, 5280, 300);
-    auto* disclaimer = PlaceTwips(new QLabel(QString::fromUtf8(kDisclaimer), this), "lblDisclaimer",
-                                  240, 2340, 5280, 330);
+    QLabel* disclaimer = label("lblDisclaimer", kDisclaimer);
     disclaimer->setWordWrap(true);
-    auto* ok = PlaceTwips(new QPushButton("OK", this), "cmdOK", 4320, 2880, 1215, 375);
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("cmdOK");
+    ok->setMinimumSize(Twips::Size(1215, 375, this));
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     ok->setDefault(true);
+
+    // Laid out rather than placed, so every text shows whole in whatever font this system
+    // has; the box keeps the width it was drawn with and takes the height its texts need.
+    auto* grid = new QGridLayout(this);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    grid->setHorizontalSpacing(Twips::ToPixels(240, this));
+    grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(title, 0, 1);
+    grid->addWidget(version, 1, 1);
+    grid->addWidget(line(), 2, 0, 1, 2);
+    auto* text = new QVBoxLayout;
+    text->addWidget(label("Label1", kLabel1));
+    text->addWidget(label2_, 0, Qt::AlignLeft);  // only the address itself is the link
+    text->addWidget(label("Label4", kLabel4));
+    text->addSpacing(Twips::ToPixels(120, this));
+    text->addWidget(disclaimer);
+    grid->addLayout(text, 3, 0, 1, 2);
+    grid->addWidget(line(), 4, 0, 1, 2);
+    grid->addWidget(ok, 5, 0, 1, 2, Qt::AlignRight);
+    disclaimer->setFixedWidth(Twips::ToPixels(kTextWidthTwips, this));
 
     // Every child reports the mouse itself; otherwise a move over the logo or the button would
     // reach the box's background and turn the link blue.

@@ -112,6 +112,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     auto open = [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); };
     connect(contents_, &QListWidget::itemClicked, this, open);
+    connect(contents_, &QListWidget::itemActivated, this, open);  // Enter on the chosen topic
     connect(keywords_, &QListWidget::itemClicked, this, open);
     connect(keywords_, &QListWidget::itemActivated, this, open);
     connect(keywordFilter_, &QLineEdit::textChanged, this, &HelpWindow::FilterKeywords);

@@ -44,10 +44,23 @@ void HostGridModel::Refresh() {
     if (grid_.Version() == shown_) {
         return;
     }
-    beginResetModel();
+    // Rows are told apart by their place only: the grid is rebuilt by every scan. Growing or
+    // shrinking at the end and repainting the rest keeps the user's place and selection, where a
+    // reset would throw both away.
     shown_ = grid_.Version();
-    rows_ = static_cast<int>(grid_.Rows().size());
-    endResetModel();
+    int count = static_cast<int>(grid_.Rows().size());
+    if (count > rows_) {
+        beginInsertRows({}, rows_, count - 1);
+        rows_ = count;
+        endInsertRows();
+    } else if (count < rows_) {
+        beginRemoveRows({}, count, rows_ - 1);
+        rows_ = count;
+        endRemoveRows();
+    }
+    if (rows_ > 0) {
+        emit dataChanged(index(0, 0), index(rows_ - 1, 1), {Qt::DisplayRole});
+    }
 }
 
 }  // namespace kestrove

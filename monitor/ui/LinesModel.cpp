@@ -1,11 +1,49 @@
 #include "monitor/ui/LinesModel.h"
 
-namespace kestrove {
+#include <QSize>
+#include <algorithm>
 
-LinesModel::LinesModel(Lines lines, Version version, QObject* parent)
-    : QAbstractListModel(parent), lines_(std::move(lines)), version_(std::move(version)) {
-    shown_ = version_();
-    rows_ = static_cast<int>(lines_().size());
+namespace kestrove {
+namespace {
+
+std::size_t Hash(const std::string& line) {
+    return std::hash<std::string_view>{}(line);
+}
+
+// The next code point of `text` from `pos`; a malformed sequence counts as one U+FFFD per byte.
+char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(pos);
+    int length = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
+    if (length == 0 || pos + length > text.size()) {
+        ++pos;
+        return 0xFFFD;
+    }
+    char32_t cp = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80) {
+            ++pos;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (byte(pos + i) & 0x3F);
+    }
+    pos += length;
+    return cp;
+}
+
+}  // namespace
+
+LinesModel::LinesModel(Lines lines, Stamp version, Stamp generation, Growth growth, QObject* parent)
+    : QAbstractListModel(parent),
+      lines_(std::move(lines)),
+      version_(std::move(version)),
+      generation_(std::move(generation)),
+      growth_(growth) {
+    Reload();
 }
 
 int LinesModel::rowCount(const QModelIndex& parent) const {
@@ -13,33 +51,160 @@ int LinesModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant LinesModel::data(const QModelIndex& index, int role) const {
-    const auto& lines = lines_();
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= lines.size()) {
+    if (!index.isValid() || index.row() >= rows_) {
         return {};
     }
+    if (role == Qt::SizeHintRole) {
+        return rowHeight_ > 0 ? QVariant(QSize(widest_ + padding_, rowHeight_)) : QVariant();
+    }
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != kExplanationRole) {
+        return {};
+    }
+    const auto& lines = lines_();
     auto row = static_cast<std::size_t>(index.row());
+    if (row >= lines.size()) {
+        return {};
+    }
+    const std::string& line = lines[row];
+    QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     if (role == Qt::DisplayRole) {
-        const std::string& line = lines[row];
-        return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        return text;
     }
-    if ((role == Qt::ToolTipRole || role == kExplanationRole) && explanation_) {
-        const std::string& text = explanation_(row);
-        if (!text.empty() || role == kExplanationRole) {
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        }
+    QString explanation;
+    if (explanation_) {
+        const std::string& causes = explanation_(row);
+        explanation = QString::fromUtf8(causes.data(), static_cast<qsizetype>(causes.size()));
     }
-    return {};
+    if (role == kExplanationRole) {
+        return explanation;
+    }
+    // The whole line, which the list may be too narrow to show, then the likely causes.
+    return explanation.isEmpty() ? text : text + QChar('\n') + explanation;
 }
 
-void LinesModel::Refresh() {
-    std::uint64_t version = version_();
-    if (version == shown_) {
+void LinesModel::SetMetrics(const QFont& font, int horizontalPadding, int rowHeight) {
+    metrics_ = QFontMetrics(font);
+    advances_.clear();
+    padding_ = horizontalPadding;
+    rowHeight_ = rowHeight;
+    widest_ = 0;
+    Measure(lines_(), 0, static_cast<std::size_t>(rows_));
+}
+
+int LinesModel::Width(std::string_view utf8) {
+    // The lists draw in a fixed-pitch font without kerning, so a line is as wide as its
+    // characters; one measure per distinct character keeps a burst of alarms cheap.
+    int width = 0;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = NextCodePoint(utf8, pos);
+        auto [it, added] = advances_.try_emplace(cp, 0);
+        if (added) {
+            it->second = metrics_.horizontalAdvance(QString::fromUcs4(&cp, 1));
+        }
+        width += it->second;
+    }
+    return width;
+}
+
+void LinesModel::Measure(const std::vector<std::string>& lines, std::size_t first,
+                         std::size_t last) {
+    if (rowHeight_ <= 0) {
         return;
     }
+    for (std::size_t i = first; i < last && i < lines.size(); ++i) {
+        widest_ = std::max(widest_, Width(lines[i]));
+    }
+}
+
+LinesModel::Change LinesModel::Refresh() {
+    std::uint64_t version = version_();
+    if (version == shownVersion_) {
+        return Change::None;
+    }
+    if (generation_() != shownGeneration_) {
+        return Reload();
+    }
+    const auto& lines = lines_();
+    int count = static_cast<int>(lines.size());
+    shownVersion_ = version;
+    if (count < rows_) {
+        return Reload();  // lines went without the generation moving: trust nothing
+    }
+    if (count == rows_) {
+        return Change::None;
+    }
+    return growth_ == Growth::Append ? Append(count) : Insert(lines);
+}
+
+LinesModel::Change LinesModel::Reload() {
     beginResetModel();
-    shown_ = version;
-    rows_ = static_cast<int>(lines_().size());
+    shownVersion_ = version_();
+    shownGeneration_ = generation_();
+    const auto& lines = lines_();
+    rows_ = static_cast<int>(lines.size());
+    hashes_.clear();
+    if (growth_ == Growth::Insert) {
+        hashes_.reserve(lines.size());
+        std::transform(lines.begin(), lines.end(), std::back_inserter(hashes_), Hash);
+    }
+    widest_ = 0;
+    Measure(lines, 0, lines.size());
     endResetModel();
+    return Change::Reloaded;
+}
+
+LinesModel::Change LinesModel::Append(int count) {
+    Measure(lines_(), static_cast<std::size_t>(rows_), static_cast<std::size_t>(count));
+    beginInsertRows({}, rows_, count - 1);
+    rows_ = count;
+    endInsertRows();
+    return Change::Added;
+}
+
+LinesModel::Change LinesModel::Insert(const std::vector<std::string>& lines) {
+    const std::size_t shown = hashes_.size();
+    const std::size_t total = lines.size();
+    // Runs of new lines (first row, count) in the engine's order, found by walking both lists.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    std::vector<std::size_t> hashes;
+    hashes.reserve(total);
+    if (shown > 0 && Hash(lines[shown - 1]) == hashes_[shown - 1]) {
+        // Everything new sorts after the last shown line: the common case of a growing subnet.
+        hashes = hashes_;
+        runs.emplace_back(shown, total - shown);
+        for (std::size_t i = shown; i < total; ++i) {
+            hashes.push_back(Hash(lines[i]));
+        }
+    } else {
+        std::size_t j = 0;
+        for (std::size_t i = 0; i < total; ++i) {
+            std::size_t h = Hash(lines[i]);
+            hashes.push_back(h);
+            if (j < shown && h == hashes_[j] && total - i >= shown - j) {
+                ++j;
+                continue;
+            }
+            if (total - i <= shown - j) {
+                return Reload();  // a shown line is missing: not an insertion
+            }
+            if (!runs.empty() && runs.back().first + runs.back().second == i) {
+                ++runs.back().second;
+            } else {
+                runs.emplace_back(i, 1);
+            }
+        }
+        if (j != shown) {
+            return Reload();
+        }
+    }
+    hashes_.swap(hashes);
+    for (auto [first, count] : runs) {
+        Measure(lines, first, first + count);
+        beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+        rows_ += static_cast<int>(count);
+        endInsertRows();
+    }
+    return Change::Added;
 }
 
 }  // namespace kestrove

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -11,8 +12,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 
+#include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
@@ -124,6 +130,8 @@ void MainWindow::BuildControls() {
 
     auto* frame1 =
         PlaceTwips(new QGroupBox(Text(texts::kFrame1), central), "Frame1", 120, 0, 3255, 660);
+    // Styled on the frame alone: a style sheet above List1 would override its red palette.
+    UseFrameStyle(frame1);
     PlaceTwips(new QLabel(Text(texts::kLabel5), frame1), "Label5", 120, 330, 540, 240);
     combo1_ = PlaceTwips(new QComboBox(frame1), "Combo1", 660, 285, 1095, 315);
     for (const char* seconds : texts::kIntervals) {
@@ -143,11 +151,10 @@ void MainWindow::BuildControls() {
     list1_ = PlaceTwips(new QListView(central), "List1", 120, 930, 6135, 630);
     list1Model_ = new LinesModel(
         [this]() -> const auto& { return engine_.List1().Lines(); },
-        [this] { return engine_.List1().Version(); }, this);
-    list1_->setModel(list1Model_);
-    list1_->setFont(JapaneseMonospaceFont());
+        [this] { return engine_.List1().Version(); },
+        [this] { return engine_.List1().Generation(); }, LinesModel::Growth::Append, this);
+    SetUpLineList(list1_, list1Model_);
     list1_->setAutoFillBackground(true);
-    list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     command1_ = PlaceTwips(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930,
                            1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
@@ -174,16 +181,41 @@ void MainWindow::BuildControls() {
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
+    // Tab moves on to the next control instead of from cell to cell.
+    grid_->setTabKeyNavigation(false);
 
     list2_ = PlaceTwips(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
     list2Model_ = new LinesModel(
         [this]() -> const auto& { return engine_.List2().Lines(); },
-        [this] { return engine_.List2().Version(); }, this);
-    list2_->setModel(list2Model_);
-    list2_->setFont(JapaneseMonospaceFont());
-    list2_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list2_->setUniformItemSizes(true);
-    list1_->setUniformItemSizes(true);
+        [this] { return engine_.List2().Version(); },
+        [this] { return engine_.List2().Generation(); }, LinesModel::Growth::Insert, this);
+    SetUpLineList(list2_, list2Model_);
+
+    refreshTimer_.setSingleShot(true);
+    connect(&refreshTimer_, &QTimer::timeout, this, &MainWindow::RefreshViews);
+}
+
+void MainWindow::SetUpLineList(QListView* list, LinesModel* model) {
+    list->setModel(model);
+    list->setFont(JapaneseMonospaceFont());
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // An alarm line is read whole: never cut short, scrolled sideways when wider than the list.
+    list->setTextElideMode(Qt::ElideNone);
+    list->setWordWrap(false);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Every row is one line of one font: the view sizes all rows by one, and the model gives
+    // that one the widest line's width, so thousands of rows lay out without measuring each.
+    list->setUniformItemSizes(true);
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.font = list->font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("0");
+    QSize sample = list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), list);
+    int padding = std::max(0, sample.width() - option.fontMetrics.horizontalAdvance(option.text));
+    model->SetMetrics(list->font(), padding, sample.height());
 }
 
 QAction* MainWindow::Action(const QString& name) const {
@@ -204,8 +236,29 @@ void MainWindow::OnMenu(const QString& name, std::function<void()> handler) {
     });
 }
 
+void MainWindow::ViewsChanged() {
+    // A burst of alarms calls this thousands of times: the first change is drawn at once, the
+    // rest of the burst at most once every refresh gap.
+    if (refreshTimer_.isActive()) {
+        return;
+    }
+    qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshGapMs;
+    if (since >= kRefreshGapMs) {
+        RefreshViews();
+    } else {
+        refreshTimer_.start(static_cast<int>(kRefreshGapMs - since));
+    }
+}
+
 void MainWindow::RefreshViews() {
-    list1Model_->Refresh();
+    refreshTimer_.stop();
+    sinceRefresh_.start();
+    // The newest alarm is shown unless the user scrolled up to read older lines.
+    QScrollBar* bar = list1_->verticalScrollBar();
+    bool atBottom = bar->value() >= bar->maximum();
+    if (list1Model_->Refresh() != LinesModel::Change::None && atBottom) {
+        list1_->scrollToBottom();
+    }
     list2Model_->Refresh();
     gridModel_->Refresh();
     bool red = engine_.List1().IsRed();
@@ -277,13 +330,56 @@ QSize MainWindow::FrameExtra() const {
     return frameGeometry().size() - geometry().size();
 }
 
+int MainWindow::OuterHeight() const {
+    // Hidden in the tray the window has no frame; it gets back the one it had.
+    int extra = FrameExtra().height();
+    return height() + (extra > 0 ? extra : std::max(knownFrameExtra_, 0));
+}
+
 int MainWindow::HeightTwips() const {
-    return Twips::FromPixels(frameGeometry().height(), this);
+    if (outerTarget_ && !isVisible()) {
+        return Twips::FromPixels(*outerTarget_, this);  // asked for before the first show
+    }
+    return Twips::FromPixels(OuterHeight(), this);
 }
 
 void MainWindow::SetHeightTwips(int twips) {
-    int height = Twips::ToPixels(twips, this) - FrameExtra().height();
-    resize(width(), std::max(height, minimumHeight()));
+    // A stored height may be anything: no taller than the screen can show, never below the
+    // window's floor.
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    int available = shown != nullptr ? shown->availableGeometry().height() : 0;
+    int outer = Twips::ToPixels(std::clamp(twips, 0, 1'000'000), this);
+    if (available > 0) {
+        outer = std::min(outer, available);
+    }
+    outerTarget_ = std::max(outer, Twips::ToPixels(kMinOuterHeightTwips, this));
+    ApplyOuterHeight();
+}
+
+void MainWindow::ApplyOuterHeight() {
+    // The height is the outer one, frame and title included. Until the window manager has put
+    // its frame around the window the frame is unknown, so the height is set again once it is.
+    int extra = FrameExtra().height();
+    if (extra <= 0 && knownFrameExtra_ > 0) {
+        extra = knownFrameExtra_;
+    }
+    appliedFrameExtra_ = extra;
+    int floor = Twips::ToPixels(kMinOuterHeightTwips, this) - extra;
+    if (minimumHeight() != floor) {
+        setMinimumHeight(floor);
+    }
+    requestedHeight_ = std::max(*outerTarget_ - extra, floor);
+    resize(width(), requestedHeight_);
+}
+
+void MainWindow::FollowFrame() {
+    int extra = FrameExtra().height();
+    if (isVisible() && extra > 0) {
+        knownFrameExtra_ = extra;
+    }
+    if (outerTarget_ && isVisible() && extra != appliedFrameExtra_) {
+        ApplyOuterHeight();
+    }
 }
 
 void MainWindow::ShowInformation(std::string_view text) {
@@ -315,11 +411,22 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    // A height the user dragged to replaces the one asked for at start.
+    if (outerTarget_ && isVisible() && event->size().height() != requestedHeight_) {
+        outerTarget_.reset();
+    }
+    FollowFrame();
     Form_Resize();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    FollowFrame();  // the window manager places its frame with a move
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    FollowFrame();
     Form_Resize();
 }
 

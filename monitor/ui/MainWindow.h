@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "common/SettingsStore.h"
 #include "monitor/ui/TrayController.h"
@@ -41,6 +44,9 @@ public:
     void OnMenu(const QString& name, std::function<void()> handler);
 
     void SetTray(TrayController* tray) { tray_ = tray; }
+    // The engine's lists changed: redraws soon, once for a whole burst of changes.
+    void ViewsChanged();
+    // Redraws the lists and the grid now.
     void RefreshViews();
     void SetScanning(bool scanning);
 
@@ -64,6 +70,7 @@ public:
     static constexpr int kExplainHeightTwips = 240;
     static constexpr int kMinOuterHeightTwips = 3855 + kExplainHeightTwips;
     static constexpr int kListMarginTwips = 2685 + kExplainHeightTwips;
+    static constexpr qint64 kRefreshGapMs = 100;
 
 signals:
     void Command1Clicked();
@@ -73,6 +80,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -83,10 +91,14 @@ private:
     QAction* AddSeparator(QMenu* menu, const char* name);
     QMenu* AddMenu(QMenu* parent, const char* name, const char* caption);
     QAction* ItemAction(MenuItem item) const;
+    void SetUpLineList(QListView* list, LinesModel* model);
     void Form_Resize();
     void ShowExplanation();
     void WriteMinimized(const char* value);
     QSize FrameExtra() const;
+    int OuterHeight() const;
+    void ApplyOuterHeight();
+    void FollowFrame();
 
     const WatchEngine& engine_;
     SettingsStore& settings_;
@@ -107,6 +119,13 @@ private:
     QPixmap lampOn_;
     QPixmap lampOff_;
     bool list1Red_ = false;
+    // The outer height asked for (pixels), kept until the user resizes the window.
+    std::optional<int> outerTarget_;
+    int requestedHeight_ = 0;
+    int appliedFrameExtra_ = 0;
+    int knownFrameExtra_ = -1;
+    QTimer refreshTimer_;
+    QElapsedTimer sinceRefresh_;
 };
 
 }  // namespace kestrove

@@ -165,6 +165,7 @@ bool MonitorApp::Start() {
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
     }
+    window_->RefreshViews();
     // The memory first: a notification heard from here on may be a remembered host's.
     StartMemory();
     neighbours_ = std::make_unique<NeighbourNotifier>(
@@ -309,7 +310,7 @@ void MonitorApp::ScanActivity(bool scanning) {
     window_->SetScanning(scanning);
 }
 void MonitorApp::ViewsChanged() {
-    window_->RefreshViews();
+    window_->ViewsChanged();
 }
 
 void MonitorApp::ShowAbout() {

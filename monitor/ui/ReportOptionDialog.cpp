@@ -3,13 +3,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QVBoxLayout>
 
+#include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
@@ -22,51 +30,54 @@ enum class Kind { Frame, Check, Option, Combo, Text, Password, Label, Button };
 struct ControlSpec {
     const char* name;
     Kind kind;
-    const char* container;  // "" for the dialog itself
     const char* caption;
-    int left, top, width, height;  // twips, relative to the container
 };
 
 // clang-format off
 constexpr ControlSpec kControls[] = {
-    {"Frame5",        Kind::Frame,    "",       "",                 120,    0, 6015, 7695},
-    {"Check1",        Kind::Check,    "Frame5", "レポートの自動作成を行う", 240, 240, 3255, 255},
-    {"Frame1",        Kind::Frame,    "Frame5", "作成頻度",          360,  600, 5295, 1335},
-    {"optHourly",     Kind::Option,   "Frame1", "毎正時",            240,  360,  855,  255},
-    {"optDaily",      Kind::Option,   "Frame1", "毎日",             1320,  360,  735,  255},
-    {"optWeekly",     Kind::Option,   "Frame1", "毎週",             2280,  360,  735,  255},
-    {"optMonthly",    Kind::Option,   "Frame1", "毎月",             3240,  360,  855,  255},
-    {"cboTime",       Kind::Combo,    "Frame1", "",                 4200,  360,  855,  300},
-    {"chkIjo",        Kind::Check,    "Frame1",
-     "異常を検出したときにはすぐに作成・メール送信する",              360,  840, 4695,  255},
-    {"Frame2",        Kind::Frame,    "Frame5", "レポートの保存場所", 360, 2040, 5295,  975},
-    {"txtReportSave", Kind::Text,     "Frame2", "",                  120,  360, 4215,  270},
-    {"Command1",      Kind::Button,   "Frame2", "参照",             4440,  360,  615,  255},
-    {"Check2",        Kind::Check,    "Frame5", "レポートをメールで送信", 240, 3120, 2895, 255},
-    {"Frame3",        Kind::Frame,    "Frame5", "メールオプション",   360, 3480, 5295, 3615},
-    {"Label2",        Kind::Label,    "Frame3", "To",                240,  240,  375,  255},
-    {"Text1",         Kind::Text,     "Frame3", "",                  600,  240, 4455,  270},
-    {"Label3",        Kind::Label,    "Frame3", "From",              120,  600,  495,  255},
-    {"Text2",         Kind::Text,     "Frame3", "",                  600,  600, 4455,  270},
-    {"Label1",        Kind::Label,    "Frame3", "送信メールサーバー", 120, 1080, 1695,  255},
-    {"Text3",         Kind::Text,     "Frame3", "",                 1920, 1080, 3135,  270},
-    {"Frame4",        Kind::Frame,    "Frame3", "送信サーバーは認証が必要である場合",
-                                                                     240, 1440, 4815, 2055},
-    {"chkAuth",       Kind::Check,    "Frame4", "メール送信に認証が必要", 240, 240, 2295, 255},
-    {"optSMTPAuth",   Kind::Option,   "Frame4", "SMTPAuth",         1200,  480, 1455,  255},
-    {"optPBS",        Kind::Option,   "Frame4", "POP Before SMTP",  2760,  480, 1815,  255},
-    {"Label5",        Kind::Label,    "Frame4", "ユーザーID",        360,  840, 1335,  255},
-    {"Text5",         Kind::Text,     "Frame4", "",                 1800,  840, 2775,  270},
-    {"Label6",        Kind::Label,    "Frame4", "パスワード",         360, 1200, 1215,  255},
-    {"Text6",         Kind::Password, "Frame4", "",                 1800, 1200, 2775,  270},
-    {"Label4",        Kind::Label,    "Frame4", "POPサーバー名",      240, 1560, 1335,  255},
-    {"Text4",         Kind::Text,     "Frame4", "",                 1800, 1560, 2775,  270},
-    {"Check4",        Kind::Check,    "Frame5", "保存・送信するレポートをZIP圧縮する",
-                                                                     240, 7200, 4695,  255},
-    {"Command2",      Kind::Button,   "",       "OK",               3600, 7800, 1215,  375},
-    {"Command3",      Kind::Button,   "",       "キャンセル",        4920, 7800, 1215,  375},
+    {"Frame5",        Kind::Frame,    ""},
+    {"Check1",        Kind::Check,    "レポートの自動作成を行う"},
+    {"Frame1",        Kind::Frame,    "作成頻度"},
+    {"optHourly",     Kind::Option,   "毎正時"},
+    {"optDaily",      Kind::Option,   "毎日"},
+    {"optWeekly",     Kind::Option,   "毎週"},
+    {"optMonthly",    Kind::Option,   "毎月"},
+    {"cboTime",       Kind::Combo,    ""},
+    {"chkIjo",        Kind::Check,    "異常を検出したときにはすぐに作成・メール送信する"},
+    {"Frame2",        Kind::Frame,    "レポートの保存場所"},
+    {"txtReportSave", Kind::Text,     ""},
+    {"Command1",      Kind::Button,   "参照"},
+    {"Check2",        Kind::Check,    "レポートをメールで送信"},
+    {"Frame3",        Kind::Frame,    "メールオプション"},
+    {"Label2",        Kind::Label,    "To"},
+    {"Text1",         Kind::Text,     ""},
+    {"Label3",        Kind::Label,    "From"},
+    {"Text2",         Kind::Text,     ""},
+    {"Label1",        Kind::Label,    "送信メールサーバー"},
+    {"Text3",         Kind::Text,     ""},
+    {"Frame4",        Kind::Frame,    "送信サーバーは認証が必要である場合"},
+    {"chkAuth",       Kind::Check,    "メール送信に認証が必要"},
+    {"optSMTPAuth",   Kind::Option,   "SMTPAuth"},
+    {"optPBS",        Kind::Option,   "POP Before SMTP"},
+    {"Label5",        Kind::Label,    "ユーザーID"},
+    {"Text5",         Kind::Text,     ""},
+    {"Label6",        Kind::Label,    "パスワード"},
+    {"Text6",         Kind::Password, ""},
+    {"Label4",        Kind::Label,    "POPサーバー名"},
+    {"Text4",         Kind::Text,     ""},
+    {"Check4",        Kind::Check,    "保存・送信するレポートをZIP圧縮する"},
+    {"Command2",      Kind::Button,   "OK"},
+    {"Command3",      Kind::Button,   "キャンセル"},
 };
 // clang-format on
+
+// The frames' places as drawn in twips: the width of the outer frame, the indent of the inner
+// frames and option rows, and the buttons' size.
+constexpr int kFrame5WidthTwips = 6015;
+constexpr int kIndentTwips = 120;
+constexpr int kOptionIndentTwips = 960;
+constexpr int kButtonWidthTwips = 1215;
+constexpr int kButtonHeightTwips = 375;
 
 constexpr const char* kTabOrder[] = {
     "Check1",        "optHourly", "optDaily",    "optWeekly", "optMonthly", "cboTime",
@@ -137,15 +148,175 @@ ReportOptionDialog::ReportOptionDialog(SettingsStore& settings,
     ConnectControls();
 }
 
-void ReportOptionDialog::BuildControls() {
-    setFixedSize(Twips::Size(6315, 8385, this));
-    for (const ControlSpec& spec : kControls) {
-        QWidget* container = *spec.container == '\0' ? this : findChild<QWidget*>(spec.container);
-        QWidget* control = MakeControl(spec.kind, QString::fromUtf8(spec.caption), container);
-        control->setObjectName(spec.name);
-        control->setGeometry(Twips::Rect(spec.left, spec.top, spec.width, spec.height, this));
+// A frame fills its row; a check box keeps its own width, so a click beside its text does not
+// toggle it.
+static QHBoxLayout* Indented(QWidget* widget, int twips) {
+    auto* row = new QHBoxLayout;
+    row->addSpacing(Twips::ToPixels(twips, widget));
+    bool frame = qobject_cast<QGroupBox*>(widget) != nullptr;
+    row->addWidget(widget, frame ? 1 : 0);
+    if (!frame) {
+        row->addStretch(1);
     }
+    return row;
+}
+
+static QHBoxLayout* Indented(QLayout* inner, int twips, const QWidget* screenOf) {
+    auto* row = new QHBoxLayout;
+    row->addSpacing(Twips::ToPixels(twips, screenOf));
+    row->addLayout(inner, 1);
+    return row;
+}
+
+void ReportOptionDialog::BuildControls() {
+    // The controls keep the arrangement of the original form, but in layouts: the texts of this
+    // system's fonts are wider and taller than the form's, and every one must show whole.
+    for (const ControlSpec& spec : kControls) {
+        MakeControl(spec.kind, QString::fromUtf8(spec.caption), this)->setObjectName(spec.name);
+    }
+    auto get = [this](const char* name) { return findChild<QWidget*>(name); };
+    const int indent = Twips::ToPixels(kIndentTwips, this);
+
+    auto* frequency = new QHBoxLayout;
+    for (const char* name : {"optHourly", "optDaily", "optWeekly", "optMonthly", "cboTime"}) {
+        frequency->addWidget(get(name));
+    }
+    frequency->addStretch(1);
+    auto* combo = findChild<QComboBox*>("cboTime");
+    combo->setMinimumWidth(TimeListWidth(combo));
+    QSizePolicy keep = combo->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);  // hourly hides it; the row stays as it is
+    combo->setSizePolicy(keep);
+    auto* frame1 = new QVBoxLayout(get("Frame1"));
+    frame1->addLayout(frequency);
+    frame1->addLayout(Indented(get("chkIjo"), kIndentTwips));
+
+    auto* frame2 = new QHBoxLayout(get("Frame2"));
+    frame2->addWidget(get("txtReportSave"), 1);
+    frame2->addWidget(get("Command1"));
+
+    auto* methods = new QHBoxLayout;
+    methods->addWidget(get("optSMTPAuth"));
+    methods->addWidget(get("optPBS"));
+    methods->addStretch(1);
+    auto* frame4 = new QGridLayout(get("Frame4"));
+    frame4->addWidget(get("chkAuth"), 0, 0, 1, 3, Qt::AlignLeft);
+    frame4->addLayout(Indented(methods, kOptionIndentTwips, this), 1, 0, 1, 3);
+    frame4->setColumnMinimumWidth(0, indent);
+    frame4->setColumnStretch(2, 1);
+    int row = 2;
+    for (auto [label, text] :
+         {std::pair{"Label5", "Text5"}, {"Label6", "Text6"}, {"Label4", "Text4"}}) {
+        frame4->addWidget(get(label), row, 1);
+        frame4->addWidget(get(text), row++, 2);
+    }
+
+    auto* frame3 = new QGridLayout(get("Frame3"));
+    row = 0;
+    for (auto [label, text] :
+         {std::pair{"Label2", "Text1"}, {"Label3", "Text2"}, {"Label1", "Text3"}}) {
+        findChild<QLabel*>(label)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        frame3->addWidget(get(label), row, 0);
+        frame3->addWidget(get(text), row++, 1);
+    }
+    frame3->addWidget(get("Frame4"), row, 0, 1, 2);
+    frame3->setColumnStretch(1, 1);
+
+    QWidget* frame5Box = get("Frame5");
+    frame5Box->setMinimumWidth(Twips::ToPixels(kFrame5WidthTwips, this));
+    auto* frame5 = new QVBoxLayout(frame5Box);
+    frame5->addWidget(get("Check1"), 0, Qt::AlignLeft);
+    frame5->addLayout(Indented(get("Frame1"), kIndentTwips));
+    frame5->addLayout(Indented(get("Frame2"), kIndentTwips));
+    frame5->addWidget(get("Check2"), 0, Qt::AlignLeft);
+    frame5->addLayout(Indented(get("Frame3"), kIndentTwips));
+    frame5->addWidget(get("Check4"), 0, Qt::AlignLeft);
+    frame5->addStretch(1);
+
+    // Everything but the two buttons scrolls when the screen is lower than the dialog.
+    page_ = new QWidget;
+    page_->setObjectName("page");
+    auto* pageLayout = new QVBoxLayout(page_);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(frame5Box);
+    pageLayout->addStretch(1);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("scroll");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(page_);
+
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch(1);
+    for (const char* name : {"Command2", "Command3"}) {
+        get(name)->setMinimumSize(Twips::Size(kButtonWidthTwips, kButtonHeightTwips, this));
+        buttons_->addWidget(get(name));
+    }
+    auto* dialog = new QVBoxLayout(this);
+    dialog->addWidget(scroll_, 1);
+    dialog->addLayout(buttons_);
+
+    UseFrameStyle(this);
+    setStyleSheet(styleSheet() +
+                  "QGroupBox#Frame5 { margin-top: 0; padding-top: 0.3em; }"
+                  "QScrollArea#scroll, QWidget#page { background: transparent; }");
     findChild<QRadioButton*>("optSMTPAuth")->setChecked(true);
+}
+
+int ReportOptionDialog::TimeListWidth(QComboBox* combo) const {
+    // Wide enough for the longest entry of every frequency, so no choice is cut or scrolled.
+    QFontMetrics metrics(combo->font());
+    int widest = 0;
+    for (ReportFrequency f :
+         {ReportFrequency::Daily, ReportFrequency::Weekly, ReportFrequency::Monthly}) {
+        for (const std::string& item : ReportOptionForm::TimeItems(f)) {
+            widest = std::max(widest, metrics.horizontalAdvance(FromUtf8(item)));
+        }
+    }
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = true;
+    // The line edit inside keeps a margin of its own on both sides.
+    QSize text(widest + 2 * metrics.horizontalAdvance(QLatin1Char('x')), metrics.height());
+    return combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, combo).width();
+}
+
+void ReportOptionDialog::FitToScreen() {
+    // The whole dialog when the screen has room for it; otherwise as much as it has, scrolling.
+    // Measured with the style sheet applied, which happens at the first show otherwise.
+    ensurePolished();
+    layout()->activate();
+    QMargins margins = layout()->contentsMargins();
+    QSize want = page_->sizeHint() + QSize(margins.left() + margins.right(),
+                                           margins.top() + margins.bottom() + layout()->spacing() +
+                                               buttons_->sizeHint().height());
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (shown == nullptr) {
+        resize(want);
+        return;
+    }
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isNull()) {
+        // Not shown yet: allow for a title bar and borders.
+        frame = QSize(8, fontMetrics().height() + 12);
+    }
+    QRect screenArea = shown->availableGeometry();
+    QSize room = screenArea.size() - frame;
+    if (want.height() > room.height()) {
+        want.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    }
+    resize(want.boundedTo(room));
+    // And moved onto the screen's free area where it would reach past it.
+    QSize outer = size() + frame;
+    QPoint at = pos();
+    at.setX(std::clamp(at.x(), screenArea.left(),
+                       std::max(screenArea.left(), screenArea.right() + 1 - outer.width())));
+    at.setY(std::clamp(at.y(), screenArea.top(),
+                       std::max(screenArea.top(), screenArea.bottom() + 1 - outer.height())));
+    if (at != pos()) {
+        move(at);
+    }
 }
 
 void ReportOptionDialog::SetTabOrder() {
@@ -209,7 +380,9 @@ void ReportOptionDialog::Open() {
     if (!isVisible()) {
         form_.Form_Load();
         Refresh();
+        FitToScreen();
         show();
+        FitToScreen();  // the style sheet's sizes hold only once shown
     }
     raise();
     activateWindow();

@@ -7,6 +7,10 @@
 #include "common/SettingsStore.h"
 #include "monitor/report/ReportOptionForm.h"
 
+class QComboBox;
+class QHBoxLayout;
+class QScrollArea;
+
 namespace kestrove {
 
 // frmReportOption: the report options window. Modeless and single: its owner keeps one instance
@@ -30,6 +34,8 @@ public:
 
 private:
     void BuildControls();
+    int TimeListWidth(QComboBox* combo) const;
+    void FitToScreen();
     void SetTabOrder();
     void ConnectControls();
     void ConnectCheck(const char* name, void (ReportOptionForm::*handler)(bool));
@@ -41,6 +47,9 @@ private:
     void Command2_Click();
 
     ReportOptionForm form_;
+    QWidget* page_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QHBoxLayout* buttons_ = nullptr;
     FolderPicker pickFolder_;
 };
 

@@ -53,7 +53,8 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
         std::string h = p_.settings.ReadIni("Size", "H");
         int twips = 0;
         auto [end, ec] = std::from_chars(h.data(), h.data() + h.size(), twips);
-        if (!h.empty() && ec == std::errc{} && twips > 0) {
+        // Only a whole number: "12abc" is as foreign to the file as "abc".
+        if (!h.empty() && ec == std::errc{} && end == h.data() + h.size() && twips > 0) {
             p_.view.SetHeightTwips(twips);
         }
     }

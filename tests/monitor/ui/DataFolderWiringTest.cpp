@@ -61,6 +61,7 @@ TEST_F(DataFolderWiringTest, NoWritableFolderWarnsOnceNamingItAndTheWatchGoesOn)
     app->Engine().ScanArpTable();
     arp->Replace("192.168.1.1", "00-11-22-33-44-55");
     app->Engine().ScanArpTable();
+    app->Window().RefreshViews();
     auto* list1 = app->Window().findChild<QListView*>("List1");
     EXPECT_EQ(list1->model()->rowCount(), 2) << "the change alarm's two lines";
     EXPECT_EQ(MessageBox::History().size(), 1u);

@@ -1,0 +1,79 @@
+#include "testsupport/XvfbSession.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+
+#include "testsupport/RunCommand.h"
+
+namespace kestrove::test {
+
+using namespace std::chrono_literals;
+
+XvfbSession::XvfbSession(bool windowManager, const std::string& screen) {
+    if (!StartServer(screen) || (windowManager && !StartWindowManager())) {
+        display_.clear();
+    }
+}
+
+XvfbSession::~XvfbSession() {
+    // The window manager first, so it does not complain about a vanished server.
+    windowManager_.reset();
+    server_.reset();
+}
+
+bool XvfbSession::StartServer(const std::string& screen) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        error_ = "pipe failed";
+        return false;
+    }
+    // The server writes its display number to the pipe once it accepts clients.
+    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
+        "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"});
+    ::close(fds[1]);
+    std::string number;
+    pollfd pfd{fds[0], POLLIN, 0};
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (server_->Started() && std::chrono::steady_clock::now() < deadline) {
+        if (::poll(&pfd, 1, 100) <= 0) {
+            continue;
+        }
+        char c = 0;
+        if (::read(fds[0], &c, 1) != 1 || c == '\n') {
+            break;
+        }
+        number += c;
+    }
+    ::close(fds[0]);
+    if (number.empty() || !std::isdigit(static_cast<unsigned char>(number[0]))) {
+        error_ = "Xvfb did not start (is the xvfb package installed?)";
+        return false;
+    }
+    display_ = ":" + number;
+    return true;
+}
+
+bool XvfbSession::StartWindowManager() {
+    windowManager_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"openbox"}, std::vector<std::string>{"DISPLAY=" + display_});
+    // The manager is ready once it has announced itself on the root window.
+    bool up =
+        windowManager_->Started() &&
+        WaitFor(
+            [this] {
+                std::string out;
+                RunCommand({"xprop", "-display", display_, "-root", "_NET_SUPPORTING_WM_CHECK"},
+                           &out);
+                return out.find("window id") != std::string::npos;
+            },
+            20s);
+    if (!up) {
+        error_ = "openbox did not start (is the openbox package installed?)";
+    }
+    return up;
+}
+
+}  // namespace kestrove::test
