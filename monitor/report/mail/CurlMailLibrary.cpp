@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "common/Utf8Path.h"
 #include "monitor/report/mail/CurlSession.h"
 #include "monitor/report/mail/MailHeaders.h"
 #include "monitor/report/mail/MailServerAddress.h"
@@ -72,7 +73,7 @@ CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::pat
     curl_mime_encoder(text, "base64");
     if (!attachment.empty()) {
         curl_mimepart* file = curl_mime_addpart(mime.get());
-        curl_mime_filedata(file, attachment.c_str());
+        curl_mime_filedata(file, PathToUtf8(attachment).c_str());
         curl_mime_filename(file, AttachmentName(attachment).c_str());
         curl_mime_type(file, AttachmentType(attachment).c_str());
         curl_mime_encoder(file, "base64");
