@@ -1,6 +1,28 @@
-# Platform code lives in linux/ (later windows/) subfolders; this picks the folder.
+# Platform code lives in linux/ and windows/ subfolders; this picks the folder.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(KESTROVE_PLATFORM_DIR linux)
+  set(KESTROVE_AUTOSTART_SOURCE XdgAutostart.cpp)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(KESTROVE_PLATFORM_DIR windows)
+  set(KESTROVE_AUTOSTART_SOURCE RunKeyAutostart.cpp)
+  if(KESTROVE_BUILD_UI)
+    message(FATAL_ERROR "The Windows build has no Qt yet: configure with -DKESTROVE_BUILD_UI=OFF")
+  endif()
+  # Wide (UTF-16) Windows functions throughout; nothing depends on the ANSI code page.
+  target_compile_definitions(kestrove_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
+                             NOMINMAX _WIN32_WINNT=0x0601)
 else()
   message(FATAL_ERROR "Kestrove has no backend for ${CMAKE_SYSTEM_NAME} yet")
 endif()
+
+# libzip: pkg-config on Linux; the static Windows build installs CMake package files.
+function(kestrove_find_libzip)
+  if(WIN32)
+    find_package(ZLIB REQUIRED)  # its package file names ZLIB::ZLIB but does not look for it
+    find_package(libzip REQUIRED CONFIG)
+    set(KESTROVE_LIBZIP libzip::zip PARENT_SCOPE)
+  else()
+    pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
+    set(KESTROVE_LIBZIP PkgConfig::LIBZIP PARENT_SCOPE)
+  endif()
+endfunction()

@@ -36,4 +36,9 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 // at any point leaves the old file whole. The new file gets `mode`. False on any failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
 
+// Appends the bytes to `path` (created when missing) whole or not at all: a write cut short
+// (a full disk) is taken back, so no half line is left. A symlink, FIFO or anything but a
+// regular file in the file's place is a failure, never written through. False on any failure.
+bool AppendWholeOrNothing(const std::filesystem::path& path, std::string_view bytes);
+
 }  // namespace kestrove

@@ -6,8 +6,7 @@ namespace kestrove {
 
 LocalTime ToLocalTime(TimePoint t) {
     std::time_t secs = std::chrono::system_clock::to_time_t(t);
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    std::tm tm = ToLocalCalendar(secs).fields;
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                      tm.tm_min,         tm.tm_sec,     tm.tm_wday};
 }

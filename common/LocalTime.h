@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 
 namespace kestrove {
 
@@ -18,6 +19,14 @@ struct LocalTime {
 };
 
 LocalTime ToLocalTime(TimePoint t);
+
+// The C calendar fields of `t` in local time and the zone's offset from UTC at that moment, in
+// seconds east (daylight saving included).
+struct LocalCalendar {
+    std::tm fields{};
+    long utcOffsetSeconds = 0;
+};
+LocalCalendar ToLocalCalendar(std::time_t t);
 
 // The time point of a local wall-clock reading; the weekday field is ignored.
 TimePoint FromLocalTime(const LocalTime& local);

@@ -3,18 +3,28 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "common/Cp932.h"
 
 namespace kestrove::test {
 
+// mkdtemp() is POSIX only: a random name, made only when nobody has it yet.
 TempFolder::TempFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kestrove-test-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
+    std::random_device random;
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate =
+            base / ("kestrove-test-" + std::to_string(random()) + std::to_string(random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, ec);
+            path_ = candidate;
+            return;
+        }
     }
-    path_ = tmpl;
+    throw std::runtime_error("no temporary folder could be made");
 }
 
 TempFolder::~TempFolder() {

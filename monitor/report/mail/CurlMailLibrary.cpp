@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/FileBytes.h"
+#include "common/Utf8Path.h"
 #include "monitor/report/mail/CurlSession.h"
 #include "monitor/report/mail/MailHeaders.h"
 #include "monitor/report/mail/MailServerAddress.h"

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "common/Utf8Path.h"
 #include "monitor/report/mail/MailHeaders.h"
 #include "monitor/report/mail/MailTexts.h"
 
@@ -57,7 +58,7 @@ CurlSession::CurlSession(const MailOptions& options, const char* protocols) {
                      static_cast<long>(options.connectTimeout.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalTimeout.count()));
     if (!options.caFile.empty()) {
-        curl_easy_setopt(h, CURLOPT_CAINFO, options.caFile.c_str());
+        curl_easy_setopt(h, CURLOPT_CAINFO, PathToUtf8(options.caFile).c_str());
     }
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_.data());
     // The debug hook is curl's only way to hand over the server's reply texts.

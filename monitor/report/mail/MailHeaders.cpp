@@ -118,9 +118,9 @@ std::string DateHeader(TimePoint when) {
     static constexpr std::array<const char*, 12> kMonths = {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    long offset = tm.tm_gmtoff / 60;
+    LocalCalendar local = ToLocalCalendar(t);
+    const std::tm& tm = local.fields;
+    long offset = local.utcOffsetSeconds / 60;
     char sign = offset < 0 ? '-' : '+';
     offset = offset < 0 ? -offset : offset;
     std::array<char, 64> buffer{};

@@ -1,12 +1,11 @@
 #include "monitor/report/mail/Pop3PlainLogin.h"
 
-#include <poll.h>
-
 #include <chrono>
 #include <optional>
 
 #include "monitor/report/mail/CurlSession.h"
 #include "monitor/report/mail/MailTexts.h"
+#include "monitor/report/mail/SocketWait.h"
 
 namespace kestrove {
 namespace {
@@ -28,7 +27,7 @@ public:
             std::size_t n = 0;
             CURLcode rc = curl_easy_send(easy_, data.data() + sent, data.size() - sent, &n);
             if (rc == CURLE_AGAIN) {
-                if (!Wait(POLLOUT)) {
+                if (!Wait(SocketEvent::Writable)) {
                     return false;
                 }
                 continue;
@@ -56,7 +55,7 @@ public:
             std::size_t n = 0;
             CURLcode rc = curl_easy_recv(easy_, chunk, sizeof chunk, &n);
             if (rc == CURLE_AGAIN) {
-                if (!Wait(POLLIN)) {
+                if (!Wait(SocketEvent::Readable)) {
                     return std::nullopt;
                 }
                 continue;
@@ -72,16 +71,14 @@ public:
     ChannelError Error() const { return error_; }
 
 private:
-    bool Wait(short events) {
+    bool Wait(SocketEvent event) {
         auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - SteadyClock::now());
         if (left.count() <= 0) {
             error_ = ChannelError::Timeout;
             return false;
         }
-        pollfd fd{socket_, events, 0};
-        int ready = ::poll(&fd, 1, static_cast<int>(left.count()));
-        if (ready == 0) {
+        if (!WaitForSocket(socket_, event, left)) {
             error_ = ChannelError::Timeout;
             return false;
         }

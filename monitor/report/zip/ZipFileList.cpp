@@ -1,11 +1,11 @@
 #include "monitor/report/zip/ZipFileList.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <set>
 #include <string_view>
 #include <system_error>
+
+#include "common/FileNameMatch.h"
 
 namespace kestrove {
 namespace fs = std::filesystem;
@@ -38,8 +38,7 @@ bool IsHidden(const fs::path& path) {
 }
 
 bool NameMatches(const std::string& pattern, const fs::path& file, const ZipOptions& options) {
-    int flags = options.includeSystemAndHidden ? 0 : FNM_PERIOD;
-    return ::fnmatch(pattern.c_str(), file.filename().c_str(), flags) == 0;
+    return FileNameMatches(pattern, file.filename().string(), !options.includeSystemAndHidden);
 }
 
 // Files of `folder` (and below it, when recursing) whose names match `pattern`.

@@ -1,6 +1,5 @@
 #include "monitor/report/zip/mZip.h"
 
-#include <fnmatch.h>
 #include <zip.h>
 
 #include <chrono>
@@ -9,6 +8,8 @@
 #include <system_error>
 
 #include "common/FileBytes.h"
+#include "common/FileNameMatch.h"
+#include "common/Utf8Path.h"
 #include "monitor/report/Utf8Chars.h"
 #include "monitor/report/zip/ZipFileList.h"
 #include "monitor/report/zip/cZip.h"
@@ -103,8 +104,8 @@ ZipResult ArchiveWriter::Open(const std::string& path, bool keepEntries) {
         return ZipResult::OpenFailed;
     }
     int error = 0;
-    archive_.reset(
-        zip_open(path.c_str(), keepEntries ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, &error));
+    archive_.reset(zip_open(PathToUtf8(path).c_str(),
+                            keepEntries ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, &error));
     if (!archive_) {
         zip_error_t details;
         zip_error_init_with_code(&details, error);
@@ -163,7 +164,7 @@ bool ArchiveWriter::NewerThanEntry(const ZipItem& item, zip_int64_t index) const
 
 zip_source_t* ArchiveWriter::SourceFor(const ZipItem& item) {
     if (!options_.crlfToLf && !options_.lfToCrlf) {
-        return zip_source_file(archive_.get(), item.source.c_str(), 0, 0);
+        return zip_source_file(archive_.get(), PathToUtf8(item.source).c_str(), 0, 0);
     }
     std::optional<std::string> bytes = ReadFileBytes(item.source);
     if (!bytes) {
@@ -267,7 +268,7 @@ ZipResult Archive(const ZipRequest& request, cZipEvents& events) {
 
 ZipResult DeleteEntries(const ZipRequest& request, cZipEvents& events) {
     int error = 0;
-    ArchiveHandle archive(zip_open(request.zipFile.c_str(), 0, &error));
+    ArchiveHandle archive(zip_open(PathToUtf8(request.zipFile).c_str(), 0, &error));
     if (!archive) {
         return ZipResult::OpenFailed;
     }
@@ -278,7 +279,7 @@ ZipResult DeleteEntries(const ZipRequest& request, cZipEvents& events) {
         auto index = static_cast<zip_uint64_t>(i);
         const char* name = zip_get_name(archive.get(), index, 0);
         for (const std::string& pattern : patterns) {
-            if (name != nullptr && ::fnmatch(pattern.c_str(), name, 0) == 0) {
+            if (name != nullptr && FileNameMatches(pattern, name, false)) {
                 if (!request.options.quiet) {
                     events.Progress(1, std::string("  deleting: ") + name);
                 }

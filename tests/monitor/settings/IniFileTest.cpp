@@ -1,12 +1,11 @@
 #include "monitor/settings/IniFile.h"
 
-#include <sys/stat.h>
-
 #include <random>
 
 #include <gtest/gtest.h>
 
 #include "common/Cp932.h"
+#include "testsupport/PrivateFile.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -40,9 +39,7 @@ TEST_F(IniFileTest, MissingFileReadsEmptyAndFirstWriteCreatesItPrivate) {
     EXPECT_EQ(ini.ReadIni("Watch", "Change"), "");
     EXPECT_EQ(AfterWrite("", "Watch", "Change", "1"), "[Watch]\r\nChange=1\r\n");
     EXPECT_EQ(ini.ReadIni("Watch", "Change"), "1");
-    struct stat st {};
-    ASSERT_EQ(::stat(ini.Path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the file holds the mail password";
+    EXPECT_TRUE(test::IsOwnerOnlyFile(ini.Path())) << "the file holds the mail password";
 }
 
 TEST_F(IniFileTest, ReadsOfHandWrittenFiles) {

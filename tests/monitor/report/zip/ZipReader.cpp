@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "common/Utf8Path.h"
+
 namespace kestrove::test {
 namespace {
 
@@ -16,7 +18,7 @@ struct Close {
 
 std::unique_ptr<zip_t, Discard> Open(const std::filesystem::path& path) {
     int error = 0;
-    return std::unique_ptr<zip_t, Discard>(zip_open(path.c_str(), ZIP_RDONLY, &error));
+    return std::unique_ptr<zip_t, Discard>(zip_open(PathToUtf8(path).c_str(), ZIP_RDONLY, &error));
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+# Cross-builds Kestrove for 64-bit Windows with MinGW-w64 (posix threads: GoogleTest needs
+# std::thread) and runs what it built under Wine. Everything is linked statically, so a
+# program folder needs no DLLs beside the programs.
+#
+# The Windows libraries (libcurl, libzip, zlib, GoogleTest) are looked for in
+# KESTROVE_WINDOWS_PREFIX (cache variable or environment), as scripts/windows-deps installs them.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(KESTROVE_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${KESTROVE_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KESTROVE_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KESTROVE_MINGW_TRIPLE}-windres)
+
+if(NOT KESTROVE_WINDOWS_PREFIX AND DEFINED ENV{KESTROVE_WINDOWS_PREFIX})
+  set(KESTROVE_WINDOWS_PREFIX "$ENV{KESTROVE_WINDOWS_PREFIX}")
+endif()
+# try_compile projects read this file again: hand the prefix on to them.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTROVE_WINDOWS_PREFIX)
+
+# With the find modes below a prefix only counts when it is a root path, not merely in
+# CMAKE_PREFIX_PATH.
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTROVE_MINGW_TRIPLE} ${KESTROVE_WINDOWS_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Static archives only: the import libraries of a DLL would make the programs need it.
+set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Test programs (and gtest_discover_tests' listing) run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine-run)

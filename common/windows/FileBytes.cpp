@@ -1,0 +1,111 @@
+#include "common/FileBytes.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "common/windows/WinHandle.h"
+
+namespace kestrove {
+namespace {
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 1u << 30 ? 1u << 30 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
+    FileReadResult result;
+    WinHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        DWORD error = ::GetLastError();
+        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        result.status = missing ? FileReadStatus::Missing : FileReadStatus::Error;
+        return result;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return result;
+    }
+    char buf[65536];
+    while (true) {
+        DWORD n = 0;
+        if (!::ReadFile(file.Get(), buf, sizeof buf, &n, nullptr)) {
+            result.bytes.clear();
+            return result;
+        }
+        if (n == 0) {
+            break;
+        }
+        result.bytes.append(buf, n);
+    }
+    result.status = FileReadStatus::Ok;
+    return result;
+}
+
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+    FileReadResult result = ReadFileBytesOrMissing(path);
+    if (result.status != FileReadStatus::Ok) {
+        return std::nullopt;
+    }
+    return std::move(result.bytes);
+}
+
+// Windows has no permission bits: a file in the user's own folders is private to the user by
+// the folder's inherited access list, so `mode` is not used.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path tmp = path;
+    tmp += L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(counter.fetch_add(1)) + L".tmp";
+    WinHandle file(::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    bool ok = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get()) && file.Close() &&
+              ::MoveFileExW(tmp.c_str(), path.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DWORD error = ::GetLastError();
+        file.Close();
+        ::DeleteFileW(tmp.c_str());
+        ::SetLastError(error);
+    }
+    return ok;
+}
+
+bool AppendWholeOrNothing(const std::filesystem::path& path, std::string_view bytes) {
+    WinHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    LARGE_INTEGER size{};
+    bool ok = ::GetFileSizeEx(file.Get(), &size) != 0;
+    LARGE_INTEGER end{};
+    ok = ok && ::SetFilePointerEx(file.Get(), end, nullptr, FILE_END);
+    if (ok && !WriteAll(file.Get(), bytes)) {
+        // Half a line would glue itself to the next one and hide an alarm from the report.
+        ok = false;
+        ::SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(file.Get());
+    }
+    return file.Close() && ok;
+}
+
+}  // namespace kestrove

@@ -1,0 +1,147 @@
+#include "common/ProcessControl.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <vector>
+
+#include "common/Utf8Path.h"
+#include "common/windows/WinHandle.h"
+
+namespace kestrove {
+namespace {
+
+// One argument quoted the way CommandLineToArgvW and the C runtime read it back.
+std::wstring QuoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        return arg;
+    }
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote is escaped.
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');  // they stand before the closing quote
+    quoted += L'"';
+    return quoted;
+}
+
+std::wstring Upper(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(std::towupper(c));
+    }
+    return text;
+}
+
+// The security identifier of the user a process runs as.
+std::vector<BYTE> ProcessUser(HANDLE process) {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &raw)) {
+        return {};
+    }
+    WinHandle token(raw);
+    DWORD size = 0;
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size == 0 || !::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) {
+        return {};
+    }
+    auto* user = reinterpret_cast<TOKEN_USER*>(buffer.data());
+    DWORD length = ::GetLengthSid(user->User.Sid);
+    auto* sid = static_cast<BYTE*>(user->User.Sid);
+    return std::vector<BYTE>(sid, sid + length);
+}
+
+struct WindowSearch {
+    std::wstring title;  // upper case
+    std::vector<DWORD> processes;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    wchar_t text[256];
+    int length = ::GetWindowTextW(window, text, 256);
+    if (length <= 0 ||
+        Upper(std::wstring(text, static_cast<std::size_t>(length))).find(search->title) ==
+            std::wstring::npos) {
+        return TRUE;
+    }
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != 0) {
+        search->processes.push_back(process);
+    }
+    return TRUE;
+}
+
+class WindowsProcessControl final : public ProcessControl {
+public:
+    bool StartDetached(const std::filesystem::path& program,
+                       const std::vector<std::string>& args) override;
+    int TerminateByProgramName(std::string_view name) override;
+};
+
+// The program gets no console and no handles of ours; a program that opens a window decides
+// itself whether to show it (the sweeper never does).
+bool WindowsProcessControl::StartDetached(const std::filesystem::path& program,
+                                          const std::vector<std::string>& args) {
+    if (!program.is_absolute()) {
+        return false;
+    }
+    std::wstring commandLine = QuoteArgument(program.wstring());
+    for (const std::string& arg : args) {
+        commandLine += L' ' + QuoteArgument(PathFromUtf8(arg).wstring());
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                          &info)) {
+        return false;
+    }
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return true;
+}
+
+// The sweeper is found by its hidden window's title, in any case; only processes of this
+// user are ended, never the caller.
+int WindowsProcessControl::TerminateByProgramName(std::string_view name) {
+    WindowSearch search{Upper(PathFromUtf8(name).wstring()), {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    std::vector<BYTE> self = ProcessUser(::GetCurrentProcess());
+    int ended = 0;
+    std::vector<DWORD> done;
+    for (DWORD id : search.processes) {
+        if (id == ::GetCurrentProcessId() ||
+            std::find(done.begin(), done.end(), id) != done.end()) {
+            continue;
+        }
+        done.push_back(id);
+        WinHandle process(::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id));
+        if (!process || self.empty() || ProcessUser(process.Get()) != self) {
+            continue;
+        }
+        if (::TerminateProcess(process.Get(), 0)) {
+            ++ended;
+        }
+    }
+    return ended;
+}
+
+}  // namespace
+
+std::unique_ptr<ProcessControl> CreateProcessControl() {
+    return std::make_unique<WindowsProcessControl>();
+}
+
+}  // namespace kestrove

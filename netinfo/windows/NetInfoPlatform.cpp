@@ -1,0 +1,21 @@
+#include "netinfo/NetInfoPlatform.h"
+
+#include "netinfo/windows/IpHelperAdapterSource.h"
+#include "netinfo/windows/IpHelperArpTableSource.h"
+#include "netinfo/windows/WinsockResolver.h"
+
+namespace kestrove {
+
+std::unique_ptr<ArpTableSource> CreateArpTableSource() {
+    return std::make_unique<IpHelperArpTableSource>();
+}
+
+std::unique_ptr<AdapterSource> CreateAdapterSource() {
+    return std::make_unique<IpHelperAdapterSource>();
+}
+
+std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
+    return std::make_unique<WinsockResolver>();
+}
+
+}  // namespace kestrove
