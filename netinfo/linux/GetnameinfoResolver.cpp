@@ -5,11 +5,8 @@
 #include <sys/socket.h>
 
 #include <array>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
+
+#include "netinfo/BoundedLookup.h"
 
 namespace kestrove {
 namespace {
@@ -28,35 +25,10 @@ std::optional<std::string> LookUp(Ipv4 address) {
     return std::string(name.data());
 }
 
-// Shared by the caller and the worker, so whichever finishes last frees it: a worker that
-// outlives the caller's wait (or the resolver itself) only ever touches this.
-struct PendingLookup {
-    std::mutex mutex;
-    std::condition_variable answered;
-    bool done = false;
-    std::optional<std::string> name;
-};
-
 }  // namespace
 
 std::optional<std::string> GetnameinfoResolver::ReverseLookup(Ipv4 address) {
-    auto pending = std::make_shared<PendingLookup>();
-    try {
-        std::thread([pending, address] {
-            std::optional<std::string> name = LookUp(address);
-            std::lock_guard lock(pending->mutex);
-            pending->name = std::move(name);
-            pending->done = true;
-            pending->answered.notify_one();
-        }).detach();
-    } catch (const std::system_error&) {
-        return std::nullopt;  // no thread to spare: no name rather than an unbounded wait
-    }
-    std::unique_lock lock(pending->mutex);
-    if (!pending->answered.wait_for(lock, timeout_, [&] { return pending->done; })) {
-        return std::nullopt;
-    }
-    return std::move(pending->name);
+    return LookUpWithin(timeout_, [address] { return LookUp(address); });
 }
 
 }  // namespace kestrove

@@ -7,10 +7,7 @@
 namespace kestrove {
 
 // Reverse lookups through the system's resolver (hosts file, DNS, ... as configured), bounded
-// in time: getnameinfo() cannot be interrupted and a slow name server (or one an attacker
-// answers late on purpose) would freeze the monitor for as long as it likes. The lookup runs on
-// a worker thread of its own; no answer within the timeout counts as no name, and a worker
-// that answers later only drops its answer.
+// in time (LookUpWithin): getnameinfo() cannot be interrupted.
 class GetnameinfoResolver final : public HostNameResolver {
 public:
     static constexpr std::chrono::milliseconds kTimeout{2000};

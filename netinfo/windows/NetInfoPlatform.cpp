@@ -1,5 +1,6 @@
 #include "netinfo/NetInfoPlatform.h"
 
+#include "netinfo/windows/DefaultGateways.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
 #include "netinfo/windows/WinsockResolver.h"
@@ -14,8 +15,17 @@ std::unique_ptr<AdapterSource> CreateAdapterSource() {
     return std::make_unique<IpHelperAdapterSource>();
 }
 
+// NotifyIpInterfaceChange and its kin do not report neighbour changes: the table is polled.
+std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
+    return nullptr;
+}
+
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
     return std::make_unique<WinsockResolver>();
+}
+
+std::vector<Ipv4> ReadDefaultGateways() {
+    return ReadIpForwardGateways();
 }
 
 }  // namespace kestrove

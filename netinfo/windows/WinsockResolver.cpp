@@ -8,22 +8,36 @@
 #include <array>
 
 #include "common/Utf8Path.h"
+#include "netinfo/BoundedLookup.h"
 
 namespace kestrove {
+namespace {
 
-WinsockResolver::WinsockResolver() {
-    WSADATA data;
-    started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-WinsockResolver::~WinsockResolver() {
-    if (started_) {
-        ::WSACleanup();
+// Winsock is started and stopped by the worker itself (the count is per process), so a worker
+// that answers after the resolver is gone still has it.
+class WinsockUse {
+public:
+    WinsockUse() {
+        WSADATA data;
+        started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }
-}
+    ~WinsockUse() {
+        if (started_) {
+            ::WSACleanup();
+        }
+    }
+    WinsockUse(const WinsockUse&) = delete;
+    WinsockUse& operator=(const WinsockUse&) = delete;
 
-std::optional<std::string> WinsockResolver::ReverseLookup(Ipv4 address) {
-    if (!started_) {
+    bool Started() const { return started_; }
+
+private:
+    bool started_ = false;
+};
+
+std::optional<std::string> LookUp(Ipv4 address) {
+    WinsockUse winsock;
+    if (!winsock.Started()) {
         return std::nullopt;
     }
     sockaddr_in in{};
@@ -37,6 +51,12 @@ std::optional<std::string> WinsockResolver::ReverseLookup(Ipv4 address) {
         return std::nullopt;
     }
     return PathToUtf8(std::filesystem::path(name.data()));
+}
+
+}  // namespace
+
+std::optional<std::string> WinsockResolver::ReverseLookup(Ipv4 address) {
+    return LookUpWithin(timeout_, [address] { return LookUp(address); });
 }
 
 }  // namespace kestrove

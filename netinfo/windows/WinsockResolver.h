@@ -1,21 +1,24 @@
 #pragma once
 
+#include <chrono>
+
 #include "netinfo/HostNameLookup.h"
 
 namespace kestrove {
 
-// Reverse lookups through Winsock's getnameinfo (hosts file, DNS, NetBIOS as the system does).
+// Reverse lookups through Winsock's GetNameInfoW (hosts file, DNS, NetBIOS as the system does),
+// bounded in time (LookUpWithin) as on Linux: a name server that answers late would otherwise
+// freeze the monitor.
 class WinsockResolver final : public HostNameResolver {
 public:
-    WinsockResolver();
-    ~WinsockResolver() override;
-    WinsockResolver(const WinsockResolver&) = delete;
-    WinsockResolver& operator=(const WinsockResolver&) = delete;
+    static constexpr std::chrono::milliseconds kTimeout{2000};
+
+    explicit WinsockResolver(std::chrono::milliseconds timeout = kTimeout) : timeout_(timeout) {}
 
     std::optional<std::string> ReverseLookup(Ipv4 address) override;
 
 private:
-    bool started_ = false;
+    std::chrono::milliseconds timeout_;
 };
 
 }  // namespace kestrove

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "netinfo/windows/DefaultGateways.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
 
@@ -124,6 +125,39 @@ TEST(IpHelperAdapterSource, RecordsFollowTheChainAndUnterminatedTextsStopAtTheFi
     EXPECT_EQ(adapters[1].mac.length, MAX_ADAPTER_ADDRESS_LENGTH);
     EXPECT_EQ(adapters[1].ipAddress, "0.0.0.0");
     EXPECT_EQ(adapters[1].ipMask, "0.0.0.0");
+}
+
+TEST(DefaultGateways, DefaultRoutesWithAGatewayLowestMetricFirstOnce) {
+    struct Route {
+        const char* dest;
+        const char* mask;
+        const char* hop;
+        DWORD metric;
+    };
+    const Route routes[] = {
+        {"0.0.0.0", "0.0.0.0", "10.0.0.1", 50},
+        {"192.168.1.0", "255.255.255.0", "192.168.1.1", 1},  // not a default route
+        {"0.0.0.0", "0.0.0.0", "192.168.1.1", 10},
+        {"0.0.0.0", "0.0.0.0", "0.0.0.0", 1},       // on-link: no gateway
+        {"0.0.0.0", "0.0.0.0", "10.0.0.1", 60},     // the same gateway again
+        {"0.0.0.0", "128.0.0.0", "172.16.0.1", 1},  // half the space only
+    };
+    constexpr std::size_t kCount = sizeof routes / sizeof routes[0];
+    std::vector<char> buffer(offsetof(MIB_IPFORWARDTABLE, table) +
+                             kCount * sizeof(MIB_IPFORWARDROW));
+    auto* table = reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data());
+    table->dwNumEntries = kCount;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        MIB_IPFORWARDROW& row = table->table[i];
+        row.dwForwardDest = ::inet_addr(routes[i].dest);
+        row.dwForwardMask = ::inet_addr(routes[i].mask);
+        row.dwForwardNextHop = ::inet_addr(routes[i].hop);
+        row.dwForwardMetric1 = routes[i].metric;
+    }
+    EXPECT_EQ(DefaultGateways(*table),
+              (std::vector<Ipv4>{MakeIpv4(192, 168, 1, 1), MakeIpv4(10, 0, 0, 1)}));
+    table->dwNumEntries = 0;
+    EXPECT_TRUE(DefaultGateways(*table).empty());
 }
 
 }  // namespace
