@@ -5,41 +5,38 @@
 #include <atomic>
 #include <string>
 
+#include "common/windows/WinFile.h"
 #include "common/windows/WinHandle.h"
 
 namespace kestrove {
 namespace {
 
-bool WriteAll(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        DWORD chunk = bytes.size() > 1u << 30 ? 1u << 30 : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
-
-}  // namespace
-
-FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
+FileReadResult ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
+                               DWORD extraFlags) {
     FileReadResult result;
     WinHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | extraFlags, nullptr));
     if (!file) {
         DWORD error = ::GetLastError();
         bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         result.status = missing ? FileReadStatus::Missing : FileReadStatus::Error;
         return result;
     }
+    // Only a file on disk: a pipe, console or device name in the file's place is refused, and
+    // so is a link or junction opened as itself.
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(file.Get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return result;
     }
+    std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    if (size > maxBytes) {
+        result.status = FileReadStatus::TooLarge;
+        return result;
+    }
+    result.bytes.reserve(static_cast<std::size_t>(size));
     char buf[65536];
     while (true) {
         DWORD n = 0;
@@ -50,10 +47,26 @@ FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path) {
         if (n == 0) {
             break;
         }
+        // A file that grew meanwhile is read on to its end, up to the limit.
+        if (result.bytes.size() + n > maxBytes) {
+            result.bytes.clear();
+            result.status = FileReadStatus::TooLarge;
+            return result;
+        }
         result.bytes.append(buf, n);
     }
     result.status = FileReadStatus::Ok;
     return result;
+}
+
+}  // namespace
+
+FileReadResult ReadFileBytesOrMissing(const std::filesystem::path& path, std::size_t maxBytes) {
+    return ReadRegularFile(path, maxBytes, 0);
+}
+
+FileReadResult ReadFileBytesNoFollow(const std::filesystem::path& path, std::size_t maxBytes) {
+    return ReadRegularFile(path, maxBytes, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
@@ -76,7 +89,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (!file) {
         return false;
     }
-    bool ok = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get()) && file.Close() &&
+    bool ok = win::WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get()) && file.Close() &&
               ::MoveFileExW(tmp.c_str(), path.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {
@@ -89,17 +102,25 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 }
 
 bool AppendWholeOrNothing(const std::filesystem::path& path, std::string_view bytes) {
+    // A link planted in the file's place would have lines written wherever it points: it is
+    // opened as itself and refused, like a pipe or device name.
     WinHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return false;
     }
     LARGE_INTEGER size{};
     bool ok = ::GetFileSizeEx(file.Get(), &size) != 0;
     LARGE_INTEGER end{};
     ok = ok && ::SetFilePointerEx(file.Get(), end, nullptr, FILE_END);
-    if (ok && !WriteAll(file.Get(), bytes)) {
+    if (ok && !win::WriteAll(file.Get(), bytes)) {
         // Half a line would glue itself to the next one and hide an alarm from the report.
         ok = false;
         ::SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);

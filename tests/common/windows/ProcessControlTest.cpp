@@ -22,7 +22,8 @@ TEST(ProcessControlWindows, StartsOnlyAbsolutePathsOfExistingPrograms) {
 
 TEST(ProcessControlWindows, NoWindowWithTheTitleEndsNothingAndNeverTheCaller) {
     std::unique_ptr<ProcessControl> control = CreateProcessControl();
-    EXPECT_EQ(control->TerminateByProgramName("NoSuchWindowTitle-3f9a1c"), 0);
+    EXPECT_EQ(control->TerminateProgram(SystemProgram(L"NoSuchWindowTitle-3f9a1c")), 0);
+    EXPECT_EQ(control->TerminateProgram("Meshprobe"), 0) << "relative paths end nothing";
 }
 
 }  // namespace
