@@ -30,7 +30,13 @@ public:
     bool Save(const RememberedHosts& hosts) const;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path BadPath() const { return path_.string() + ".bad"; }
+    // Appended to the native path: a round trip through narrow text would mangle a Japanese
+    // folder name on Windows.
+    std::filesystem::path BadPath() const {
+        std::filesystem::path bad = path_;
+        bad += ".bad";
+        return bad;
+    }
 
 private:
     std::filesystem::path path_;

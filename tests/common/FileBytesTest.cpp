@@ -1,11 +1,9 @@
 #include "common/FileBytes.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "testsupport/PrivateFile.h"
+#include "testsupport/SpecialFiles.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -26,10 +24,24 @@ TEST(FileBytes, MissingAndUnreadableAreToldApart) {
 
 TEST(FileBytes, NothingButARegularFileIsReadAndNeverWaitedFor) {
     TempFolder dir;
+    if (!test::MakeFifo(dir / "fifo")) {
+        GTEST_SKIP() << "no FIFOs here";
+    }
     // A FIFO without a writer would hold a blocking open for ever.
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     EXPECT_EQ(ReadFileBytesOrMissing(dir / "fifo").status, FileReadStatus::Error);
     EXPECT_EQ(ReadFileBytesOrMissing("/dev/zero").status, FileReadStatus::Error);
+}
+
+TEST(FileBytes, NoFollowReadRefusesALinkInTheFilesPlace) {
+    TempFolder dir;
+    test::WriteFile(dir / "private", "secret");
+    EXPECT_EQ(ReadFileBytesNoFollow(dir / "private").bytes, "secret");
+    EXPECT_EQ(ReadFileBytesNoFollow(dir / "none").status, FileReadStatus::Missing);
+    EXPECT_EQ(ReadFileBytesNoFollow(dir / "private", 5).status, FileReadStatus::TooLarge);
+    if (!test::MakeFileLink(dir / "private", dir / "attachment")) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    EXPECT_EQ(ReadFileBytesNoFollow(dir / "attachment").status, FileReadStatus::Error);
 }
 
 TEST(FileBytes, FileOverTheLimitIsTooLargeAndNotRead) {
@@ -40,7 +52,7 @@ TEST(FileBytes, FileOverTheLimitIsTooLargeAndNotRead) {
     EXPECT_EQ(over.status, FileReadStatus::TooLarge);
     EXPECT_TRUE(over.bytes.empty());
     // Sparse: a size no memory could hold costs nothing to refuse.
-    ASSERT_EQ(::truncate((dir / "f").c_str(), off_t{64} << 30), 0);
+    ASSERT_TRUE(test::SetSparseSize(dir / "f", std::uint64_t{64} << 30));
     EXPECT_EQ(ReadFileBytesOrMissing(dir / "f", 1 << 20).status, FileReadStatus::TooLarge);
 }
 

@@ -1,6 +1,7 @@
 // Run by wine_lan_test.py inside the namespace while the Meshprobe.exe it started sweeps, with a
 // display: the sweeper's hidden window is found by its title, a second copy ends at once, the
-// monitor's process control ends a sweeper by the title, and WM_CLOSE ends the first one.
+// monitor's process control ends a sweeper found by its title and program, and WM_CLOSE ends the
+// first one.
 
 #include <gtest/gtest.h>
 
@@ -84,10 +85,15 @@ TEST(MeshprobeWindow, ProcessControlStartsItAndEndsItByTitle) {
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(::IsWindowVisible(window));
     WinHandle sweeper = ProcessOf(window);
-    // Titles match in any case; the caller is never among the ended.
-    EXPECT_EQ(control->TerminateByProgramName("MESHprobe"), 1);
+    // A window of that title whose program lies elsewhere is not ours to end.
+    std::filesystem::path folder = MeshprobeExe().parent_path();
+    EXPECT_EQ(control->TerminateProgram(folder / "elsewhere" / "Meshprobe.exe"), 0);
+    EXPECT_FALSE(EndsWithin(sweeper, 0));
+    // The monitor names it without ".exe"; paths match in any case; the caller is never among
+    // the ended.
+    EXPECT_EQ(control->TerminateProgram(folder / "MESHprobe"), 1);
     EXPECT_TRUE(EndsWithin(sweeper, 20000));
-    EXPECT_EQ(control->TerminateByProgramName("Meshprobe"), 0);
+    EXPECT_EQ(control->TerminateProgram(MeshprobeExe()), 0);
 }
 
 }  // namespace
