@@ -78,7 +78,15 @@ def main():
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         children.append(xvfb)
         os.close(write_fd)
-        display = os.read(read_fd, 64).decode().strip()
+        # Xvfb writes the number and the newline separately and dies when the second write
+        # finds the pipe closed: read up to the newline (or the end, when it failed).
+        answer = b""
+        while not answer.endswith(b"\n"):
+            chunk = os.read(read_fd, 64)
+            if not chunk:
+                break
+            answer += chunk
+        display = answer.decode().strip()
         os.close(read_fd)
         if not display:
             raise RuntimeError("Xvfb gave no display")
