@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/TimeFormat.h"
+#include "common/Utf8Path.h"
 #include "monitor/report/PasswordScrambler.h"
 #include "monitor/watch/WatchTexts.h"
 
@@ -45,7 +46,7 @@ void ReportMailSender::SendReportMail(std::string_view subject,
     if (AuthMethodIs("POPBeforeSMTP")) {
         // Its outcome is not looked at: the SMTP server's answer tells whether it counted.
         mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                      programFolder_.string());
+                      PathToUtf8(programFolder_));
     }
     std::string server = Report("SMTPServer");
     std::string recipients = TabSeparated(Report("SendTo"));
@@ -53,8 +54,8 @@ void ReportMailSender::SendReportMail(std::string_view subject,
     if (AuthMethodIs("SMTPAuth")) {
         sender += "\t" + Report("UserID") + ":" + StoredPassword();
     }
-    std::string error =
-        mail_.SendMail(server, recipients, sender, subject, kReportMailBody, attachment.string());
+    std::string error = mail_.SendMail(server, recipients, sender, subject, kReportMailBody,
+                                       PathToUtf8(attachment));
     if (!error.empty()) {
         log_.AppendAlarmLine(FormatLogStamp(clock_.LocalNow()) + "\t" +
                              std::string(kMailErrorMessage) + OneLogField(error));
