@@ -102,7 +102,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
     if (envelopeFrom.empty()) {
         return std::string(mailtext::kNoSender);
     }
-    std::filesystem::path file(attachment);
+    std::filesystem::path file = PathFromUtf8(attachment);
     if (!file.empty() && !IsReadableFile(file)) {
         return MailErrorText(mailtext::kAttachmentUnreadable, StripControlCharacters(attachment),
                              {}, from.password);
