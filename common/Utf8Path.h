@@ -11,5 +11,7 @@ namespace kestrove {
 // (a Japanese folder name would be mangled); on Linux the bytes pass through unchanged.
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string PathToUtf8(const std::filesystem::path& path);
+// The same with "/" between the parts on every platform (names inside an archive).
+std::string GenericPathToUtf8(const std::filesystem::path& path);
 
 }  // namespace kestrove

@@ -11,4 +11,8 @@ std::string PathToUtf8(const std::filesystem::path& path) {
     return path.string();
 }
 
+std::string GenericPathToUtf8(const std::filesystem::path& path) {
+    return path.generic_string();
+}
+
 }  // namespace kestrove

@@ -30,4 +30,8 @@ std::string PathToUtf8(const std::filesystem::path& path) {
     return text;
 }
 
+std::string GenericPathToUtf8(const std::filesystem::path& path) {
+    return PathToUtf8(std::filesystem::path(path.generic_wstring()));
+}
+
 }  // namespace kestrove

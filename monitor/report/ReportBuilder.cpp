@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/TimeFormat.h"
+#include "common/Utf8Path.h"
 #include "monitor/report/AlarmLogScan.h"
 #include "monitor/report/ReportDocument.h"
 #include "monitor/report/ReportFile.h"
@@ -20,9 +21,9 @@ namespace {
 std::filesystem::path CompressDatedCopy(const std::filesystem::path& reportPath) {
     std::filesystem::path archive = ArchivePath(reportPath);
     cZip zip;
-    zip.SetZipFile(archive.string());
+    zip.SetZipFile(PathToUtf8(archive));
     zip.ClearFileSpecs();
-    zip.AddFileSpec(reportPath.string());
+    zip.AddFileSpec(PathToUtf8(reportPath));
     zip.Zip();
     if (!zip.Success()) {
         // Without a whole archive the copy is all there is to keep and to mail.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/TimeFormat.h"
+#include "common/Utf8Path.h"
 #include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/mail/MailTexts.h"
 #include "monitor/watch/WatchTexts.h"
@@ -70,7 +71,7 @@ void ReportMailSender::SendReportMail(std::string_view subject,
         // server that relays for us anyway still gets the report out.
         std::string popError =
             mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                          dataFolder_.string());
+                          PathToUtf8(dataFolder_));
         if (popError.rfind(mailtext::kNoEncryption, 0) == 0) {
             LogMailError(popError);
         }
@@ -81,8 +82,8 @@ void ReportMailSender::SendReportMail(std::string_view subject,
     if (AuthMethodIs("SMTPAuth")) {
         sender += "\t" + Report("UserID") + ":" + StoredPassword();
     }
-    std::string error =
-        mail_.SendMail(server, recipients, sender, subject, kReportMailBody, attachment.string());
+    std::string error = mail_.SendMail(server, recipients, sender, subject, kReportMailBody,
+                                       PathToUtf8(attachment));
     if (!error.empty()) {
         LogMailError(error);
     }

@@ -1,5 +1,7 @@
 #include "monitor/watch/MainMenuCommands.h"
 
+#include "common/Utf8Path.h"
+
 namespace kestrove {
 
 bool MainMenuCommands::Toggle(MenuItem item) {
@@ -35,7 +37,7 @@ void MainMenuCommands::MClearLog_Click() {
 
 void MainMenuCommands::MShowLog_Click() {
     // The viewer takes the log's path as its argument; a failed start shows nothing.
-    p_.processes.StartDetached(p_.programFolder / kViewerName, {p_.log.Path().string()});
+    p_.processes.StartDetached(p_.programFolder / kViewerName, {PathToUtf8(p_.log.Path())});
 }
 
 void MainMenuCommands::MScanAll_Click() {

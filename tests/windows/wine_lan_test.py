@@ -39,6 +39,42 @@ def neighbour_addresses(ns):
     return {line.split()[0] for line in out.splitlines() if line.strip()}
 
 
+def start_xvfb(in_ns, children):
+    """Starts Xvfb inside the namespace, so Wine reaches it through the namespace's own abstract
+    socket; Xvfb picks a free display and tells us which."""
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen([*in_ns, "Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"],
+                            pass_fds=[write_fd], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    children.append(xvfb)
+    os.close(write_fd)
+    # Xvfb writes the number and the newline separately and dies when the second write finds
+    # the pipe closed: read up to the newline (or the end, when it failed).
+    answer = b""
+    while not answer.endswith(b"\n"):
+        chunk = os.read(read_fd, 64)
+        if not chunk:
+            break
+        answer += chunk
+    number = answer.decode().strip()
+    os.close(read_fd)
+    if not number:
+        raise RuntimeError("Xvfb gave no display")
+    return f":{number}"
+
+
+def answers(in_ns, env, display):
+    """Wine's desktop process gives up for good when its first connection fails: the display
+    must answer from inside the namespace before anything of Wine starts."""
+    for _ in range(50):
+        if subprocess.run([*in_ns, "xdpyinfo", "-display", display], env=env,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def main():
     bin_dir, tests_dir, wine_run, work = (os.path.abspath(a) for a in sys.argv[1:5])
     if os.geteuid() != 0:
@@ -70,27 +106,17 @@ def main():
 
         # A window needs a display, and Wine's desktop process, started by the first program of the
         # prefix, must have it from the start. Xvfb picks a free one and tells us which.
-        read_fd, write_fd = os.pipe()
-        # Inside the namespace, so Wine reaches it through the namespace's own abstract socket and
-        # not only through the socket file in /tmp that any other X server may take over.
-        xvfb = subprocess.Popen([*in_ns, "Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"],
-                                pass_fds=[write_fd], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        children.append(xvfb)
-        os.close(write_fd)
-        # Xvfb writes the number and the newline separately and dies when the second write
-        # finds the pipe closed: read up to the newline (or the end, when it failed).
-        answer = b""
-        while not answer.endswith(b"\n"):
-            chunk = os.read(read_fd, 64)
-            if not chunk:
+        display = None
+        for _ in range(5):
+            candidate = start_xvfb(in_ns, children)
+            if answers(in_ns, env, candidate):
+                display = candidate
                 break
-            answer += chunk
-        display = answer.decode().strip()
-        os.close(read_fd)
-        if not display:
-            raise RuntimeError("Xvfb gave no display")
-        env["DISPLAY"] = f":{display}"
+            # A display number whose socket some other server left behind does not answer from
+            # inside the namespace; the one we hold stays taken, so the next try gets another.
+        if display is None:
+            raise RuntimeError("no display answers inside the namespace")
+        env["DISPLAY"] = display
         os.makedirs(prefix, exist_ok=True)
         quiet(*in_ns, "wineserver", "-p", env=env)
         quiet(*in_ns, "wineboot", "--init", env=env)

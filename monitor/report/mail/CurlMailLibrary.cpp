@@ -108,7 +108,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
     if (envelopeFrom.empty()) {
         return std::string(mailtext::kNoSender);
     }
-    std::filesystem::path file(attachment);
+    std::filesystem::path file = PathFromUtf8(attachment);
     std::string attachmentBytes;
     if (!file.empty()) {
         std::optional<std::string> bytes = ReadAttachment(file);

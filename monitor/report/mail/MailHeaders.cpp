@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/Utf8Path.h"
+
 namespace kestrove {
 namespace {
 
@@ -134,7 +136,7 @@ std::string DateHeader(TimePoint when) {
 
 std::string AttachmentName(const std::filesystem::path& path) {
     std::string out;
-    for (char c : path.filename().string()) {
+    for (char c : PathToUtf8(path.filename())) {
         auto u = static_cast<unsigned char>(c);
         if (IsContinuationByte(c)) {
             continue;  // one "_" stands for the whole character
@@ -145,7 +147,7 @@ std::string AttachmentName(const std::filesystem::path& path) {
 }
 
 std::string AttachmentType(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
+    std::string ext = PathToUtf8(path.extension());
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == ".zip") {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/FileNameMatch.h"
+#include "common/Utf8Path.h"
 
 namespace kestrove {
 namespace fs = std::filesystem;
@@ -27,18 +28,18 @@ std::string Trimmed(std::string_view text) {
 // Relative specs are found below the base path instead of the current folder; the current
 // folder itself is left alone.
 fs::path Resolve(const std::string& fileSpec, const ZipOptions& options) {
-    fs::path path(fileSpec);
+    fs::path path = PathFromUtf8(fileSpec);
     std::string base = Trimmed(options.basePath);
-    return path.is_relative() && !base.empty() ? fs::path(base) / path : path;
+    return path.is_relative() && !base.empty() ? PathFromUtf8(base) / path : path;
 }
 
 bool IsHidden(const fs::path& path) {
-    std::string name = path.filename().string();
+    std::string name = PathToUtf8(path.filename());
     return !name.empty() && name.front() == '.';
 }
 
 bool NameMatches(const std::string& pattern, const fs::path& file, const ZipOptions& options) {
-    return FileNameMatches(pattern, file.filename().string(), !options.includeSystemAndHidden);
+    return FileNameMatches(pattern, PathToUtf8(file.filename()), !options.includeSystemAndHidden);
 }
 
 // Files of `folder` (and below it, when recursing) whose names match `pattern`.
@@ -72,14 +73,14 @@ bool Below(const fs::path& file, const fs::path& root, fs::path& relative) {
 
 std::string EntryName(const fs::path& file, const fs::path& specRoot, const ZipOptions& options) {
     if (options.dropFolderNames) {
-        return file.filename().string();
+        return PathToUtf8(file.filename());
     }
     fs::path relative;
     std::string base = Trimmed(options.basePath);
     if ((!base.empty() && Below(file, base, relative)) || Below(file, specRoot, relative)) {
-        return relative.generic_string();
+        return GenericPathToUtf8(relative);
     }
-    return file.filename().string();
+    return PathToUtf8(file.filename());
 }
 
 // The folder a file spec's entry names are taken relative to.
@@ -93,8 +94,8 @@ std::vector<fs::path> FilesOf(const fs::path& path, bool recurse, const ZipOptio
                               fs::path& root) {
     std::error_code ec;
     root = FolderOf(path);
-    if (HasWildcard(path.filename().string())) {
-        return Match(root, path.filename().string(), recurse, options);
+    if (HasWildcard(PathToUtf8(path.filename()))) {
+        return Match(root, PathToUtf8(path.filename()), recurse, options);
     }
     if (fs::is_directory(path, ec)) {
         if (!recurse) {
@@ -142,10 +143,10 @@ std::vector<std::string> EntryPatterns(const std::vector<std::string>& specs,
     std::string base = Trimmed(options.basePath);
     for (const std::string& fileSpec : specs) {
         fs::path path = Resolve(fileSpec, options);
-        patterns.push_back(path.filename().string());
+        patterns.push_back(PathToUtf8(path.filename()));
         fs::path relative;
         if (!options.dropFolderNames && !base.empty() && Below(path, base, relative)) {
-            patterns.push_back(relative.generic_string());
+            patterns.push_back(GenericPathToUtf8(relative));
         }
     }
     return patterns;

@@ -104,8 +104,8 @@ ZipResult ArchiveWriter::Open(const std::string& path, bool keepEntries) {
         return ZipResult::OpenFailed;
     }
     int error = 0;
-    archive_.reset(zip_open(PathToUtf8(path).c_str(),
-                            keepEntries ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, &error));
+    archive_.reset(
+        zip_open(path.c_str(), keepEntries ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE, &error));
     if (!archive_) {
         zip_error_t details;
         zip_error_init_with_code(&details, error);
@@ -202,7 +202,7 @@ ZipResult ArchiveWriter::Add(const ZipItem& item) {
     }
     zip_source_t* source = SourceFor(item);
     if (source == nullptr) {
-        Tell("zip error: cannot read " + item.source.string());
+        Tell("zip error: cannot read " + PathToUtf8(item.source));
         return ZipResult::ReadFailed;
     }
     zip_int64_t index = zip_file_add(archive_.get(), item.entryName.c_str(), source,
@@ -268,7 +268,7 @@ ZipResult Archive(const ZipRequest& request, cZipEvents& events) {
 
 ZipResult DeleteEntries(const ZipRequest& request, cZipEvents& events) {
     int error = 0;
-    ArchiveHandle archive(zip_open(PathToUtf8(request.zipFile).c_str(), 0, &error));
+    ArchiveHandle archive(zip_open(request.zipFile.c_str(), 0, &error));
     if (!archive) {
         return ZipResult::OpenFailed;
     }
