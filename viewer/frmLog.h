@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <QTextCursor>
 #include <filesystem>
 
 #include "viewer/LogDocument.h"
 
 class QPlainTextEdit;
+class QTimer;
 
 namespace kestrove {
 
@@ -20,7 +23,16 @@ public:
 
     const std::filesystem::path& LogFilePath() const { return document_.Path(); }
 
+    // Saves the whole file's text, the part not yet in the box included.
     void MSave_Click();
+
+    // True while a large log is still streaming into the box. The window is shown and usable
+    // at once: the box takes one slice of lines per turn of the event loop, since filling it
+    // is the box's own cost per line, seconds for a log of millions of lines.
+    bool Loading() const { return loadedUpTo_ < pending_.size(); }
+
+signals:
+    void LoadFinished();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -28,11 +40,18 @@ protected:
 private:
     void Form_Load();
     void Form_Resize();
+    void LoadSlice();
     // The box's text with the line separators inside lines kept apart from line ends.
     std::string BoxText() const;
 
     LogDocument document_;
     QPlainTextEdit* txtLog_;
+    // The box text still to come is pending_ from loadedUpTo_ on; it goes in at loadEnd_,
+    // which edits made meanwhile move along, so it always follows what is already there.
+    QString pending_;
+    qsizetype loadedUpTo_ = 0;
+    QTextCursor loadEnd_;
+    QTimer* loadTimer_;
 };
 
 }  // namespace kestrove
