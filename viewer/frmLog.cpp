@@ -28,9 +28,9 @@ constexpr int kBoxHeightTwips = 7455;
 // What the window's border, title and menu take from the box's share of the outer size.
 constexpr int kBoxWidthMarginTwips = 185;
 constexpr int kBoxHeightMarginTwips = 840;
-// Characters the box takes per turn of the event loop: about 10,000 lines, some tens of
+// File bytes the box takes per turn of the event loop: about 10,000 lines, some tens of
 // milliseconds, so the window keeps answering while a large log streams in.
-constexpr qsizetype kSliceChars = qsizetype{1} << 20;
+constexpr std::size_t kSliceBytes = std::size_t{1} << 20;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -75,8 +75,7 @@ frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
 }
 
 void frmLog::Form_Load() {
-    // Two steps, so the loaded text is let go before the box text is made.
-    pending_ = QString::fromStdString(document_.Load());
+    pending_ = document_.LoadBytes();
     QTextDocument* box = txtLog_->document();
     // The slices are no edits of the user's, nothing Ctrl+Z may take back.
     box->setUndoRedoEnabled(false);
@@ -96,23 +95,21 @@ void frmLog::Form_Load() {
 }
 
 void frmLog::LoadSlice() {
-    qsizetype end = pending_.size();
-    if (end - loadedUpTo_ > kSliceChars) {
-        // Cut after a line end, so no slice starts inside a line or a surrogate pair.
-        qsizetype lineEnd = pending_.indexOf(QLatin1Char('\n'), loadedUpTo_ + kSliceChars);
-        if (lineEnd >= 0) {
-            end = lineEnd + 1;
-        }
-    }
+    std::size_t end = logtext::SliceEnd(pending_, loadedUpTo_, kSliceBytes);
     if (end > loadedUpTo_) {
-        loadEnd_.insertText(pending_.sliced(loadedUpTo_, end - loadedUpTo_));
+        QString text = QString::fromStdString(logtext::BoxTextFromFile(
+            std::string_view(pending_).substr(loadedUpTo_, end - loadedUpTo_)));
+        if (end < pending_.size()) {
+            text += QLatin1Char('\n');  // the slice's last line end, which starts the next
+        }
+        loadEnd_.insertText(text);
     }
     loadedUpTo_ = end;
     if (Loading()) {
         return;
     }
     loadTimer_->stop();
-    pending_ = QString();
+    std::string().swap(pending_);
     loadedUpTo_ = 0;
     txtLog_->document()->setUndoRedoEnabled(true);
     emit LoadFinished();
@@ -139,8 +136,8 @@ std::string frmLog::BoxText() const {
     QString raw = txtLog_->document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     // What has not reached the box yet would follow what is there now.
-    raw += QStringView(pending_).sliced(loadedUpTo_);
-    return raw.toStdString();
+    return raw.toStdString() +
+           logtext::BoxTextFromFile(std::string_view(pending_).substr(loadedUpTo_));
 }
 
 void frmLog::MSave_Click() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QString>
 #include <QTextCursor>
 #include <filesystem>
 
@@ -46,10 +45,11 @@ private:
 
     LogDocument document_;
     QPlainTextEdit* txtLog_;
-    // The box text still to come is pending_ from loadedUpTo_ on; it goes in at loadEnd_,
-    // which edits made meanwhile move along, so it always follows what is already there.
-    QString pending_;
-    qsizetype loadedUpTo_ = 0;
+    // The file's bytes still to come are pending_ from loadedUpTo_ on, decoded slice by slice
+    // so the window appears without waiting for the whole decode. They go in at loadEnd_,
+    // which edits made meanwhile move along, so they always follow what is already there.
+    std::string pending_;
+    std::size_t loadedUpTo_ = 0;
     QTextCursor loadEnd_;
     QTimer* loadTimer_;
 };
