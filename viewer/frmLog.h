@@ -31,6 +31,7 @@ public:
     bool Loading() const { return loadedUpTo_ < pending_.size(); }
 
 signals:
+    // The last slice is in the box. For a log of one slice that is already in the constructor.
     void LoadFinished();
 
 protected:
