@@ -1,6 +1,7 @@
 // The viewer's line rules over an arbitrary log file: loading never fails, the box holds no CR,
 // saving what was loaded is stable from the second round on, and a clean CP932 file of CR LF
-// lines is saved back byte for byte. The one-pass conversions agree with line-by-line ones.
+// lines is saved back byte for byte. The one-pass conversions agree with line-by-line ones, and
+// the slices the window decodes one by one join to the box text of the whole.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -71,6 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(box.find('\r') == std::string::npos);
     FUZZ_CHECK(static_cast<std::size_t>(std::count(box.begin(), box.end(), '\n')) + 1 ==
                std::max<std::size_t>(lines.size(), 1));
+
+    // Slices of a size the input's first byte picks, down to a byte each.
+    const std::size_t atLeast = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]) % 64;
+    std::string joined;
+    for (std::size_t from = 0; from < bytes.size();) {
+        std::size_t end = logtext::SliceEnd(bytes, from, atLeast);
+        FUZZ_CHECK(end > from && end <= bytes.size());
+        joined += (from > 0 ? "\n" : "") + logtext::BoxTextFromFile(bytes.substr(from, end - from));
+        from = end;
+    }
+    FUZZ_CHECK(joined == box);
 
     std::string saved = logtext::FileFromBoxText(box);
     FUZZ_CHECK(saved == FileByLines(box));

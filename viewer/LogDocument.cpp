@@ -69,6 +69,17 @@ std::string BoxTextFromFile(std::string_view bytes) {
     return BoxTextFromDecoded(Cp932ToUtf8(bytes));
 }
 
+std::size_t SliceEnd(std::string_view bytes, std::size_t from, std::size_t atLeast) {
+    if (from >= bytes.size() || bytes.size() - from <= atLeast) {
+        return bytes.size();
+    }
+    std::size_t cr = bytes.find('\r', from + atLeast);
+    if (cr == std::string_view::npos) {
+        return bytes.size();
+    }
+    return cr + 1 < bytes.size() && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
+}
+
 std::string FileFromBoxText(std::string_view boxText) {
     // Every break ends a line with CR LF, the last line too. A CR that slipped into the box
     // (pasted text) would split the line on the next load anyway; it is written as the line
@@ -111,6 +122,13 @@ LogDocument::Fingerprint LogDocument::FingerprintOf(std::string_view bytes) {
 }
 
 std::string LogDocument::Load() {
+    // Each form of the text is let go as soon as the next is made: a large log is held at
+    // most twice at any moment.
+    std::string text = Cp932ToUtf8(LoadBytes());
+    return logtext::BoxTextFromDecoded(text);
+}
+
+std::string LogDocument::LoadBytes() {
     known_ = FingerprintOf({});
     lastLoad_ = LoadResult::NotLoaded;
     if (path_.empty()) {
@@ -125,11 +143,7 @@ std::string LogDocument::Load() {
     }
     known_ = FingerprintOf(read.bytes);
     lastLoad_ = LoadResult::Loaded;
-    // Each form of the text is let go as soon as the next is made: a large log is held at
-    // most twice at any moment.
-    std::string text = Cp932ToUtf8(read.bytes);
-    std::string().swap(read.bytes);
-    return logtext::BoxTextFromDecoded(text);
+    return std::move(read.bytes);
 }
 
 bool LogDocument::ChangedOnDisk() const {

@@ -25,6 +25,12 @@ std::vector<std::string> SplitLines(std::string_view text);
 // over the text, with no string per line: a log of hundreds of megabytes loads in seconds.
 std::string BoxTextFromFile(std::string_view bytes);
 
+// Where a slice of file bytes that starts at `from` and holds at least `atLeast` bytes ends:
+// just after a line end, or at the end of the bytes. A CR is never part of a two-byte
+// character, so each slice decodes on its own, and the box text of the whole is the slices'
+// box texts joined with '\n'.
+std::size_t SliceEnd(std::string_view bytes, std::size_t from, std::size_t atLeast);
+
 // Box text to CP932 file bytes: every line ends in CR LF, the last one too. Linear as well.
 std::string FileFromBoxText(std::string_view boxText);
 
@@ -46,6 +52,8 @@ public:
     // The box text of the file; empty when it is missing, unreadable, empty, anything but a
     // regular file (a FIFO or device is never waited on) or larger than kMaxFileBytes.
     std::string Load();
+    // The same, still as the file's bytes, for a caller that decodes them piece by piece.
+    std::string LoadBytes();
     // How the last Load went: NotLoaded for every case of an empty box but TooLarge.
     LoadResult LastLoad() const { return lastLoad_; }
 

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
@@ -27,6 +28,9 @@ constexpr int kBoxHeightTwips = 7455;
 // What the window's border, title and menu take from the box's share of the outer size.
 constexpr int kBoxWidthMarginTwips = 185;
 constexpr int kBoxHeightMarginTwips = 840;
+// File bytes the box takes per turn of the event loop: about 10,000 lines, some tens of
+// milliseconds, so the window keeps answering while a large log streams in.
+constexpr std::size_t kSliceBytes = std::size_t{1} << 20;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -63,19 +67,52 @@ frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
 
     QSize clientSize = Twips::Size(kClientWidthTwips, kClientHeightTwips, this);
     resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+
+    loadTimer_ = new QTimer(this);
+    loadTimer_->setInterval(0);
+    connect(loadTimer_, &QTimer::timeout, this, &frmLog::LoadSlice);
     Form_Load();
 }
 
 void frmLog::Form_Load() {
-    // Two steps, so the loaded text is let go before the box makes its own copy.
-    QString text = QString::fromStdString(document_.Load());
-    txtLog_->setPlainText(text);
+    pending_ = document_.LoadBytes();
+    QTextDocument* box = txtLog_->document();
+    // The slices are no edits of the user's, nothing Ctrl+Z may take back.
+    box->setUndoRedoEnabled(false);
+    loadEnd_ = QTextCursor(box);
+    // A log of up to one slice is in the box before the window appears.
+    LoadSlice();
+    txtLog_->moveCursor(QTextCursor::Start);
+    if (Loading()) {
+        loadTimer_->start();
+    }
     if (document_.LastLoad() == LogDocument::LoadResult::TooLarge) {
         MessageBox::Warning(this, Text(viewertexts::kProgram),
                             Text(viewertexts::kTooLarge)
                                 .arg(PathText(LogFilePath()))
                                 .arg(LogDocument::kMaxFileBytes >> 20));
     }
+}
+
+void frmLog::LoadSlice() {
+    std::size_t end = logtext::SliceEnd(pending_, loadedUpTo_, kSliceBytes);
+    if (end > loadedUpTo_) {
+        QString text = QString::fromStdString(logtext::BoxTextFromFile(
+            std::string_view(pending_).substr(loadedUpTo_, end - loadedUpTo_)));
+        if (end < pending_.size()) {
+            text += QLatin1Char('\n');  // the slice's last line end, which starts the next
+        }
+        loadEnd_.insertText(text);
+    }
+    loadedUpTo_ = end;
+    if (Loading()) {
+        return;
+    }
+    loadTimer_->stop();
+    std::string().swap(pending_);
+    loadedUpTo_ = 0;
+    txtLog_->document()->setUndoRedoEnabled(true);
+    emit LoadFinished();
 }
 
 void frmLog::resizeEvent(QResizeEvent* event) {
@@ -98,7 +135,9 @@ std::string frmLog::BoxText() const {
     // toPlainText() would turn a line separator into a line end; the raw text keeps them apart.
     QString raw = txtLog_->document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return raw.toStdString();
+    // What has not reached the box yet would follow what is there now.
+    return raw.toStdString() +
+           logtext::BoxTextFromFile(std::string_view(pending_).substr(loadedUpTo_));
 }
 
 void frmLog::MSave_Click() {

@@ -22,7 +22,9 @@ constexpr int kMaxDatagrams = 512;
 constexpr int kReceiveBuffer = 32 * 1024 * 1024;
 constexpr int kDefaultLoopbackIndex = 1;
 
-UniqueFd OpenEventSocket() {
+}  // namespace
+
+UniqueFd NetlinkNeighbourEvents::OpenSocket() {
     UniqueFd fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE));
     if (!fd) {
         return fd;
@@ -41,9 +43,9 @@ UniqueFd OpenEventSocket() {
     return fd;
 }
 
-}  // namespace
+NetlinkNeighbourEvents::NetlinkNeighbourEvents() : NetlinkNeighbourEvents(OpenSocket()) {}
 
-NetlinkNeighbourEvents::NetlinkNeighbourEvents() : socket_(OpenEventSocket()) {
+NetlinkNeighbourEvents::NetlinkNeighbourEvents(UniqueFd socket) : socket_(std::move(socket)) {
     unsigned index = ::if_nametoindex("lo");
     loopbackIndex_ = index != 0 ? static_cast<int>(index) : kDefaultLoopbackIndex;
     if (socket_) {

@@ -14,6 +14,11 @@ namespace kestrove {
 class NetlinkNeighbourEvents final : public NeighbourEvents {
 public:
     NetlinkNeighbourEvents();
+    // Over a socket opened beforehand with OpenSocket() (which may have failed).
+    explicit NetlinkNeighbourEvents(UniqueFd socket);
+
+    // A non-blocking netlink socket bound to the neighbour group; invalid when it cannot be had.
+    static UniqueFd OpenSocket();
 
     int Handle() const override { return socket_.Get(); }
     NeighbourEventStatus Read(std::vector<ArpEntry>& entries) override;

@@ -34,6 +34,37 @@ TEST(LogTextTest, LinesEndAtCrOrCrLfButNotAtALoneLf) {
     EXPECT_TRUE(SplitLines("").empty());
 }
 
+// The viewer decodes a large file slice by slice: every way of cutting must give the box text
+// of the whole, whatever line ends, two-byte characters or damage lie at the cuts.
+TEST(LogTextTest, SlicesCutAfterLineEndsAndJoinToTheBoxTextOfTheWhole) {
+    const std::string files[] = {
+        kThreeLines,
+        "a\r\r\nb\n\r\nc",
+        "\r\r\r",
+        "ok\x80\r\n\x82\r\x82\r\n" + kStartCp932 + "\n" + kStartCp932 + "\r",
+        "no line end at all " + kStartCp932,
+    };
+    for (const std::string& file : files) {
+        for (std::size_t atLeast = 0; atLeast <= file.size() + 1; ++atLeast) {
+            std::string joined;
+            std::size_t from = 0;
+            int slices = 0;
+            do {
+                std::size_t end = logtext::SliceEnd(file, from, atLeast);
+                ASSERT_GT(end, from) << "no progress in " << file;
+                ASSERT_TRUE(end == file.size() || file[end - 1] == '\r' || file[end - 1] == '\n');
+                ASSERT_FALSE(end < file.size() && file[end - 1] == '\r' && file[end] == '\n')
+                    << "a CR LF was split";
+                joined += (slices++ == 0 ? "" : "\n") +
+                          logtext::BoxTextFromFile(std::string_view(file).substr(from, end - from));
+                from = end;
+            } while (from < file.size());
+            EXPECT_EQ(joined, logtext::BoxTextFromFile(file)) << "cut every " << atLeast;
+        }
+    }
+    EXPECT_EQ(logtext::SliceEnd("", 0, 10), 0u);
+}
+
 TEST(LogTextTest, BoxAndFileConvertBothWays) {
     EXPECT_EQ(logtext::BoxTextFromFile(kThreeLines),
               "2007/05/05 14:03:09 プログラムを開始しました\n"
