@@ -112,21 +112,25 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         }
         RememberedHost& host = it->second;
         if (host.mac != e.mac) {
-            if (lastChange_.size() >= RememberedHosts::kMaxHostsPerNetwork) {
-                std::erase_if(lastChange_, [&](const auto& c) {
-                    return now - c.second.at > kFlipBackWindow.count();
-                });
-            }
-            lastChange_[e.address] = Change{host.mac, e.mac, now};
-            host.mac = e.mac;
-            host.firstSeen = now;
-            dirty_ = true;
+            NoteChange(e.address, host, e.mac, now);
         } else if (now - host.lastSeen >= kLastSeenStep.count()) {
             dirty_ = true;
         }
         host.lastSeen = now;
     }
     SaveIfDue();
+}
+
+void HostMemory::NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to,
+                            std::int64_t now) {
+    if (lastChange_.size() >= RememberedHosts::kMaxHostsPerNetwork) {
+        std::erase_if(lastChange_,
+                      [&](const auto& c) { return now - c.second.at > kFlipBackWindow.count(); });
+    }
+    lastChange_[address] = Change{host.mac, to, now};
+    host.mac = to;
+    host.firstSeen = now;
+    dirty_ = true;
 }
 
 void HostMemory::Forget() {
@@ -190,6 +194,12 @@ std::string HostMemory::Explain(const AlarmFacts& facts) {
                 host.lastSeen >= runStart_) {
                 ++history.otherAddresses;
             }
+        }
+        // Noted now rather than at the next scan: a change heard from the kernel may be undone
+        // before that scan, and its undoing must be recognised as the flip back it is.
+        if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
+            NoteChange(facts.address, it->second, facts.newMac, now);
+            it->second.lastSeen = now;
         }
     }
     return explainer_.Explain(facts, history);

@@ -53,6 +53,7 @@ private:
         MacAddress to;
         std::int64_t at = 0;
     };
+    void NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to, std::int64_t now);
 
     bool RememberOn() const;
     std::int64_t NowSeconds() const;

@@ -199,5 +199,18 @@ TEST_F(HostMemoryTest, HistoryExplainsReaddressingAFlipBackAndAMacWithManyAddres
     EXPECT_THAT(run->List1().Explanation(5), HasSubstr("1分以内に元のMACアドレスに戻りました"));
 }
 
+TEST_F(HostMemoryTest, PoisoningUndoneBeforeTheNextScanIsExplainedAsAFlipBack) {
+    // Heard from the kernel both ways within one poll: no scan runs between the two changes.
+    StartRun();
+    RunScan();
+    FakeNeighbourEvents kernel;
+    kernel.Announce(kGateway, "00-AA-BB-CC-DD-30");
+    run->HearNeighbours(kernel);
+    clock.Advance(std::chrono::milliseconds(50));
+    kernel.Announce(kGateway, kGatewayMac);
+    run->HearNeighbours(kernel);
+    EXPECT_THAT(run->List1().Explanation(3), HasSubstr("1分以内に元のMACアドレスに戻りました"));
+}
+
 }  // namespace
 }  // namespace kestrove::test
