@@ -47,6 +47,7 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     }
     current_ = HostsTable{id, {}};
     others_.clear();
+    seenThisRun_.clear();
     runStart_ = NowSeconds();
     remembering_ = false;
     if (!RememberOn()) {
@@ -82,6 +83,30 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     if (others_.size() >= RememberedHosts::kMaxNetworks) {
         others_.resize(RememberedHosts::kMaxNetworks - 1);  // room for the current one
     }
+    RecountSeen();
+}
+
+void HostMemory::RecountSeen() {
+    seenThisRun_.clear();
+    for (const auto& entry : current_.hosts) {
+        Count(entry.second);
+    }
+}
+
+void HostMemory::Count(const RememberedHost& host) {
+    if (host.lastSeen >= runStart_) {
+        ++seenThisRun_[host.mac];
+    }
+}
+
+void HostMemory::Uncount(const RememberedHost& host) {
+    if (host.lastSeen < runStart_) {
+        return;
+    }
+    auto it = seenThisRun_.find(host.mac);
+    if (it != seenThisRun_.end() && --it->second == 0) {
+        seenThisRun_.erase(it);
+    }
 }
 
 std::optional<MacAddress> HostMemory::Remembered(Ipv4 address) {
@@ -106,17 +131,19 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
             if (current_.hosts.size() >= RememberedHosts::kMaxHostsPerNetwork) {
                 continue;  // a table this full is beyond any real subnet; the watch goes on
             }
-            current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now});
+            Count(current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now}).first->second);
             dirty_ = true;
             continue;
         }
         RememberedHost& host = it->second;
+        Uncount(host);
         if (host.mac != e.mac) {
             NoteChange(e.address, host, e.mac, now);
         } else if (now - host.lastSeen >= kLastSeenStep.count()) {
             dirty_ = true;
         }
         host.lastSeen = now;
+        Count(host);
     }
     SaveIfDue();
 }
@@ -136,6 +163,7 @@ void HostMemory::NoteChange(Ipv4 address, RememberedHost& host, const MacAddress
 void HostMemory::Forget() {
     current_.hosts.clear();
     lastChange_.clear();
+    seenThisRun_.clear();
     dirty_ = true;
     // The user's decision must outlast a crash: written at once, not within 10 s.
     if (RememberOn()) {
@@ -189,17 +217,20 @@ std::string HostMemory::Explain(const AlarmFacts& facts) {
         history.flipBack = change != lastChange_.end() && change->second.from == facts.newMac &&
                            change->second.to == facts.oldMac &&
                            now - change->second.at <= kFlipBackWindow.count();
-        for (const auto& [address, host] : current_.hosts) {
-            if (address != facts.address && host.mac == facts.newMac &&
-                host.lastSeen >= runStart_) {
-                ++history.otherAddresses;
+        if (auto held = seenThisRun_.find(facts.newMac); held != seenThisRun_.end()) {
+            history.otherAddresses = held->second;
+            if (it != current_.hosts.end() && it->second.mac == facts.newMac &&
+                it->second.lastSeen >= runStart_) {
+                --history.otherAddresses;  // the alarm's own address is not another one
             }
         }
         // Noted now rather than at the next scan: a change heard from the kernel may be undone
         // before that scan, and its undoing must be recognised as the flip back it is.
         if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
+            Uncount(it->second);
             NoteChange(facts.address, it->second, facts.newMac, now);
             it->second.lastSeen = now;
+            Count(it->second);
         }
     }
     return explainer_.Explain(facts, history);

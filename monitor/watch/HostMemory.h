@@ -54,6 +54,10 @@ private:
         std::int64_t at = 0;
     };
     void NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to, std::int64_t now);
+    // Around every change of a host: take it out of seenThisRun_, then put it back.
+    void Uncount(const RememberedHost& host);
+    void Count(const RememberedHost& host);
+    void RecountSeen();
 
     bool RememberOn() const;
     std::int64_t NowSeconds() const;
@@ -69,6 +73,18 @@ private:
     // The other networks' tables, kept to be written back as they were read.
     std::vector<HostsTable> others_;
     std::unordered_map<Ipv4, Change> lastChange_;
+    // How many hosts seen in this run hold each MAC, kept as hosts change, so explaining an
+    // alarm costs one lookup instead of a walk through every host (bursts of thousands).
+    struct MacHash {
+        std::size_t operator()(const MacAddress& mac) const {
+            std::uint64_t v = mac.length;
+            for (std::uint8_t b : mac.bytes) {
+                v = v * 257 + b;
+            }
+            return std::hash<std::uint64_t>{}(v);
+        }
+    };
+    std::unordered_map<MacAddress, std::size_t, MacHash> seenThisRun_;
     std::optional<HostsFile::LoadStatus> loadResult_;
     std::int64_t runStart_ = 0;
     std::optional<TimePoint> lastSave_;
