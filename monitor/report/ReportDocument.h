@@ -35,6 +35,12 @@ struct RowMarkup {
     std::string close;   // closes the MAC cell and the row
     std::string before;  // "前："
     std::string after;   // "<BR>後："
+
+    // All of them: the most markup one row holds.
+    std::size_t Bytes() const {
+        return open.size() + timeToAddress.size() + addressToMac.size() + close.size() +
+               before.size() + after.size();
+    }
 };
 const RowMarkup& Cp932RowMarkup();
 

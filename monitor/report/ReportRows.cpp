@@ -1,10 +1,13 @@
 #include "monitor/report/ReportRows.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "common/Cp932.h"
 #include "monitor/report/ReportCells.h"
 #include "monitor/report/ReportDocument.h"
+#include "monitor/report/RowBytes.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -17,17 +20,25 @@ constexpr std::size_t kMacChars = 17;
 // The old MAC and one space stand before "->", "-> " before the new MAC.
 constexpr std::size_t kCharsBeforeArrow = 18;
 constexpr std::size_t kCharsAfterArrowStart = 3;
+// Between the two addresses of a duplicate row.
+constexpr std::string_view kDuplicateJoin = "<BR>&<BR>";
 
 bool IsCp932Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
 bool IsAscii(std::string_view bytes) {
-    unsigned char any = 0;
-    for (char c : bytes) {
-        any |= static_cast<unsigned char>(c);
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        any |= word;
     }
-    return any < 0x80;
+    for (; i < bytes.size(); ++i) {
+        any |= static_cast<unsigned char>(bytes[i]);
+    }
+    return (any & 0x8080808080808080ull) == 0;
 }
 
 // A cell may be cut from the line's bytes as they came when the bytes it is made of are ASCII
@@ -50,23 +61,6 @@ const std::string& DuplicateMessage() {
 const std::string& ChangeMessage() {
     static const std::string text = Utf8ToCp932(kChangeMessage);
     return text;
-}
-
-// " ", ":" and the characters HTML escapes are below 0x40 as well: spaces are dropped and
-// colons changed in CP932 as in the decoded text.
-void AppendWithoutSpaces(std::string& out, std::string_view text, bool colonAsParen) {
-    std::size_t mark = out.size();
-    std::size_t done = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ' ') {
-            AppendHtmlEscaped(out, text.substr(done, i - done));
-            done = i + 1;
-        }
-    }
-    AppendHtmlEscaped(out, text.substr(done));
-    if (colonAsParen) {
-        std::replace(out.begin() + static_cast<std::ptrdiff_t>(mark), out.end(), ':', '(');
-    }
 }
 
 // The first "->": found by its ">", which is rarer in a log line than "-".
@@ -97,11 +91,20 @@ void AppendCells(std::string& out, const RowCells& cells) {
 }  // namespace
 
 MessageField FindMessageField(std::string_view line) {
+    MessageField field;
+    // Nearly every line begins with an ASCII stamp and tab: then the message starts at once.
+    if (line.size() >= kMessageChars && IsAscii(line.substr(0, kMessageChars))) {
+        field.begin = kMessageChars;
+        const void* tab =
+            std::memchr(line.data() + kMessageChars, '\t', line.size() - kMessageChars);
+        field.end = tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - line.data())
+                        : line.size();
+        return field;
+    }
     std::size_t pos = 0;
     for (std::size_t chars = 0; chars < kMessageChars && pos < line.size(); ++chars) {
         pos += IsCp932Lead(static_cast<unsigned char>(line[pos])) && pos + 1 < line.size() ? 2 : 1;
     }
-    MessageField field;
     field.begin = pos;
     field.end = std::min(line.find('\t', pos), line.size());
     return field;
@@ -127,16 +130,22 @@ void AppendDuplicateRow(std::string& out, std::string_view line, const MessageFi
         AppendCells(out, DuplicateCells(Cp932ToUtf8(line)));
         return;
     }
+    std::string_view mac = From(separatorAndMac, 1, kMacChars);
     const RowMarkup& markup = Cp932RowMarkup();
-    out += markup.open;
-    AppendHtmlEscaped(out, line.substr(0, kStampChars));
-    out += markup.timeToAddress;
-    AppendWithoutSpaces(out, first, false);
-    out += "<BR>&<BR>";
-    AppendWithoutSpaces(out, second, false);
-    out += markup.addressToMac;
-    AppendHtmlEscaped(out, From(separatorAndMac, 1, kMacChars));
-    out += markup.close;
+    RowBytes row;
+    row.Reserve(markup.Bytes() + kDuplicateJoin.size() +
+                RowBytes::kEscapedBytesPerByte *
+                    (kStampChars + first.size() + second.size() + mac.size()));
+    row.Put(markup.open);
+    row.PutEscaped(line.substr(0, kStampChars));
+    row.Put(markup.timeToAddress);
+    row.PutEscaped<true>(first);
+    row.Put(kDuplicateJoin);
+    row.PutEscaped<true>(second);
+    row.Put(markup.addressToMac);
+    row.PutEscaped(mac);
+    row.Put(markup.close);
+    out += row.View();
 }
 
 void AppendChangeRow(std::string& out, std::string_view line, const MessageField& field) {
@@ -157,24 +166,29 @@ void AppendChangeRow(std::string& out, std::string_view line, const MessageField
         AppendCells(out, ChangeCells(Cp932ToUtf8(line)));
         return;
     }
+    std::string_view oldMac = arrow == npos ? std::string_view{} : macs.substr(0, kMacChars);
+    std::string_view newMac =
+        arrow == npos ? std::string_view{}
+                      : From(macs, kCharsBeforeArrow + kCharsAfterArrowStart, kMacChars);
     const RowMarkup& markup = Cp932RowMarkup();
-    out += markup.open;
-    AppendHtmlEscaped(out, line.substr(0, kStampChars));
-    out += markup.timeToAddress;
+    RowBytes row;
+    row.Reserve(markup.Bytes() + 1 +
+                RowBytes::kEscapedBytesPerByte *
+                    (kStampChars + (group ? group->size() : 0) + oldMac.size() + newMac.size()));
+    row.Put(markup.open);
+    row.PutEscaped(line.substr(0, kStampChars));
+    row.Put(markup.timeToAddress);
     if (group) {
-        AppendWithoutSpaces(out, *group, true);
-        out += ')';
+        row.PutEscaped<true, true>(*group);
+        row.Put(')');
     }
-    out += markup.addressToMac;
-    out += markup.before;
-    if (arrow != npos) {
-        AppendHtmlEscaped(out, macs.substr(0, kMacChars));
-    }
-    out += markup.after;
-    if (arrow != npos) {
-        AppendHtmlEscaped(out, From(macs, kCharsBeforeArrow + kCharsAfterArrowStart, kMacChars));
-    }
-    out += markup.close;
+    row.Put(markup.addressToMac);
+    row.Put(markup.before);
+    row.PutEscaped(oldMac);
+    row.Put(markup.after);
+    row.PutEscaped(newMac);
+    row.Put(markup.close);
+    out += row.View();
 }
 
 }  // namespace kestrove

@@ -62,6 +62,8 @@ TEST(ReportRows, RowsFromTheBytesEqualRowsFromTheDecodedLine) {
                                        "\t",
                                        "&",
                                        "<",
+                                       ">",
+                                       "\"",
                                        "'",
                                        "00-11-22-33-44-55",
                                        "192.168.  1.  5",
