@@ -86,8 +86,9 @@ private:
 
     template <bool DropSpaces, bool ColonAsParen>
     static constexpr bool NeedsLook(std::uint64_t word) {
-        std::uint64_t any = Matches(word, '&') | Matches(word, '<') | Matches(word, '>') |
-                            Matches(word, '"') | Matches(word, '\'');
+        // "&" and "'" differ only in the lowest bit, "<" and ">" only in the next one.
+        std::uint64_t any =
+            Matches(word | kOnes, '\'') | Matches(word | (kOnes * 2), '>') | Matches(word, '"');
         if constexpr (DropSpaces) {
             any |= Matches(word, ' ');
         }
