@@ -4,40 +4,22 @@
 
 #include <string>
 
+#include "monitor/report/ReportCells.h"
+
 namespace kestrove::test {
 namespace {
 
-// What a cell's bytes become, one byte at a time.
+// What a cell's bytes become through the escaper of the decoded path.
 std::string Expected(std::string_view text, bool dropSpaces, bool colonAsParen) {
-    std::string out;
+    std::string kept;
     for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            case ' ':
-                if (!dropSpaces)
-                    out += c;
-                break;
-            case ':':
-                out += colonAsParen ? '(' : c;
-                break;
-            default:
-                out += c;
+        if (c == ' ' && dropSpaces) {
+            continue;
         }
+        kept += c == ':' && colonAsParen ? '(' : c;
     }
+    std::string out;
+    AppendHtmlEscaped(out, kept);
     return out;
 }
 
