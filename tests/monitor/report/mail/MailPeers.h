@@ -1,11 +1,14 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "testsupport/LinuxProgram.h"
+#include "testsupport/LoopbackSocket.h"
 
 namespace kestrove {
 class SettingsStore;
@@ -13,7 +16,8 @@ class SettingsStore;
 
 namespace kestrove::test {
 
-// A throwaway certificate for 127.0.0.1, made with openssl; the mail layer trusts it as its CA.
+// A throwaway certificate for localhost and 127.0.0.1, made with openssl; the mail layer trusts
+// it as its CA.
 struct TestCertificate {
     std::filesystem::path cert;
     std::filesystem::path key;
@@ -40,7 +44,8 @@ public:
 
 private:
     std::filesystem::path out_;
-    pid_t pid_ = -1;
+    std::unique_ptr<LinuxProgram> program_;
+    std::optional<LoopbackSocket> control_;  // open while the peers run
     int smtpPort_ = 0;
     int popPort_ = 0;
 };
@@ -55,15 +60,10 @@ int UnusedLoopbackPort();
 // A socket on 127.0.0.1 that takes connections into its backlog but never answers.
 class SilentListener {
 public:
-    SilentListener();
-    ~SilentListener();
-    SilentListener(const SilentListener&) = delete;
-    SilentListener& operator=(const SilentListener&) = delete;
-    int Port() const { return port_; }
+    int Port() const { return socket_.Port(); }
 
 private:
-    int fd_ = -1;
-    int port_ = 0;
+    LoopbackSocket socket_{8};
 };
 
 }  // namespace kestrove::test
