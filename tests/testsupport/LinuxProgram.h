@@ -25,6 +25,9 @@ private:
     long pid_ = -1;
 };
 
+// Whether this is a Windows program running under Wine (never on Linux).
+bool RunsUnderWine();
+
 // The file's path as the Linux side names it (through Wine's drive mapping on Windows).
 // Throws when there is none.
 std::string LinuxPath(const std::filesystem::path& path);

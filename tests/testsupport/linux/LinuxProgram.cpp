@@ -35,6 +35,10 @@ LinuxProgram::~LinuxProgram() {
     }
 }
 
+bool RunsUnderWine() {
+    return false;
+}
+
 std::string LinuxPath(const std::filesystem::path& path) {
     return path.string();
 }

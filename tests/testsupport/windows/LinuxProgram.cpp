@@ -20,10 +20,13 @@ struct HeapDeleter {
     void operator()(void* block) const { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 
+void* Export(const wchar_t* module, const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(module), name));
+}
+
 template <typename Function>
 Function WineFunction(const char* name) {
-    auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+    auto function = reinterpret_cast<Function>(Export(L"kernel32.dll", name));
     if (function == nullptr) {
         throw std::runtime_error(std::string("not under Wine: no ") + name);
     }
@@ -64,6 +67,10 @@ LinuxProgram::LinuxProgram(const std::vector<std::string>& args) {
 }
 
 LinuxProgram::~LinuxProgram() = default;
+
+bool RunsUnderWine() {
+    return Export(L"ntdll.dll", "wine_get_version") != nullptr;
+}
 
 std::string LinuxPath(const std::filesystem::path& path) {
     std::unique_ptr<char, HeapDeleter> name(

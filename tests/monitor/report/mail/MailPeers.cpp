@@ -32,20 +32,33 @@ LoopbackSocket StartPeersScript(std::vector<std::string> args, const std::filesy
     return std::move(*control);
 }
 
-}  // namespace
-
-TestCertificate MakeTestCertificate(const std::filesystem::path& folder) {
-    TestCertificate c{folder / "cert.pem", folder / "key.pem"};
+// Runs the script's certificate maker; throws with its reason when it fails.
+void RunCertificateMaker(std::vector<std::string> args, const std::filesystem::path& folder) {
+    args.insert(args.begin(), {"--make-certificate", "--folder", LinuxPath(folder)});
     std::unique_ptr<LinuxProgram> program;
-    LoopbackSocket control = StartPeersScript(
-        {"--make-certificate", "--cert", LinuxPath(c.cert), "--key", LinuxPath(c.key)},
-        folder / "openssl.err", program);
+    LoopbackSocket control = StartPeersScript(args, folder / "openssl.err", program);
     std::optional<std::string> reply = control.ReadLine(kStartLimit);
     control.FinishAndWaitForClose(kEndLimit);
     if (reply != "CERTIFICATE ok") {
         throw std::runtime_error("no test certificate: " + reply.value_or("no answer"));
     }
-    return c;
+}
+
+}  // namespace
+
+TestCertificate MakeTestCertificate(const std::filesystem::path& folder) {
+    RunCertificateMaker({}, folder);
+    return {folder / "ca.pem", folder / "cert.pem", folder / "key.pem"};
+}
+
+TestCertificate MakeServerCertificate(const TestCertificate& signer,
+                                      const std::filesystem::path& folder, const std::string& names,
+                                      const std::string& crlUrl) {
+    std::filesystem::create_directories(folder);
+    RunCertificateMaker(
+        {"--names", names, "--ca-from", LinuxPath(signer.ca.parent_path()), "--crl-url", crlUrl},
+        folder);
+    return {signer.ca, folder / "cert.pem", folder / "key.pem"};
 }
 
 MailPeers::MailPeers(const std::filesystem::path& folder, const TestCertificate& certificate,

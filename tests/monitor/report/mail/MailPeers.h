@@ -16,13 +16,21 @@ class SettingsStore;
 
 namespace kestrove::test {
 
-// A throwaway certificate for localhost and 127.0.0.1, made with openssl; the mail layer trusts
-// it as its CA.
+// A throwaway server certificate with its key, made with openssl, and the CA that signed it (the
+// file the mail layer is given to trust). The CA names no CRL or OCSP address, as the private
+// CA of a small office would not.
 struct TestCertificate {
+    std::filesystem::path ca;
     std::filesystem::path cert;
     std::filesystem::path key;
 };
+// A new CA in `folder` and a certificate it signed for localhost and 127.0.0.1.
 TestCertificate MakeTestCertificate(const std::filesystem::path& folder);
+// A certificate for `names` (openssl's subjectAltName form) signed by the CA of `signer`, with
+// a CRL distribution point when `crlUrl` is given.
+TestCertificate MakeServerCertificate(const TestCertificate& signer,
+                                      const std::filesystem::path& folder, const std::string& names,
+                                      const std::string& crlUrl = {});
 
 // The SMTP server and POP3 responder of mail_peers.py, listening on loopback while this object
 // lives. `extraArgs` are passed on (--refuse ADDRESS, --pop-before-smtp, --implicit-tls,
