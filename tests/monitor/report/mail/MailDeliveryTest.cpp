@@ -47,10 +47,6 @@ protected:
     static void SetUpTestSuite() {
         certFolder_ = std::make_unique<test::TempFolder>();
         certificate_ = test::MakeTestCertificate(certFolder_->Path());
-        std::filesystem::create_directory(certFolder_->Path() / "other");
-        otherCertificate_ = test::MakeTestCertificate(certFolder_->Path() / "other");
-        wrongNameCertificate_ = test::MakeServerCertificate(
-            certificate_, certFolder_->Path() / "wrong-name", "DNS:mail.example.org");
     }
     static void TearDownTestSuite() { certFolder_.reset(); }
 
@@ -107,8 +103,6 @@ protected:
 
     static inline std::unique_ptr<test::TempFolder> certFolder_;
     static inline test::TestCertificate certificate_;
-    static inline test::TestCertificate otherCertificate_;
-    static inline test::TestCertificate wrongNameCertificate_;
     test::TempFolder dir_;
     IniFile ini_;
     AlarmLog log_;
@@ -266,9 +260,13 @@ TEST_F(MailDeliveryTest, CertificateThatCannotBeVerifiedStopsTheMailBeforeAnyCom
         const test::TestCertificate& served;
         std::filesystem::path trusted;
     };
+    std::filesystem::create_directory(dir_ / "other");
+    const test::TestCertificate other = test::MakeTestCertificate(dir_ / "other");
+    const test::TestCertificate wrongName =
+        test::MakeServerCertificate(certificate_, dir_ / "wrong-name", "DNS:mail.example.org");
     const Case cases[] = {
-        {"signed by a CA that is not trusted", certificate_, otherCertificate_.ca},
-        {"signed by the trusted CA for another name", wrongNameCertificate_, certificate_.ca},
+        {"signed by a CA that is not trusted", certificate_, other.ca},
+        {"signed by the trusted CA for another name", wrongName, certificate_.ca},
         {"CA file missing", certificate_, dir_ / "missing.pem"},
         {"CA file holding no certificate", certificate_, attachment_},
     };
