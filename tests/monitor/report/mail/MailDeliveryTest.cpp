@@ -308,6 +308,18 @@ TEST_F(MailDeliveryTest, WithoutACaFileTheSystemsTrustedCasDecide) {
     EXPECT_TRUE(peers.Events().empty());
 }
 
+TEST_F(MailDeliveryTest, ReportInAFolderWithAJapaneseNameIsAttached) {
+    std::filesystem::path folder = dir_.Path() / PathFromUtf8("監視ログ");
+    std::filesystem::create_directories(folder);
+    attachment_ = folder / "Report_2007-05-05_14-03-09.zip";
+    test::WriteFile(attachment_, kAttachment);
+    test::MailPeers& peers = StartPeers();
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    EXPECT_EQ(ReadFile(peers.Message(1) / "attachment_name"), "Report_2007-05-05_14-03-09.zip");
+    EXPECT_EQ(ReadFile(peers.Message(1) / "attachment"), kAttachment);
+}
+
 TEST_F(MailDeliveryTest, CaFileInAFolderWithAJapaneseNameIsRead) {
     std::filesystem::path folder = dir_.Path() / PathFromUtf8("社内証明書");
     std::filesystem::create_directories(folder);
