@@ -60,6 +60,11 @@ CurlSession::CurlSession(const MailOptions& options, const char* protocols) {
     if (!options.caFile.empty()) {
         curl_easy_setopt(h, CURLOPT_CAINFO, PathToUtf8(options.caFile).c_str());
     }
+    // Schannel checks revocation and, by default, refuses a certificate whose status it cannot
+    // learn: every certificate of an office's own CA without a CRL, or one whose CRL is out of
+    // reach. Best effort still refuses a certificate known to be revoked. Other TLS libraries
+    // ignore the flag (OpenSSL in curl checks no revocation without a CRL file).
+    curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_.data());
     // The debug hook is curl's only way to hand over the server's reply texts.
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Utf8Path.h"
 #include "monitor/report/mail/MailServerAddress.h"
 
 namespace kestrove {
@@ -90,7 +91,7 @@ TEST(MailHeaders, LongRecipientListsAreFolded) {
 TEST(MailHeaders, AttachmentNamesStayPrintableAscii) {
     EXPECT_EQ(AttachmentName("/x/Report_2007-05-05_12-00-00.zip"),
               "Report_2007-05-05_12-00-00.zip");
-    EXPECT_EQ(AttachmentName("/x/報告\"1\".htm"), "___1_.htm");
+    EXPECT_EQ(AttachmentName(PathFromUtf8("/x/報告\"1\".htm")), "___1_.htm");
     EXPECT_EQ(AttachmentType("a.ZIP"), "application/zip");
     EXPECT_EQ(Base64Encode(std::string_view("\x00\xff\r\n", 4)), "AP8NCg==");
 }

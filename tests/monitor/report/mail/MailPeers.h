@@ -1,11 +1,14 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "testsupport/LinuxProgram.h"
+#include "testsupport/LoopbackSocket.h"
 
 namespace kestrove {
 class SettingsStore;
@@ -13,12 +16,21 @@ class SettingsStore;
 
 namespace kestrove::test {
 
-// A throwaway certificate for 127.0.0.1, made with openssl; the mail layer trusts it as its CA.
+// A throwaway server certificate with its key, made with openssl, and the CA that signed it (the
+// file the mail layer is given to trust). The CA names no CRL or OCSP address, as the private
+// CA of a small office would not.
 struct TestCertificate {
+    std::filesystem::path ca;
     std::filesystem::path cert;
     std::filesystem::path key;
 };
+// A new CA in `folder` and a certificate it signed for localhost and 127.0.0.1.
 TestCertificate MakeTestCertificate(const std::filesystem::path& folder);
+// A certificate for `names` (openssl's subjectAltName form) signed by the CA of `signer`, with
+// a CRL distribution point when `crlUrl` is given.
+TestCertificate MakeServerCertificate(const TestCertificate& signer,
+                                      const std::filesystem::path& folder, const std::string& names,
+                                      const std::string& crlUrl = {});
 
 // The SMTP server and POP3 responder of mail_peers.py, listening on loopback while this object
 // lives. `extraArgs` are passed on (--refuse ADDRESS, --pop-before-smtp, --implicit-tls,
@@ -40,7 +52,8 @@ public:
 
 private:
     std::filesystem::path out_;
-    pid_t pid_ = -1;
+    std::unique_ptr<LinuxProgram> program_;
+    std::optional<LoopbackSocket> control_;  // open while the peers run
     int smtpPort_ = 0;
     int popPort_ = 0;
 };
@@ -55,15 +68,10 @@ int UnusedLoopbackPort();
 // A socket on 127.0.0.1 that takes connections into its backlog but never answers.
 class SilentListener {
 public:
-    SilentListener();
-    ~SilentListener();
-    SilentListener(const SilentListener&) = delete;
-    SilentListener& operator=(const SilentListener&) = delete;
-    int Port() const { return port_; }
+    int Port() const { return socket_.Port(); }
 
 private:
-    int fd_ = -1;
-    int port_ = 0;
+    LoopbackSocket socket_{8};
 };
 
 }  // namespace kestrove::test

@@ -5,8 +5,15 @@ An SMTP server (aiosmtpd) that offers STARTTLS and requires AUTH (or, with
 --pop-before-smtp, a prior POP3 login), and a small POP3 responder that offers
 STLS. Every step the client takes is appended to <out>/events.log; every
 accepted message is taken apart into <out>/msgN/ (envelope, decoded subject,
-body and attachment). Prints "READY <smtp port> <pop port>" once both listen;
-ends on SIGTERM.
+body and attachment).
+
+The test program listens on loopback and passes its port as --control: the
+peers connect there, say "READY <smtp port> <pop port>" once both listen, and
+end when the test closes that connection (or its process ends). No pipe or
+signal is needed, so a Windows test program under Wine can drive them as well.
+With --make-certificate the script only makes a test CA and a server
+certificate it signed (see make_certificate) and says "CERTIFICATE ok" or why
+not.
 
 Attacks on the way to the server: --no-starttls and --pop-no-stls leave the
 upgrade out, and --strip-starttls puts a relay in front of the SMTP server that
@@ -17,10 +24,10 @@ import argparse
 import email
 import email.policy
 import os
-import signal
 import socket
 import socketserver
 import ssl
+import subprocess
 import sys
 import threading
 
@@ -188,11 +195,58 @@ def start_stripping_relay(args, upstream_port):
     return listener.getsockname()[1]
 
 
+def openssl(*args):
+    result = subprocess.run(["/usr/bin/openssl", *args], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        raise RuntimeError(" ".join(result.stderr.decode(errors="replace").split()))
+
+
+def make_certificate(args):
+    """A throwaway CA (or the one in --ca-from) and a server certificate it signs for
+    --names, each valid for one day: <folder>/ca.pem, cert.pem and key.pem."""
+    folder = args.folder
+    ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"]
+    ca_folder = args.ca_from or folder
+    ca_cert = os.path.join(ca_folder, "ca.pem")
+    ca_key = os.path.join(ca_folder, "ca.key")
+    try:
+        if not args.ca_from:
+            openssl("req", "-x509", *ec, "-keyout", ca_key, "-out", ca_cert, "-days", "1",
+                    "-subj", "/CN=Kestrove test CA",
+                    "-addext", "basicConstraints=critical,CA:TRUE",
+                    "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+        request = os.path.join(folder, "cert.csr")
+        openssl("req", *ec, "-keyout", os.path.join(folder, "key.pem"), "-out", request,
+                "-subj", "/CN=" + args.names.split(",")[0].split(":", 1)[1])
+        extensions = os.path.join(folder, "cert.ext")
+        with open(extensions, "w") as f:
+            f.write("subjectAltName=%s\nbasicConstraints=CA:FALSE\n"
+                    "keyUsage=critical,digitalSignature\nextendedKeyUsage=serverAuth\n"
+                    % args.names)
+            if args.crl_url:
+                f.write("crlDistributionPoints=URI:%s\n" % args.crl_url)
+        # No CRL or OCSP address unless asked: a private CA as users run them.
+        openssl("x509", "-req", "-in", request, "-CA", ca_cert, "-CAkey", ca_key,
+                "-set_serial", str(int.from_bytes(os.urandom(8), "big")), "-days", "1",
+                "-extfile", extensions, "-out", os.path.join(folder, "cert.pem"))
+    except RuntimeError as error:
+        return "CERTIFICATE failed " + str(error)
+    return "CERTIFICATE ok"
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--out", required=True)
-    parser.add_argument("--cert", required=True)
-    parser.add_argument("--key", required=True)
+    parser.add_argument("--control", type=int, required=True)
+    parser.add_argument("--log", default="")
+    parser.add_argument("--make-certificate", action="store_true")
+    parser.add_argument("--folder", default="")
+    parser.add_argument("--names", default="DNS:localhost,IP:127.0.0.1")
+    parser.add_argument("--ca-from", default="")
+    parser.add_argument("--crl-url", default="")
+    parser.add_argument("--out", default="")
+    parser.add_argument("--cert", default="")
+    parser.add_argument("--key", default="")
     parser.add_argument("--user", default="reporter")
     parser.add_argument("--password", default="")
     parser.add_argument("--refuse", default="")
@@ -203,6 +257,13 @@ def main():
     parser.add_argument("--pop-no-stls", action="store_true")
     parser.add_argument("--no-auth", action="store_true")
     args = parser.parse_args()
+    if args.log:
+        sys.stderr = open(args.log, "a", buffering=1)
+    control = socket.create_connection(("127.0.0.1", args.control))
+    if args.make_certificate:
+        control.sendall((make_certificate(args) + "\n").encode())
+        control.close()
+        return 0
 
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(args.cert, args.key)
@@ -234,12 +295,17 @@ def main():
     pop = socketserver.ThreadingTCPServer(("127.0.0.1", 0), make_pop_handler(args, context))
     threading.Thread(target=pop.serve_forever, daemon=True).start()
 
-    stop = threading.Event()
-    signal.signal(signal.SIGTERM, lambda *_: stop.set())
-    print("READY %d %d" % (smtp_port, pop.server_address[1]), flush=True)
-    stop.wait()
-    pop.shutdown()
-    controller.stop()
+    control.sendall(b"READY %d %d\n" % (smtp_port, pop.server_address[1]))
+    # Whatever the test sends is ignored; its end of the connection closing ends the peers.
+    try:
+        while control.recv(256):
+            pass
+    except OSError:
+        pass
+    # At once, without the servers' own shutdown: the test has read all it needs, and the
+    # control connection closes only as the process ends, so the test waits for exactly that.
+    sys.stderr.flush()
+    os._exit(0)
 
 
 if __name__ == "__main__":

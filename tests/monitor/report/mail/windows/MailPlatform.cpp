@@ -1,0 +1,7 @@
+#include "MailPlatform.h"
+
+namespace kestrove::test {
+
+const bool kTlsMatchesIpAddresses = false;
+
+}  // namespace kestrove::test
