@@ -16,14 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
-
 bool ThroughReplacingFile(const fs::path& target, const std::string& bytes) {
     auto file = ReplacingFile::Create(target);
     return file && file->Write(bytes) && file->Commit();
@@ -47,7 +39,7 @@ TEST(ReplacedFileFullDisk, WriteThatDoesNotFitKeepsTheOldFileAndLeavesNoTemporar
         ASSERT_TRUE(disk.Fill());
         EXPECT_FALSE(w.write(target, std::string(20000, 'n')));
         EXPECT_EQ(ReadFile(target), "old");
-        EXPECT_EQ(Names(disk.Folder()), std::vector<std::string>{"Kestrove.ini"});
+        EXPECT_EQ(FolderNames(disk.Folder()), std::vector<std::string>{"Kestrove.ini"});
         disk.Free();
         EXPECT_TRUE(w.write(target, std::string(20000, 'n')));
         EXPECT_EQ(ReadFile(target).size(), 20000u);

@@ -17,14 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
-
 // Bytes that do not compress: the archive needs about as much room as the file.
 std::string Noise(std::size_t size) {
     std::mt19937 random(7);
@@ -54,7 +46,7 @@ TEST(cZipFullDisk, ArchiveThatDoesNotFitKeepsTheOldOneAndLeavesNoTemporary) {
     zip.Zip();
     EXPECT_FALSE(zip.Success());
     EXPECT_EQ(ReadFile(archive), good);
-    EXPECT_EQ(Names(disk.Folder()), std::vector<std::string>{"out.zip"});
+    EXPECT_EQ(FolderNames(disk.Folder()), std::vector<std::string>{"out.zip"});
 
     disk.Free();
     zip.Zip();
