@@ -5,6 +5,8 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 elseif(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(KESTROVE_PLATFORM_DIR windows)
   set(KESTROVE_AUTOSTART_SOURCE RunKeyAutostart.cpp)
+  # Resources (the application manifest) through the toolchain's windres.
+  enable_language(RC)
   if(KESTROVE_BUILD_UI)
     message(FATAL_ERROR "The Windows build has no Qt yet: configure with -DKESTROVE_BUILD_UI=OFF")
   endif()
@@ -25,4 +27,19 @@ function(kestrove_find_libzip)
     pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
     set(KESTROVE_LIBZIP PkgConfig::LIBZIP PARENT_SCOPE)
   endif()
+endfunction()
+
+# Embeds the application manifest (cmake/windows/program.manifest) into a Windows program as
+# resource 1 of type RT_MANIFEST (24), the one the loader reads; nothing elsewhere. Every program
+# we ship calls it.
+function(kestrove_program_manifest target)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(manifest ${PROJECT_SOURCE_DIR}/cmake/windows/program.manifest)
+  set(rc ${CMAKE_BINARY_DIR}/program-manifest.rc)
+  file(CONFIGURE OUTPUT ${rc} CONTENT "1 24 \"@manifest@\"\n" @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  # windres reads the manifest itself: a change to it must rebuild the resource.
+  set_source_files_properties(${rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS ${manifest})
 endfunction()

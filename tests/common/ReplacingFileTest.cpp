@@ -13,15 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
     TempFolder dir;
     WriteFile(dir / "a.htm", "old");
@@ -40,7 +31,7 @@ TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
         file->Write("dropped");
     }
     EXPECT_EQ(ReadFile(dir / "a.htm"), "new text");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"a.htm"}) << "no temporary left";
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"a.htm"}) << "no temporary left";
     EXPECT_FALSE(ReplacingFile::Create(dir / "missing" / "a.htm"));
 }
 
@@ -60,7 +51,7 @@ TEST(ReplacingFile, TemporariesAreFreshAndALinkAtTheTargetIsRefused) {
     EXPECT_FALSE(first->Commit());
     EXPECT_EQ(ReadFile(dir / "victim"), "keep");
     EXPECT_TRUE(fs::is_symlink(dir / "a.htm"));
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"a.htm", "victim"}));
+    EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"a.htm", "victim"}));
 }
 
 TEST(ScratchFile, HoldsWhatWasWrittenAndLeavesNoName) {
@@ -68,7 +59,7 @@ TEST(ScratchFile, HoldsWhatWasWrittenAndLeavesNoName) {
     auto scratch = ScratchFile::Create(dir.Path());
     ASSERT_TRUE(scratch);
     // No name where the system has nameless files; else one that no one else can open.
-    for (const std::string& name : Names(dir.Path())) {
+    for (const std::string& name : FolderNames(dir.Path())) {
         EXPECT_FALSE(std::ifstream(dir / name)) << name << " can be opened by others";
     }
     std::string big(3 * 1024 * 1024 + 5, 'x');
@@ -85,7 +76,7 @@ TEST(ScratchFile, HoldsWhatWasWrittenAndLeavesNoName) {
         EXPECT_TRUE(scratch->Clear());
     }
     scratch.reset();
-    EXPECT_TRUE(Names(dir.Path()).empty()) << "nothing is left once closed";
+    EXPECT_TRUE(FolderNames(dir.Path()).empty()) << "nothing is left once closed";
     EXPECT_FALSE(ScratchFile::Create(dir / "missing"));
 }
 

@@ -1,5 +1,6 @@
 #include "testsupport/TempFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -7,6 +8,7 @@
 #include <stdexcept>
 
 #include "common/Cp932.h"
+#include "common/Utf8Path.h"
 
 namespace kestrove::test {
 
@@ -40,6 +42,15 @@ std::string ReadFile(const std::filesystem::path& path) {
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(PathToUtf8(entry.path().filename()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::string> ReadCp932Lines(const std::filesystem::path& path) {

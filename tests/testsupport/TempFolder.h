@@ -25,6 +25,9 @@ private:
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 
+// The names in a folder (not below it), sorted: what a writer left behind.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder);
+
 // A CP932 text file (the alarm log) as UTF-8 lines split at CRLF; none for a missing file.
 std::vector<std::string> ReadCp932Lines(const std::filesystem::path& path);
 

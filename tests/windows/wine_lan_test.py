@@ -5,8 +5,10 @@ A namespace holds veth0 (its peer end sits in a second namespace, so nothing rea
 with a known MAC, address and static neighbours. A Wine prefix is booted inside it, because IP
 Helper is answered by Wine's service process, which sees the namespace it started in. Then:
 the IP Helper tests run there; Meshprobe.exe sweeps while this script watches the namespace's
-neighbour table fill in address order; the window tests close it. Everything made is removed
-again, also when a step fails.
+neighbour table fill in address order; the window tests close it. The script runs in a mount
+namespace of its own, with a small tmpfs that the full-disk tests fill up (Wine's server opens
+the files, so it must see that volume too). Everything made is removed again, also when a step
+fails; the volume goes with the namespace even when the script is killed.
 
 usage: wine_lan_test.py BIN_DIR TESTS_DIR WINE_RUN WORK_DIR
 """
@@ -83,10 +85,14 @@ def main():
             return 1
         print("skipped: needs root (network namespaces)")
         return SKIP
+    if os.environ.get("KESTROVE_OWN_MOUNTS") != "1":
+        os.execvpe("unshare", ["unshare", "--mount", "--propagation", "private", sys.executable,
+                               *sys.argv], dict(os.environ, KESTROVE_OWN_MOUNTS="1"))
 
     tag = f"{os.getpid()}"
     ns, peer = f"kv-win-{tag}", f"kv-winp-{tag}"
     prefix = os.path.join(work, f"wine-ns-{tag}")
+    disk = os.path.join(work, f"kv-disk-{tag}")
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     in_ns = ["ip", "netns", "exec", ns]
     children = []
@@ -118,6 +124,8 @@ def main():
             raise RuntimeError("no display answers inside the namespace")
         env["DISPLAY"] = display
         os.makedirs(prefix, exist_ok=True)
+        os.makedirs(disk, exist_ok=True)
+        run("mount", "-t", "tmpfs", "-o", "size=64k,mode=0700", "tmpfs", disk)
         quiet(*in_ns, "wineserver", "-p", env=env)
         quiet(*in_ns, "wineboot", "--init", env=env)
 
@@ -130,6 +138,11 @@ def main():
         if subprocess.run([*in_ns, wine_run, os.path.join(tests_dir, "ip_helper_lan_tests.exe")],
                           env=lan_env, stdin=subprocess.DEVNULL, timeout=300).returncode != 0:
             failures.append("IP Helper in the namespace")
+
+        disk_env = dict(env, KESTROVE_SMALL_DISK="Z:" + disk.replace("/", "\\"))
+        if subprocess.run([*in_ns, wine_run, os.path.join(tests_dir, "small_disk_tests.exe")],
+                          env=disk_env, stdin=subprocess.DEVNULL, timeout=300).returncode != 0:
+            failures.append("writers on a full disk")
 
         win_env = lan_env
 
@@ -174,6 +187,8 @@ def main():
             subprocess.run(["ip", "netns", "del", name], stdin=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
         shutil.rmtree(prefix, ignore_errors=True)
+        subprocess.run(["umount", disk], stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(disk, ignore_errors=True)
 
     for failure in failures:
         print("FAILED:", failure)

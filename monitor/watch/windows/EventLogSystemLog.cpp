@@ -6,6 +6,10 @@
 
 namespace kestrove {
 
+HANDLE EventLogSystemLog::OpenLocalSource(const wchar_t* source) {
+    return ::RegisterEventSourceW(nullptr, source);
+}
+
 EventLogSystemLog::~EventLogSystemLog() {
     if (source_ != nullptr) {
         ::DeregisterEventSource(source_);
@@ -17,7 +21,7 @@ void EventLogSystemLog::Send(std::string_view alarmLogLine) {
     // line is not collected.
     if (!opened_) {
         opened_ = true;
-        source_ = ::RegisterEventSourceW(nullptr, kSource);
+        source_ = open_(kSource);
     }
     if (source_ == nullptr) {
         return;

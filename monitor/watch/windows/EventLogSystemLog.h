@@ -13,15 +13,20 @@ namespace kestrove {
 class EventLogSystemLog final : public SystemLog {
 public:
     static constexpr const wchar_t* kSource = L"Kestrove";
+    // Opens the event source (RegisterEventSourceW on this computer); null when refused.
+    using SourceOpener = HANDLE (*)(const wchar_t* source);
 
-    EventLogSystemLog() = default;
+    explicit EventLogSystemLog(SourceOpener open = &OpenLocalSource) : open_(open) {}
     ~EventLogSystemLog() override;
     EventLogSystemLog(const EventLogSystemLog&) = delete;
     EventLogSystemLog& operator=(const EventLogSystemLog&) = delete;
 
     void Send(std::string_view alarmLogLine) override;
 
+    static HANDLE OpenLocalSource(const wchar_t* source);
+
 private:
+    SourceOpener open_;
     HANDLE source_ = nullptr;
     bool opened_ = false;
 };

@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 
 const std::string kStamped = "Report_2007-05-05_14-03-09";
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class ReportFaultTest : public ReportFixture {
 protected:
     void SetUp() override {
@@ -63,7 +54,7 @@ TEST_F(ReportFaultTest, ReadOnlyReportFolderLeavesNothingThereAndTheWorkingRepor
         ReportOutcome outcome = Make(compress);
         EXPECT_TRUE(outcome.Built());
         EXPECT_FALSE(fs::exists(outcome.attachment));
-        EXPECT_TRUE(Names(saved).empty()) << "no part file or temporary archive";
+        EXPECT_TRUE(FolderNames(saved).empty()) << "no part file or temporary archive";
     }
     EXPECT_EQ(opener.opened, (std::vector<fs::path>{dir / "report.htm", dir / "report.htm"}));
 }
@@ -82,7 +73,7 @@ TEST_F(ReportFaultTest, ReadOnlyProgramFolderShowsNoStaleReportButStoresTheCopy)
     EXPECT_EQ(outcome.attachment, elsewhere / (kStamped + ".htm"));
     EXPECT_NE(Cp932ToUtf8(ReadFile(outcome.attachment)).find("192.168.0.5(PC01)"),
               std::string::npos);
-    EXPECT_EQ(Names(dir.Path()),
+    EXPECT_EQ(FolderNames(dir.Path()),
               (std::vector<std::string>{"log", "report.htm", "saved", "setting.ini"}));
 }
 
@@ -98,7 +89,7 @@ TEST_F(ReportFaultTest, ArchiveOnAFullDiskKeepsTheHtmCopyForMailing) {
     EXPECT_TRUE(outcome.Built());
     EXPECT_EQ(outcome.attachment, saved / (kStamped + ".htm"));
     EXPECT_EQ(ReadFile(outcome.attachment), ReadFile(dir / "report.htm"));
-    EXPECT_EQ(Names(saved), std::vector<std::string>{kStamped + ".htm"});
+    EXPECT_EQ(FolderNames(saved), std::vector<std::string>{kStamped + ".htm"});
 }
 
 }  // namespace

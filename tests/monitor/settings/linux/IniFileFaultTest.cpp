@@ -2,7 +2,7 @@
 // file whole with its old values, and no temporary file is left beside it.
 #include <gtest/gtest.h>
 
-#include "monitor/settings/IniFile.h"
+#include "../IniFileFaults.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/PrivateMounts.h"
 #include "testsupport/TempFolder.h"
@@ -10,30 +10,12 @@
 namespace kestrove::test {
 namespace {
 
-const std::string kFile = "[Watch]\r\nChange=1\r\n[Report]\r\nSaveTo=/srv/reports\r\n";
-
-std::size_t EntryCount(const std::filesystem::path& folder) {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
-                                                  std::filesystem::directory_iterator()));
-}
-
-void ExpectUnchangedAfterFailedWrites(IniFile& ini, const std::filesystem::path& folder,
-                                      std::size_t entries) {
-    ini.WriteIni("Watch", "Change", "0");
-    ini.WriteIni("Report", "SMTPServer", std::string(8000, 'm'));
-    EXPECT_FALSE(ini.DeleteIniSection("Report"));
-    EXPECT_EQ(ReadFile(ini.Path()), kFile);
-    EXPECT_EQ(ini.ReadIni("Watch", "Change"), "1");
-    EXPECT_EQ(ini.ReadIni("Report", "SaveTo"), "/srv/reports");
-    EXPECT_EQ(EntryCount(folder), entries) << "no temporary file left";
-}
-
 TEST(IniFileFaultTest, FullDiskKeepsTheOldFileWhole) {
     KESTROVE_REQUIRE_ROOT();
     TempFolder dir;
     TmpfsMount disk(dir.Path(), 64 * 1024);
     IniFile ini = IniFile::InFolder(dir.Path());
-    WriteFile(ini.Path(), kFile);
+    WriteFile(ini.Path(), kIniBeforeTheFault);
     std::filesystem::path filler = FillDisk(dir.Path());
     ExpectUnchangedAfterFailedWrites(ini, dir.Path(), 2);
 
@@ -46,7 +28,7 @@ TEST(IniFileFaultTest, ReadOnlyFolderKeepsTheOldFileWhole) {
     KESTROVE_REQUIRE_ROOT();
     TempFolder dir;
     IniFile ini = IniFile::InFolder(dir.Path());
-    WriteFile(ini.Path(), kFile);
+    WriteFile(ini.Path(), kIniBeforeTheFault);
     {
         ReadOnlyBind readOnly(dir.Path());
         ExpectUnchangedAfterFailedWrites(ini, dir.Path(), 1);

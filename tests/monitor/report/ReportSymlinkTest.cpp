@@ -3,9 +3,10 @@
 // it does for any place that cannot be written.
 #include <gtest/gtest.h>
 
-#include "../ReportFixture.h"
+#include "ReportFixture.h"
 #include "common/Cp932.h"
 #include "monitor/report/ReportPaths.h"
+#include "testsupport/SpecialFiles.h"
 
 namespace kestrove::test {
 namespace {
@@ -38,7 +39,9 @@ TEST_F(ReportSymlinkTest, NothingIsWrittenThroughAPlantedLink) {
         fs::remove(dir / "report.htm");
         fs::remove(Dated());
         fs::remove(ArchivePath(Dated()));
-        fs::create_symlink(victim, dir / c.place);
+        if (!MakeFileLink(victim, dir / c.place)) {
+            GTEST_SKIP() << "no symbolic links here";
+        }
         opener.opened.clear();
 
         ReportOutcome outcome = builder.MakeReport(Dated(), true, c.compress, "None");
