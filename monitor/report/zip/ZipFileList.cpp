@@ -27,10 +27,16 @@ std::string Trimmed(std::string_view text) {
 
 // Relative specs are found below the base path instead of the current folder; the current
 // folder itself is left alone.
+// The base path as a path (empty when there is none), made through the one UTF-8 helper so a
+// Japanese folder name stays whole on Windows.
+fs::path BaseFolder(const ZipOptions& options) {
+    return PathFromUtf8(Trimmed(options.basePath));
+}
+
 fs::path Resolve(const std::string& fileSpec, const ZipOptions& options) {
     fs::path path = PathFromUtf8(fileSpec);
-    std::string base = Trimmed(options.basePath);
-    return path.is_relative() && !base.empty() ? PathFromUtf8(base) / path : path;
+    fs::path base = BaseFolder(options);
+    return path.is_relative() && !base.empty() ? base / path : path;
 }
 
 bool IsHidden(const fs::path& path) {
@@ -76,7 +82,7 @@ std::string EntryName(const fs::path& file, const fs::path& specRoot, const ZipO
         return PathToUtf8(file.filename());
     }
     fs::path relative;
-    std::string base = Trimmed(options.basePath);
+    fs::path base = BaseFolder(options);
     if ((!base.empty() && Below(file, base, relative)) || Below(file, specRoot, relative)) {
         return GenericPathToUtf8(relative);
     }
@@ -140,7 +146,7 @@ ExpandedSpecs ExpandFileSpecs(const std::vector<std::string>& specs, const ZipOp
 std::vector<std::string> EntryPatterns(const std::vector<std::string>& specs,
                                        const ZipOptions& options) {
     std::vector<std::string> patterns;
-    std::string base = Trimmed(options.basePath);
+    fs::path base = BaseFolder(options);
     for (const std::string& fileSpec : specs) {
         fs::path path = Resolve(fileSpec, options);
         patterns.push_back(PathToUtf8(path.filename()));

@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "ZipFixture.h"
+#include "common/Utf8Path.h"
 
 namespace kestrove::test {
 namespace {
@@ -86,6 +87,21 @@ TEST_F(cZipOptionsTest, BasePathResolvesRelativeSpecsWithoutChangingFolder) {
     zip.SetBasePath("   ");
     zip.Zip();
     EXPECT_EQ(zip.Result(), ZipResult::NameNotMatched) << "a blank base is no base";
+}
+
+// Names below a base path in a folder with a Japanese name keep their folders: the base is
+// compared as the same path on Windows too, not as bytes widened one by one.
+TEST_F(cZipOptionsTest, BasePathWithAJapaneseNameGivesNamesBelowIt) {
+    fs::path base = dir.Path() / PathFromUtf8("監視レポート");
+    fs::create_directories(base / "sub");
+    WriteFile(base / "sub" / "c.txt", "c");
+    cZip zip = Fresh();
+    zip.SetBasePath(PathToUtf8(base));
+    zip.SetStoreFolderNames(true);
+    zip.AddFileSpec(PathToUtf8(base / "sub" / "c.txt"));
+    zip.Zip();
+    EXPECT_TRUE(zip.Success());
+    EXPECT_THAT(Names(), ElementsAre("sub/c.txt"));
 }
 
 TEST_F(cZipOptionsTest, AppendAddsToTheArchiveInsteadOfReplacingIt) {
