@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/TakeLine.h"
+
 namespace kestrove::test {
 
 using Clock = std::chrono::steady_clock;
@@ -73,12 +75,7 @@ bool LoopbackSocket::ReceiveMore(Clock::time_point deadline) {
 std::optional<std::string> LoopbackSocket::ReadLine(std::chrono::milliseconds timeout) {
     auto deadline = Clock::now() + timeout;
     for (;;) {
-        if (std::size_t end = buffer_.find('\n'); end != std::string::npos) {
-            std::string line = buffer_.substr(0, end);
-            buffer_.erase(0, end + 1);
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
+        if (std::optional<std::string> line = TakeLine(buffer_)) {
             return line;
         }
         if (!ReceiveMore(deadline)) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 
+#include "common/TakeLine.h"
 #include "monitor/report/mail/CurlSession.h"
 #include "monitor/report/mail/MailTexts.h"
 #include "monitor/report/mail/SocketWait.h"
@@ -43,12 +44,7 @@ public:
 
     std::optional<std::string> ReadLine() {
         for (;;) {
-            if (std::size_t end = buffer_.find('\n'); end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                if (!line.empty() && line.back() == '\r') {
-                    line.pop_back();
-                }
+            if (std::optional<std::string> line = TakeLine(buffer_)) {
                 return line;
             }
             char chunk[1024];
