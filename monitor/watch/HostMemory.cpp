@@ -136,11 +136,17 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
             continue;
         }
         RememberedHost& host = it->second;
+        if (now - host.lastSeen >= kLastSeenStep.count()) {
+            dirty_ = true;
+        }
+        if (host.mac == e.mac && host.lastSeen >= runStart_ && now >= runStart_) {
+            // The scan's usual path: a host counted under this MAC stays counted.
+            host.lastSeen = now;
+            continue;
+        }
         Uncount(host);
         if (host.mac != e.mac) {
             NoteChange(e.address, host, e.mac, now);
-        } else if (now - host.lastSeen >= kLastSeenStep.count()) {
-            dirty_ = true;
         }
         host.lastSeen = now;
         Count(host);
