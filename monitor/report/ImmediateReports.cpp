@@ -33,8 +33,9 @@ void ImmediateReports::timImmediate_Timer() {
     immediateHold_ = true;
     timImmediate_->Stop();
     ReportOutcome outcome = MakeDatedReport(builder_, settings_, kPeriodHourly, false);
-    mailer_.SendReportMail(kImmediateMailSubject, outcome.attachment);
-    timImmediateReset_->Start();
+    // The hold runs from the end of the mail step, which may take a while in the background.
+    mailer_.SendReportMail(kImmediateMailSubject, outcome.attachment,
+                           [this] { timImmediateReset_->Start(); });
 }
 
 void ImmediateReports::timImmediateReset_Timer() {

@@ -60,38 +60,66 @@ std::string ReportMailSender::StoredPassword() const {
 }
 
 void ReportMailSender::SendReportMail(std::string_view subject,
-                                      const std::filesystem::path& attachment) {
-    if (!settings_.IsOn("Report", "SendByMail")) {
-        return;
+                                      const std::filesystem::path& attachment, MailDone done) {
+    if (std::optional<ReportMail> report = PrepareReportMail(subject, attachment)) {
+        LogMailErrors(DeliverReportMail(mail_, *report));
     }
+    if (done) {
+        done();
+    }
+}
+
+std::optional<ReportMail> ReportMailSender::PrepareReportMail(
+    std::string_view subject, const std::filesystem::path& attachment) const {
+    if (!settings_.IsOn("Report", "SendByMail")) {
+        return std::nullopt;
+    }
+    ReportMail report;
     if (AuthMethodIs("POPBeforeSMTP")) {
+        report.popBeforeSmtp = true;
+        report.popServer = Report("POPServer");
+        report.popUser = Report("UserID");
+        report.popPassword = "a " + StoredPassword();
+    }
+    report.server = Report("SMTPServer");
+    report.recipients = TabSeparated(Report("SendTo"));
+    report.sender = Report("SendFrom");
+    if (AuthMethodIs("SMTPAuth")) {
+        report.sender += "\t" + Report("UserID") + ":" + StoredPassword();
+    }
+    report.subject = subject;
+    report.attachment = PathToUtf8(attachment);
+    report.dataFolder = PathToUtf8(dataFolder_);
+    return report;
+}
+
+std::vector<std::string> ReportMailSender::DeliverReportMail(MailLibrary& mail,
+                                                             const ReportMail& report) {
+    std::vector<std::string> errors;
+    if (report.popBeforeSmtp) {
         // Its outcome is otherwise not looked at: the SMTP server's answer tells whether the
         // login counted. A login withheld for want of TLS is logged, as no server's answer can
         // explain it. The send still goes ahead: it carries no password in this method, and a
         // server that relays for us anyway still gets the report out.
-        std::string popError =
-            mail_.RcvMail(Report("POPServer"), Report("UserID"), "a " + StoredPassword(), "STAT",
-                          PathToUtf8(dataFolder_));
+        std::string popError = mail.RcvMail(report.popServer, report.popUser, report.popPassword,
+                                            "STAT", report.dataFolder);
         if (popError.rfind(mailtext::kNoEncryption, 0) == 0) {
-            LogMailError(popError);
+            errors.push_back(std::move(popError));
         }
     }
-    std::string server = Report("SMTPServer");
-    std::string recipients = TabSeparated(Report("SendTo"));
-    std::string sender = Report("SendFrom");
-    if (AuthMethodIs("SMTPAuth")) {
-        sender += "\t" + Report("UserID") + ":" + StoredPassword();
-    }
-    std::string error = mail_.SendMail(server, recipients, sender, subject, kReportMailBody,
-                                       PathToUtf8(attachment));
+    std::string error = mail.SendMail(report.server, report.recipients, report.sender,
+                                      report.subject, kReportMailBody, report.attachment);
     if (!error.empty()) {
-        LogMailError(error);
+        errors.push_back(std::move(error));
     }
+    return errors;
 }
 
-void ReportMailSender::LogMailError(std::string_view error) const {
-    log_.AppendAlarmLine(FormatLogStamp(clock_.LocalNow()) + "\t" + std::string(kMailErrorMessage) +
-                         OneLogField(error));
+void ReportMailSender::LogMailErrors(const std::vector<std::string>& errors) const {
+    for (const std::string& error : errors) {
+        log_.AppendAlarmLine(FormatLogStamp(clock_.LocalNow()) + "\t" +
+                             std::string(kMailErrorMessage) + OneLogField(error));
+    }
 }
 
 }  // namespace kestrove

@@ -38,7 +38,7 @@ void ScheduledReports::timReport_Timer() {
         return;
     }
     ReportOutcome outcome = MakeDatedReport(builder_, settings_, freq, false);
-    mailer_.SendReportMail(kScheduledMailSubject, outcome.attachment);
+    mailer_.SendReportMail(kScheduledMailSubject, outcome.attachment, {});
     timReportRestart_->Start();
 }
 

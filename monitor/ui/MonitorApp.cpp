@@ -76,9 +76,15 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     reports_ = std::make_unique<ReportBuilder>(data_.folder, *platform_.clock, *opener_);
     mailer_ = std::make_unique<ReportMailSender>(settings_, log_, *platform_.clock, data_.folder,
                                                  *platform_.mail);
+    // A report's mail goes out beside the watch: a mail server that stalls must not stop it.
+    backgroundMail_ = std::make_unique<BackgroundReportMailer>(
+        *mailer_, *platform_.mail, [this](std::function<void()> task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        });
     scheduled_ = std::make_unique<ScheduledReports>(settings_, *platform_.clock, timers_, *reports_,
-                                                    *mailer_);
-    immediate_ = std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *mailer_);
+                                                    *backgroundMail_);
+    immediate_ =
+        std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *backgroundMail_);
     vendors_ = std::make_unique<OuiRegistry>(platform_.vendorFolder);
     // Beside the settings file, wherever that lives.
     memory_ = std::make_unique<HostMemory>(settings_, *platform_.clock,
@@ -154,6 +160,7 @@ void MonitorApp::Wire() {
     // The desktop session ending (logout) quits the application without closing the window.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!fatal_) {
+            backgroundMail_->Stop();
             lifecycle_->Form_QueryUnload();
             memory_->SaveNow();
         }
@@ -195,6 +202,8 @@ void MonitorApp::Quit() {
         return;
     }
     quitting_ = true;
+    // Before the end line, so a mail cut off by the end is logged while the program still runs.
+    backgroundMail_->Stop();
     lifecycle_->Form_QueryUnload();
     memory_->SaveNow();
     trayIcon_->Remove();

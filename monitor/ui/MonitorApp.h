@@ -8,6 +8,7 @@
 #include "common/Clock.h"
 #include "common/DataFolder.h"
 #include "common/ProcessControl.h"
+#include "monitor/report/BackgroundReportMailer.h"
 #include "monitor/report/DocumentOpener.h"
 #include "monitor/report/ImmediateReports.h"
 #include "monitor/report/ReportBuilder.h"
@@ -143,6 +144,7 @@ private:
     std::unique_ptr<UrlDocumentOpener> opener_;
     std::unique_ptr<ReportBuilder> reports_;
     std::unique_ptr<ReportMailSender> mailer_;
+    std::unique_ptr<BackgroundReportMailer> backgroundMail_;
     std::unique_ptr<ScheduledReports> scheduled_;
     std::unique_ptr<ImmediateReports> immediate_;
     std::unique_ptr<OuiRegistry> vendors_;

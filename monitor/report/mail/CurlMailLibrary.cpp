@@ -92,6 +92,9 @@ CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::pat
 std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view recipients,
                                       std::string_view sender, std::string_view subject,
                                       std::string_view body, std::string_view attachment) {
+    if (aborted_) {
+        return std::string(mailtext::kAborted);
+    }
     if (IsBlank(server)) {
         return std::string(mailtext::kNoServer);
     }
@@ -150,6 +153,9 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
 std::string CurlMailLibrary::RcvMail(std::string_view popServer, std::string_view user,
                                      std::string_view password, std::string_view command,
                                      std::string_view /*folder*/) {
+    if (aborted_) {
+        return std::string(mailtext::kAborted);
+    }
     if (IsBlank(popServer)) {
         return std::string(mailtext::kNoPopServer);
     }

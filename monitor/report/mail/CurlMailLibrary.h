@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "monitor/report/mail/MailLibrary.h"
 #include "monitor/report/mail/MailOptions.h"
 
@@ -13,7 +15,9 @@ namespace kestrove {
 // nothing, and the call says so.
 class CurlMailLibrary final : public MailLibrary {
 public:
-    explicit CurlMailLibrary(MailOptions options = {}) : options_(std::move(options)) {}
+    explicit CurlMailLibrary(MailOptions options = {}) : options_(std::move(options)) {
+        options_.abort = &aborted_;
+    }
 
     std::string SendMail(std::string_view server, std::string_view recipients,
                          std::string_view sender, std::string_view subject, std::string_view body,
@@ -21,8 +25,10 @@ public:
     std::string RcvMail(std::string_view popServer, std::string_view user,
                         std::string_view password, std::string_view command,
                         std::string_view folder) override;
+    void Abort() override { aborted_ = true; }
 
 private:
+    std::atomic<bool> aborted_{false};
     MailOptions options_;
 };
 

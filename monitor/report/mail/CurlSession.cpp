@@ -65,11 +65,21 @@ CurlSession::CurlSession(const MailOptions& options, const char* protocols) {
     // reach. Best effort still refuses a certificate known to be revoked. Other TLS libraries
     // ignore the flag (OpenSSL in curl checks no revocation without a CRL file).
     curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+    if (options.abort != nullptr) {
+        // curl calls this at least once a second in every phase, connecting included.
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlSession::OnProgress);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, options.abort);
+    }
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_.data());
     // The debug hook is curl's only way to hand over the server's reply texts.
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, &CurlSession::OnDebug);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, this);
+}
+
+int CurlSession::OnProgress(void* abort, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(abort)->load() ? 1 : 0;
 }
 
 int CurlSession::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
@@ -117,6 +127,8 @@ std::string_view CurlSession::WhatFailed(CURLcode code) const {
     long reply = 0;
     curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &reply);
     switch (code) {
+        case CURLE_ABORTED_BY_CALLBACK:
+            return kAborted;
         case CURLE_COULDNT_RESOLVE_HOST:
             return kResolveFailed;
         case CURLE_COULDNT_CONNECT:
@@ -163,6 +175,9 @@ std::string CurlSession::Describe(CURLcode code, std::string_view where,
                                   std::string_view secret) const {
     if (!easy_) {
         return MailErrorText(mailtext::kSendFailed, where, curl_easy_strerror(code), secret);
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return MailErrorText(mailtext::kAborted, where, {}, secret);
     }
     // A refusal is best explained by the server's own words; anything else by curl's.
     bool refused = code == CURLE_LOGIN_DENIED || code == CURLE_SEND_ERROR ||

@@ -66,6 +66,7 @@ public:
     std::string Describe(CURLcode code, std::string_view where, std::string_view secret) const;
 
 private:
+    static int OnProgress(void* abort, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
     static int OnDebug(CURL* easy, curl_infotype type, char* data, size_t size, void* self);
     std::string_view WhatFailed(CURLcode code) const;
 

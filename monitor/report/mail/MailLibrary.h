@@ -28,6 +28,9 @@ public:
     virtual std::string RcvMail(std::string_view popServer, std::string_view user,
                                 std::string_view password, std::string_view command,
                                 std::string_view folder) = 0;
+    // Safe from any thread: ends the call under way on another thread as soon as it can (it
+    // then returns an error text), and makes every later call return one at once.
+    virtual void Abort() {}
 };
 
 }  // namespace kestrove

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 
@@ -15,6 +16,9 @@ struct MailOptions {
     // Certificates to trust instead of the system's store (a private CA, or a test's own
     // certificate); empty for the system's store.
     std::filesystem::path caFile;
+    // Set from another thread to end an exchange under way within a fraction of a second;
+    // none: every exchange runs to its end or its time limit.
+    const std::atomic<bool>* abort = nullptr;
 };
 
 }  // namespace kestrove

@@ -33,6 +33,11 @@ inline constexpr std::string_view kCommandRefused = "コマンドが拒否され
 inline constexpr std::string_view kServerClosed = "サーバーが接続を切断しました";
 inline constexpr std::string_view kUnexpectedReply = "サーバーから予期しない応答がありました";
 inline constexpr std::string_view kSendFailed = "メールの送信に失敗しました";
+// The program ended while the mail was under way or still waiting to be sent.
+inline constexpr std::string_view kAborted = "プログラムの終了により送信を中止しました";
+// More reports were waiting to be mailed than are kept waiting.
+inline constexpr std::string_view kTooManyWaiting =
+    "送信待ちのメールが多すぎるため送信しませんでした";
 inline constexpr std::string_view kPopFailed = "POPサーバーでのログインに失敗しました";
 }  // namespace mailtext
 

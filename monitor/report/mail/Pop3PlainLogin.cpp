@@ -1,5 +1,7 @@
 #include "monitor/report/mail/Pop3PlainLogin.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <optional>
 
@@ -13,13 +15,17 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-enum class ChannelError { None, Timeout, Closed };
+enum class ChannelError { None, Timeout, Closed, Aborted };
+
+// How long one wait lasts at most before the abort flag is looked at again.
+constexpr std::chrono::milliseconds kAbortCheck{100};
 
 // Line-wise talk over the connection curl set up, bounded by one deadline for the whole talk.
 class Pop3Channel {
 public:
-    Pop3Channel(CURL* easy, curl_socket_t socket, SteadyClock::time_point deadline)
-        : easy_(easy), socket_(socket), deadline_(deadline) {}
+    Pop3Channel(CURL* easy, curl_socket_t socket, SteadyClock::time_point deadline,
+                const std::atomic<bool>* abort)
+        : easy_(easy), socket_(socket), deadline_(deadline), abort_(abort) {}
 
     bool SendLine(const std::string& line) {
         std::string data = line + "\r\n";
@@ -68,22 +74,29 @@ public:
 
 private:
     bool Wait(SocketEvent event) {
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - SteadyClock::now());
-        if (left.count() <= 0) {
-            error_ = ChannelError::Timeout;
-            return false;
+        for (;;) {
+            if (abort_ != nullptr && abort_->load()) {
+                error_ = ChannelError::Aborted;
+                return false;
+            }
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ -
+                                                                              SteadyClock::now());
+            if (left.count() <= 0) {
+                error_ = ChannelError::Timeout;
+                return false;
+            }
+            std::chrono::milliseconds slice =
+                abort_ != nullptr ? std::min(left, kAbortCheck) : left;
+            if (WaitForSocket(socket_, event, slice)) {
+                return true;  // an error or hang-up shows at the next send or receive
+            }
         }
-        if (!WaitForSocket(socket_, event, left)) {
-            error_ = ChannelError::Timeout;
-            return false;
-        }
-        return true;  // an error or hang-up shows at the next send or receive
     }
 
     CURL* easy_;
     curl_socket_t socket_;
     SteadyClock::time_point deadline_;
+    const std::atomic<bool>* abort_;
     std::string buffer_;
     ChannelError error_ = ChannelError::None;
 };
@@ -116,7 +129,7 @@ std::string Pop3PlainLogin(const MailOptions& options, const MailServerAddress& 
     curl_socket_t socket = CURL_SOCKET_BAD;
     curl_easy_getinfo(h, CURLINFO_ACTIVESOCKET, &socket);
 
-    Pop3Channel channel(h, socket, deadline);
+    Pop3Channel channel(h, socket, deadline, options.abort);
     const Step steps[] = {
         {"USER " + std::string(user), mailtext::kAuthFailed},
         {"PASS " + std::string(password), mailtext::kAuthFailed},
@@ -132,8 +145,9 @@ std::string Pop3PlainLogin(const MailOptions& options, const MailServerAddress& 
             if (step.whenRefused.empty()) {
                 break;  // a server that hangs up on QUIT has done all we need
             }
-            auto what = channel.Error() == ChannelError::Timeout ? mailtext::kReplyTimeout
-                                                                 : mailtext::kServerClosed;
+            auto what = channel.Error() == ChannelError::Timeout   ? mailtext::kReplyTimeout
+                        : channel.Error() == ChannelError::Aborted ? mailtext::kAborted
+                                                                   : mailtext::kServerClosed;
             return MailErrorText(what, where, {}, password);
         }
         if (reply->rfind("+OK", 0) != 0 && !step.whenRefused.empty()) {

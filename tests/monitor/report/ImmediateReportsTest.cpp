@@ -112,5 +112,29 @@ TEST_F(ImmediateReportsTest, CompressedReportIsAttachedAsTheArchive) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Report_2007-05-05_14-03-39.htm"));
 }
 
+// A mail that takes its time in the background: the hold counts from its end, so a burst of
+// alarms still gives one mail per hold however slow the server.
+TEST_F(ImmediateReportsTest, HoldRunsFromTheEndOfAMailSentInTheBackground) {
+    mailer.inBackground = true;
+    Alarm("A");
+    timers.Advance(30s);
+    ASSERT_EQ(mailer.mails.size(), 1u);
+    EXPECT_TRUE(immediate.ImmediateHold());
+    EXPECT_FALSE(immediate.timImmediateReset().IsActive());
+    Alarm("B");
+    timers.Advance(90s);  // the server is slow
+    EXPECT_EQ(mailer.mails.size(), 1u);
+    EXPECT_TRUE(immediate.ImmediateHold());
+
+    ASSERT_EQ(mailer.undone.size(), 1u);
+    mailer.undone[0]();
+    EXPECT_TRUE(immediate.timImmediateReset().IsActive());
+    timers.Advance(30s);  // the hold ends; B's delay begins
+    EXPECT_FALSE(immediate.ImmediateHold());
+    timers.Advance(30s);
+    ASSERT_EQ(mailer.mails.size(), 2u);
+    EXPECT_NE(WorkingReport().find("(B)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kestrove::test

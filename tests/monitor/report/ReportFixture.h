@@ -31,11 +31,22 @@ struct SentMail {
 
 class RecordingMailer final : public ReportMailer {
 public:
-    void SendReportMail(std::string_view subject,
-                        const std::filesystem::path& attachment) override {
+    void SendReportMail(std::string_view subject, const std::filesystem::path& attachment,
+                        MailDone done) override {
         mails.push_back({std::string(subject), attachment, std::filesystem::exists(attachment)});
+        if (!done) {
+            return;
+        }
+        if (inBackground) {
+            undone.push_back(std::move(done));
+        } else {
+            done();
+        }
     }
     std::vector<SentMail> mails;
+    // As a mailer that sends in the background: `done` waits in `undone` until a test calls it.
+    bool inBackground = false;
+    std::vector<MailDone> undone;
 };
 
 // Typical alarm-log lines (UTF-8, without line end).

@@ -16,15 +16,18 @@
 #include "MonitorAppFixture.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
+#include "monitor/report/mail/CurlMailLibrary.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/HelpWindow.h"
 #include "monitor/ui/LinesModel.h"
 #include "monitor/ui/TrayController.h"
+#include "testsupport/LoopbackSocket.h"
 
 namespace kestrove::test {
 namespace {
 
 using ::testing::ElementsAre;
+using namespace std::chrono_literals;
 
 using MainWindowTest = MonitorAppFixture;
 
@@ -324,6 +327,55 @@ TEST_F(ReportWiringTest, LoggedChangeAlarmStartsTheImmediateReportDelay) {
     arp->Replace("192.168.1.1", "00-11-22-33-44-55");
     app->Engine().ScanArpTable();
     EXPECT_TRUE(app->Immediate().timImmediate().IsActive());
+}
+
+// A mail server that takes the connection and never answers (an attacker on the path can make
+// any server do so) holds neither the watch nor the end: a change during the stalled mail is
+// caught, and the end cuts the mail off and logs so before the end line.
+TEST_F(ReportWiringTest, StalledMailServerHoldsNeitherTheWatchNorTheEnd) {
+    using SteadyClock = std::chrono::steady_clock;
+    LoopbackSocket server(4);
+    makeMail = [] { return std::make_unique<CurlMailLibrary>(); };
+    App();
+    for (auto [key, value] : {std::pair{"Immediate", "1"},
+                              {"SendByMail", "1"},
+                              {"SendTo", "admin@example.org"},
+                              {"SendFrom", "pc@example.org"}}) {
+        app->Settings().WriteIni("Report", key, value);
+    }
+    app->Settings().WriteIni("Report", "SMTPServer", "127.0.0.1:" + std::to_string(server.Port()));
+    arp->Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    ASSERT_TRUE(app->Start());
+    app->Engine().ScanArpTable();
+    arp->Replace("192.168.1.1", "00-11-22-33-44-55");
+    app->Engine().ScanArpTable();
+    ASSERT_TRUE(app->Immediate().timImmediate().IsActive());
+
+    auto start = SteadyClock::now();
+    app->Immediate().timImmediate_Timer();
+    EXPECT_LT(SteadyClock::now() - start, 2s);
+    std::optional<LoopbackSocket> mailUnderWay = server.Accept(10s);
+    ASSERT_TRUE(mailUnderWay);
+
+    arp->Replace("192.168.1.1", "00-66-77-88-99-AA");
+    app->Engine().ScanArpTable();
+    std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find("MACアドレスが変化しました") != std::string::npos;
+                            }),
+              2);
+
+    start = SteadyClock::now();
+    app->Quit();
+    EXPECT_LT(SteadyClock::now() - start, 5s);
+    lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines[lines.size() - 2].find(
+                  "レポートメール送信エラー：プログラムの終了により送信を中止しました"),
+              std::string::npos)
+        << lines[lines.size() - 2];
+    EXPECT_NE(lines.back().find("プログラムを終了しました"), std::string::npos);
 }
 
 TEST_F(ReportWiringTest, ReportOptionsDialogIsSingle) {

@@ -34,8 +34,12 @@ MonitorApp& MonitorAppFixture::App() {
     platform.processes = std::move(processControl);
     platform.autostart = std::make_unique<XdgAutostart>(dir / "Kestrove", config / "autostart");
     platform.clock = std::move(fakeClock);
-    platform.mail = std::make_unique<RecordingMail>();
-    mail = static_cast<RecordingMail*>(platform.mail.get());
+    if (makeMail) {
+        platform.mail = makeMail();
+    } else {
+        platform.mail = std::make_unique<RecordingMail>();
+        mail = static_cast<RecordingMail*>(platform.mail.get());
+    }
     platform.openUrl = [this](const QString& url) { opened << url; };
     platform.notify = [this](const QString& title, const QString& text) {
         notifications << title + "|" + text;

@@ -67,6 +67,9 @@ protected:
     FakeProcessControl* processes = nullptr;
     FakeClock* clock = nullptr;
     RecordingMail* mail = nullptr;
+    // Set before App() to send through another mail library than RecordingMail (`mail` then
+    // stays null).
+    std::function<std::unique_ptr<MailLibrary>()> makeMail;
     QStringList opened;
     QStringList notifications;
     RecordingSystemLog* syslog = nullptr;

@@ -84,7 +84,7 @@ protected:
         CurlMailLibrary mail(options_);
         ReportMailSender sender(ini_, log_, clock_, dir_.Path(), mail);
         auto start = std::chrono::steady_clock::now();
-        sender.SendReportMail(kSubject, attachment_);
+        sender.SendReportMail(kSubject, attachment_, {});
         return std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - start);
     }

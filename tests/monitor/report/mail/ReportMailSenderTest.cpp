@@ -51,7 +51,7 @@ protected:
     }
 
     void Set(std::string_view key, std::string_view value) { ini_.WriteIni("Report", key, value); }
-    void Send() { sender_.SendReportMail("報告書（異常発生)", dir_ / "Report_x.zip"); }
+    void Send() { sender_.SendReportMail("報告書（異常発生)", dir_ / "Report_x.zip", {}); }
     std::string Log() const { return Cp932ToUtf8(test::ReadFile(log_.Path())); }
 
     test::TempFolder dir_;
