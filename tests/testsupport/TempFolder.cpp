@@ -44,6 +44,15 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::size_t Occurrences(std::string_view text, std::string_view piece) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(piece); at != std::string_view::npos;
+         at = text.find(piece, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
 std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

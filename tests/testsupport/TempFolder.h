@@ -28,6 +28,9 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 // The names in a folder (not below it), sorted: what a writer left behind.
 std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 
+// How often `piece` stands in `text`, overlapping ones counted.
+std::size_t Occurrences(std::string_view text, std::string_view piece);
+
 // A CP932 text file (the alarm log) as UTF-8 lines split at CRLF; none for a missing file.
 std::vector<std::string> ReadCp932Lines(const std::filesystem::path& path);
 

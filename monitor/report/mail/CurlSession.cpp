@@ -127,8 +127,6 @@ std::string_view CurlSession::WhatFailed(CURLcode code) const {
     long reply = 0;
     curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &reply);
     switch (code) {
-        case CURLE_ABORTED_BY_CALLBACK:
-            return kAborted;
         case CURLE_COULDNT_RESOLVE_HOST:
             return kResolveFailed;
         case CURLE_COULDNT_CONNECT:

@@ -17,7 +17,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 enum class ChannelError { None, Timeout, Closed, Aborted };
 
-// How long one wait lasts at most before the abort flag is looked at again.
+// How long one wait lasts at most before the abort flag (if any) is looked at again.
 constexpr std::chrono::milliseconds kAbortCheck{100};
 
 // Line-wise talk over the connection curl set up, bounded by one deadline for the whole talk.
@@ -85,9 +85,7 @@ private:
                 error_ = ChannelError::Timeout;
                 return false;
             }
-            std::chrono::milliseconds slice =
-                abort_ != nullptr ? std::min(left, kAbortCheck) : left;
-            if (WaitForSocket(socket_, event, slice)) {
+            if (WaitForSocket(socket_, event, std::min(left, kAbortCheck))) {
                 return true;  // an error or hang-up shows at the next send or receive
             }
         }

@@ -131,12 +131,7 @@ TEST_F(ReportBuilderTest, LogLargerThanOneDecodingStepKeepsEveryLine) {
     WriteLogBytes(Utf8ToCp932(text));
     Make("None");
     std::string report = WorkingReport();
-    std::size_t rows = 0;
-    for (std::size_t pos = report.find("(PC"); pos != std::string::npos;
-         pos = report.find("(PC", pos + 1)) {
-        ++rows;
-    }
-    EXPECT_EQ(rows, static_cast<std::size_t>(kLines));
+    EXPECT_EQ(Occurrences(report, "(PC"), static_cast<std::size_t>(kLines));
     EXPECT_NE(report.find("192.168.0.5(PC59999)</td>\r\n"), std::string::npos);
 }
 

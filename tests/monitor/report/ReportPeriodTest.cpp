@@ -159,12 +159,7 @@ TEST_F(ReportPeriodTest, RowsTakenBackAfterOutgrowingMemoryAreGone) {
     std::string report = WorkingReport();
     EXPECT_EQ(report.find("early"), std::string::npos);
     const std::string row = "<td width='30%' align='center'>2007/05/05 13:05:00</td>";
-    std::size_t rows = 0;
-    for (std::size_t pos = report.find(row); pos != std::string::npos;
-         pos = report.find(row, pos + 1)) {
-        ++rows;
-    }
-    EXPECT_EQ(rows, 6u);
+    EXPECT_EQ(Occurrences(report, row), 6u);
     EXPECT_NE(report.find(">2.2.2.2(late)<"), std::string::npos);
 }
 

@@ -72,17 +72,8 @@ protected:
         });
         return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start);
     }
-    std::string Log() const {
-        return std::filesystem::exists(log_.Path()) ? Cp932ToUtf8(test::ReadFile(log_.Path()))
-                                                    : std::string();
-    }
-    static std::size_t Count(const std::string& text, std::string_view what) {
-        std::size_t n = 0;
-        for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) {
-            ++n;
-        }
-        return n;
-    }
+    std::string Log() const { return Cp932ToUtf8(test::ReadFile(log_.Path())); }
+    std::size_t Count(std::string_view what) const { return test::Occurrences(Log(), what); }
 
     test::TempFolder dir_;
     std::filesystem::path attachment_ = dir_ / "Report_x.htm";
@@ -127,24 +118,23 @@ TEST_F(BackgroundReportMailerTest, StalledServerHoldsOnlyTheMailThreadAndTheEndC
     for (std::size_t i = 0; i < BackgroundReportMailer::kMaxWaiting; ++i) {
         EXPECT_LT(Send(&done), 1s);
     }
-    EXPECT_EQ(Count(Log(), "送信待ち"), 0u);
+    EXPECT_EQ(Count("送信待ち"), 0u);
     Send(&done);
     EXPECT_EQ(done, 1) << "one more than are kept waiting is refused at once";
-    EXPECT_EQ(
-        Count(Log(), "レポートメール送信エラー：送信待ちのメールが多すぎるため送信しませんでした"),
-        1u);
+    EXPECT_EQ(Count("レポートメール送信エラー：送信待ちのメールが多すぎるため送信しませんでした"),
+              1u);
 
     auto start = SteadyClock::now();
     background_.Stop();
     EXPECT_LT(SteadyClock::now() - start, 5s);
-    EXPECT_EQ(Count(Log(), "レポートメール送信エラー：プログラムの終了により送信を中止しました"),
+    EXPECT_EQ(Count("レポートメール送信エラー：プログラムの終了により送信を中止しました"),
               1 + BackgroundReportMailer::kMaxWaiting)
         << Log();
     posted_.RunWithin(0ms);
     EXPECT_EQ(done, 1) << "no done after the end";
 
     Send(&done);
-    EXPECT_EQ(Count(Log(), "プログラムの終了により送信を中止しました"),
+    EXPECT_EQ(Count("プログラムの終了により送信を中止しました"),
               2 + BackgroundReportMailer::kMaxWaiting)
         << "a mail made after the end is not sent, and says so";
 }
@@ -163,7 +153,7 @@ TEST_F(BackgroundReportMailerTest, StalledPopLoginIsCutOffByTheEnd) {
     auto start = SteadyClock::now();
     background_.Stop();
     EXPECT_LT(SteadyClock::now() - start, 5s);
-    EXPECT_EQ(Count(Log(), "プログラムの終了により送信を中止しました"), 1u) << Log();
+    EXPECT_EQ(Count("プログラムの終了により送信を中止しました"), 1u) << Log();
 }
 
 }  // namespace

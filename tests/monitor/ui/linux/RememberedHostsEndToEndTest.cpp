@@ -11,15 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::size_t Count(const std::string& text, const std::string& piece) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos;
-         at = text.find(piece, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
 // The built monitor stopped and started again over one program folder: what it learned before
 // it stopped catches a poisoning that happened while it was not running.
 TEST(RememberedHostsEndToEndTest, PoisoningWhileStoppedIsCaughtAfterTheRestart) {
@@ -66,7 +57,7 @@ TEST(RememberedHostsEndToEndTest, PoisoningWhileStoppedIsCaughtAfterTheRestart) 
     std::this_thread::sleep_for(1500ms);
     monitor->Signal(SIGTERM);
     EXPECT_EQ(monitor->Wait(10s), std::optional<int>(0));
-    EXPECT_EQ(Count(folder.LogText(), "MACアドレスが変化しました"), 1u) << folder.LogText();
+    EXPECT_EQ(Occurrences(folder.LogText(), "MACアドレスが変化しました"), 1u) << folder.LogText();
 }
 
 }  // namespace
