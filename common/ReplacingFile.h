@@ -38,6 +38,11 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     std::intptr_t handle_;
+    // Where the platform wants it (Linux, a file that replaces another), how much of the file
+    // is already sent on to the disk while it is still being written.
+    bool writeBackEarly_ = false;
+    std::uint64_t written_ = 0;
+    std::uint64_t writtenBack_ = 0;
     bool failed_ = false;
     bool done_ = false;
 };

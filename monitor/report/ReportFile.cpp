@@ -23,13 +23,21 @@ ReportFile::ReportFile(const std::filesystem::path& working, const std::filesyst
 }
 
 void ReportFile::Flush() {
-    WriteOrDrop(working_, pending_);
-    WriteOrDrop(dated_, pending_);
-    pending_.clear();
+    writer_.Put(pending_);
+    // A row or two past the batch fits without the buffer growing.
+    pending_.reserve(kBatchBytes + 64 * 1024);
+}
+
+void ReportFile::WriteBoth(std::string_view bytes) {
+    WriteOrDrop(working_, bytes);
+    WriteOrDrop(dated_, bytes);
 }
 
 ReportFile::Committed ReportFile::Commit() {
-    Flush();
+    writer_.Finish();
+    // What is left is less than a batch; a small document never starts the thread at all.
+    WriteBoth(pending_);
+    pending_.clear();
     Committed committed;
     committed.working = CommitOrDrop(working_);
     committed.dated = CommitOrDrop(dated_);
@@ -37,6 +45,7 @@ ReportFile::Committed ReportFile::Commit() {
 }
 
 void ReportFile::Discard() {
+    writer_.Abandon();
     pending_.clear();
     working_.reset();
     dated_.reset();

@@ -6,12 +6,14 @@
 #include <string_view>
 
 #include "common/ReplacingFile.h"
+#include "monitor/report/BatchWriter.h"
 
 namespace kestrove {
 
 // The report being written, to report.htm and to the dated copy at once, so both hold the same
 // bytes without either being read back. Each goes to a temporary beside its place and replaces
-// it only when whole; one that cannot be written is dropped and the other goes on.
+// it only when whole; one that cannot be written is dropped and the other goes on. Full batches
+// are written on a thread of their own while the next ones are made.
 class ReportFile {
 public:
     ReportFile(const std::filesystem::path& working, const std::filesystem::path& dated);
@@ -41,10 +43,14 @@ private:
     static constexpr std::size_t kBatchBytes = 256 * 1024;
 
     void Flush();
+    // On the writer's thread while it runs, on the caller's once it has finished.
+    void WriteBoth(std::string_view bytes);
 
     std::string pending_;
     std::unique_ptr<ReplacingFile> working_;
     std::unique_ptr<ReplacingFile> dated_;
+    // Last, so it is stopped before the files it writes to go.
+    BatchWriter writer_{[this](std::string_view bytes) { WriteBoth(bytes); }};
 };
 
 }  // namespace kestrove

@@ -35,6 +35,25 @@ TEST(ReplacingFile, ReplacesTheTargetOnlyWhenCommitted) {
     EXPECT_FALSE(ReplacingFile::Create(dir / "missing" / "a.htm"));
 }
 
+TEST(ReplacingFile, LargeFileOverAnOldOneArrivesWhole) {
+    // Large enough that the writing out starts several times before the rename.
+    TempFolder dir;
+    WriteFile(dir / "a.htm", std::string(1 << 20, 'o'));
+    std::string expected;
+    {
+        auto file = ReplacingFile::Create(dir / "a.htm");
+        ASSERT_TRUE(file);
+        for (int i = 0; expected.size() < (20u << 20); ++i) {
+            std::string piece(static_cast<std::size_t>(i % 7 * 100003 + 1),
+                              static_cast<char>('a' + i % 26));
+            ASSERT_TRUE(file->Write(piece));
+            expected += piece;
+        }
+        ASSERT_TRUE(file->Commit());
+    }
+    EXPECT_EQ(ReadFile(dir / "a.htm"), expected);
+}
+
 TEST(ReplacingFile, TemporariesAreFreshAndALinkAtTheTargetIsRefused) {
     TempFolder dir;
     WriteFile(dir / "victim", "keep");

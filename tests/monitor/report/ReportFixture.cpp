@@ -18,6 +18,15 @@ void ReportFixture::WriteLogBytes(std::string_view bytes) const {
     WriteFile(LogPath(), bytes);
 }
 
+void ReportFixture::WriteChangeLog(int count) const {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += "2007/05/05 09:10:11\tMACアドレスが変化しました\t(192.168.  0.  5:PC" +
+                std::to_string(i) + ") 00-11-22-33-44-55 -> 66-77-88-99-AA-BB\r\n";
+    }
+    WriteLogBytes(Utf8ToCp932(text));
+}
+
 std::string ReportFixture::WorkingReport() const {
     return std::filesystem::exists(dir / "report.htm") ? Cp932ToUtf8(ReadFile(dir / "report.htm"))
                                                        : std::string();

@@ -75,6 +75,8 @@ protected:
     // Writes the log as the monitor does: CP932, every line ended by CR LF.
     void WriteLog(const std::vector<std::string_view>& lines) const;
     void WriteLogBytes(std::string_view bytes) const;
+    // A log of `count` change alarms, about 100 bytes each, the hosts named PC0, PC1, ...
+    void WriteChangeLog(int count) const;
     // report.htm decoded to UTF-8 ("" when missing).
     std::string WorkingReport() const;
     std::filesystem::path Dated(std::string_view name = "Report_a.htm") const {

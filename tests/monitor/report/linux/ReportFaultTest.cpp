@@ -92,5 +92,22 @@ TEST_F(ReportFaultTest, ArchiveOnAFullDiskKeepsTheHtmCopyForMailing) {
     EXPECT_EQ(FolderNames(saved), std::vector<std::string>{kStamped + ".htm"});
 }
 
+TEST_F(ReportFaultTest, DiskFillingHalfwayThroughALargeReportDropsOnlyThatCopy) {
+    KESTROVE_REQUIRE_ROOT();
+    WriteChangeLog(40000);
+    // Room for a part of the copy only: its writes start failing while report.htm goes on.
+    TmpfsMount disk(saved, 1 << 20);
+
+    ReportOutcome outcome = Make(false);
+    EXPECT_TRUE(outcome.Built());
+    EXPECT_FALSE(fs::exists(outcome.attachment));
+    EXPECT_TRUE(FolderNames(saved).empty()) << "no part file left";
+    std::string report = WorkingReport();
+    EXPECT_EQ(Occurrences(report, "(PC"), 40000u);
+    EXPECT_NE(report.find("</html>"), std::string::npos);
+    EXPECT_EQ(opener.opened, std::vector<fs::path>{dir / "report.htm"});
+    EXPECT_EQ(ThreadCount(), 1) << "the report's writer is gone with it";
+}
+
 }  // namespace
 }  // namespace kestrove::test
