@@ -19,13 +19,12 @@ bool CommitOrDrop(std::unique_ptr<ReplacingFile>& file) {
 
 ReportFile::ReportFile(const std::filesystem::path& working, const std::filesystem::path& dated)
     : working_(ReplacingFile::Create(working)), dated_(ReplacingFile::Create(dated)) {
-    pending_.reserve(kBatchBytes + 64 * 1024);
+    pending_.reserve(kBufferBytes);
 }
 
 void ReportFile::Flush() {
     writer_.Put(pending_);
-    // A row or two past the batch fits without the buffer growing.
-    pending_.reserve(kBatchBytes + 64 * 1024);
+    pending_.reserve(kBufferBytes);
 }
 
 void ReportFile::WriteBoth(std::string_view bytes) {

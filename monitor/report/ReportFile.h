@@ -25,10 +25,6 @@ public:
             Flush();
         }
     }
-    void Append(std::string_view bytes) {
-        pending_ += bytes;
-        Appended();
-    }
 
     struct Committed {
         bool working = false;
@@ -41,6 +37,8 @@ public:
 
 private:
     static constexpr std::size_t kBatchBytes = 256 * 1024;
+    // A row or two past a batch fits without the buffer growing.
+    static constexpr std::size_t kBufferBytes = kBatchBytes + 64 * 1024;
 
     void Flush();
     // On the writer's thread while it runs, on the caller's once it has finished.
