@@ -1,5 +1,8 @@
 #include "netinfo/NetInfoPlatform.h"
 
+#include <chrono>
+
+#include "netinfo/PolledNeighbourEvents.h"
 #include "netinfo/windows/DefaultGateways.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
@@ -15,9 +18,12 @@ std::unique_ptr<AdapterSource> CreateAdapterSource() {
     return std::make_unique<IpHelperAdapterSource>();
 }
 
-// NotifyIpInterfaceChange and its kin do not report neighbour changes: the table is polled.
+// IP Helper tells of no neighbour change (NotifyIpInterfaceChange and its kin report
+// interfaces and routes only), so the table is read every 50 ms and compared: a poisoning
+// undone within the second between two scans is still seen.
 std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
-    return nullptr;
+    return std::make_unique<PolledNeighbourEvents>(CreateArpTableSource(),
+                                                   std::chrono::milliseconds(50));
 }
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
