@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
-#include "monitor/report/PasswordScrambler.h"
+#include "monitor/settings/PasswordScrambler.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "common/TimeFormat.h"
 #include "common/Utf8Path.h"
-#include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/mail/MailTexts.h"
+#include "monitor/settings/PasswordScrambler.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {

@@ -1,8 +1,8 @@
 #include "monitor/report/ReportOptionForm.h"
 
-#include "monitor/report/DigDir.h"
-#include "monitor/report/PasswordScrambler.h"
+#include "common/DigDir.h"
 #include "monitor/report/ReportOptionTexts.h"
+#include "monitor/settings/PasswordScrambler.h"
 
 namespace kestrove {
 namespace {

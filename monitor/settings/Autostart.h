@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace kestrove {
@@ -13,5 +15,8 @@ public:
     // Unregisters it; a missing entry or a refused removal passes silently.
     virtual void RemoveRunEntryUser() = 0;
 };
+
+// The platform's way of starting `monitorProgram` at logon, for the current user.
+std::unique_ptr<Autostart> CreateAutostart(const std::filesystem::path& monitorProgram);
 
 }  // namespace kestrove

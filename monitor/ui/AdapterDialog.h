@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "monitor/watch/AdapterChoice.h"
+#include "monitor/app/AdapterChoice.h"
 
 class QComboBox;
 class QLabel;

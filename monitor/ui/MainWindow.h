@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "common/SettingsStore.h"
+#include "monitor/app/MainView.h"
 #include "monitor/ui/TrayController.h"
-#include "monitor/watch/MainView.h"
 #include "monitor/watch/WatchEngine.h"
 
 class QAction;

@@ -7,10 +7,11 @@
 #include <QUrl>
 
 #include "common/ui/MessageBox.h"
+#include "monitor/app/AdapterChoice.h"
+#include "monitor/app/MainMenuCommands.h"
 #include "monitor/report/ReportTriggers.h"
 #include "monitor/report/mail/CurlMailLibrary.h"
 #include "monitor/settings/StartupDefaults.h"
-#include "monitor/settings/linux/XdgAutostart.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/AdapterDialog.h"
 #include "monitor/ui/HelpWindow.h"
@@ -19,10 +20,8 @@
 #include "monitor/ui/NeighbourNotifier.h"
 #include "monitor/ui/QtTrayIcon.h"
 #include "monitor/ui/ReportOptionDialog.h"
+#include "monitor/ui/SignalWatcher.h"
 #include "monitor/ui/TrayController.h"
-#include "monitor/ui/linux/SignalWatcher.h"
-#include "monitor/watch/AdapterChoice.h"
-#include "monitor/watch/MainMenuCommands.h"
 #include "monitor/watch/WatchTexts.h"
 #include "netinfo/NetInfoPlatform.h"
 
@@ -44,8 +43,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.adapters = CreateAdapterSource();
     p.resolver = CreateHostNameResolver();
     p.processes = CreateProcessControl();
-    p.autostart =
-        std::make_unique<XdgAutostart>(programFolder / "Kestrove", XdgAutostart::DefaultFolder());
+    p.autostart = CreateAutostart(programFolder / kMonitorName);
     p.clock = std::make_unique<SystemClock>();
     p.mail = std::make_unique<CurlMailLibrary>();
     p.neighbourEvents = CreateNeighbourEvents();

@@ -4,12 +4,10 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 
-#include <cerrno>
 #include <chrono>
+#include <span>
 
 #include "netinfo/linux/NeighbourMessages.h"
 
@@ -28,21 +26,8 @@ constexpr int kMaxDrainChunks = 4096;
 // The kernel numbers every namespace's loopback device 1.
 constexpr int kDefaultLoopbackIndex = 1;
 
-UniqueFd OpenRouteSocket() {
-    UniqueFd fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
-    if (!fd) {
-        return fd;
-    }
-    timeval timeout{};
-    timeout.tv_sec = kReceiveTimeout.count() / 1000;
-    timeout.tv_usec = (kReceiveTimeout.count() % 1000) * 1000;
-    sockaddr_nl local{};
-    local.nl_family = AF_NETLINK;
-    if (::setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0 ||
-        ::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        fd.Reset();
-    }
-    return fd;
+NetlinkSocket OpenRouteSocket() {
+    return NetlinkSocket::Open({.receiveTimeout = kReceiveTimeout});
 }
 
 // The network namespace the calling thread is in, as the kernel numbers it (0 when unknown).
@@ -92,27 +77,9 @@ bool NetlinkArpTableSource::Read(std::vector<ArpEntry>& entries) {
 }
 
 bool NetlinkArpTableSource::SendRequest() {
-    struct {
-        nlmsghdr header;
-        ndmsg body;
-    } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETNEIGH;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = ++sequence_;
-    request.body.ndm_family = AF_INET;
-    sockaddr_nl kernel{};
-    kernel.nl_family = AF_NETLINK;
-    for (;;) {
-        ssize_t sent = ::sendto(socket_.Get(), &request, sizeof request, 0,
-                                reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
-        if (sent >= 0) {
-            return static_cast<std::size_t>(sent) == sizeof request;
-        }
-        if (errno != EINTR) {
-            return false;
-        }
-    }
+    ndmsg body{};
+    body.ndm_family = AF_INET;
+    return socket_.RequestDump(RTM_GETNEIGH, std::as_bytes(std::span(&body, 1)), ++sequence_);
 }
 
 NetlinkArpTableSource::DumpResult NetlinkArpTableSource::ReceiveDump(
@@ -120,33 +87,15 @@ NetlinkArpTableSource::DumpResult NetlinkArpTableSource::ReceiveDump(
     const auto deadline = std::chrono::steady_clock::now() + kDumpLimit;
     const NeighbourDumpFilter filter{sequence_, loopbackIndex_};
     for (;;) {
-        sockaddr_nl from{};
-        iovec part{buffer_.data(), buffer_.size()};
-        msghdr message{};
-        message.msg_name = &from;
-        message.msg_namelen = sizeof from;
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        ssize_t received = ::recvmsg(socket_.Get(), &message, 0);
+        NetlinkSocket::Received got = socket_.Receive(buffer_, false);
         bool late = std::chrono::steady_clock::now() >= deadline;
-        if (received < 0) {
-            if (errno == ENOBUFS) {
-                return DumpResult::Overrun;
-            }
-            if (errno == EINTR && !late) {
-                continue;
-            }
-            return DumpResult::Failed;  // EAGAIN: the receive timed out
+        if (got.status == NetlinkSocket::Status::Overrun) {
+            return DumpResult::Overrun;
         }
-        if (received == 0 || (message.msg_flags & MSG_TRUNC) != 0 || late) {
-            return DumpResult::Failed;
+        if (got.status != NetlinkSocket::Status::Message || late) {
+            return DumpResult::Failed;  // Again: the receive timed out
         }
-        // Only the kernel (port 0) answers a dump; anything else on the socket is not ours.
-        if (from.nl_pid != 0) {
-            continue;
-        }
-        std::span<const std::uint8_t> bytes(buffer_.data(), static_cast<std::size_t>(received));
-        switch (ParseNeighbourDump(bytes, filter, entries)) {
+        switch (ParseNeighbourDump(got.bytes, filter, entries)) {
             case NeighbourDumpStatus::Done:
                 return DumpResult::Done;
             case NeighbourDumpStatus::Error:
@@ -160,12 +109,7 @@ NetlinkArpTableSource::DumpResult NetlinkArpTableSource::ReceiveDump(
 void NetlinkArpTableSource::DrainAbandonedDump() {
     // The kernel refuses a new dump while the last one is unfinished; reading its rest runs it
     // to the end (the sequence number keeps it out of the next table).
-    for (int i = 0; i < kMaxDrainChunks; ++i) {
-        if (::recv(socket_.Get(), buffer_.data(), buffer_.size(), MSG_DONTWAIT) < 0 &&
-            errno != EINTR) {
-            return;
-        }
-    }
+    socket_.Drain(buffer_, kMaxDrainChunks);
 }
 
 }  // namespace kestrove

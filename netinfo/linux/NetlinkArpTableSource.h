@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "netinfo/ArpTableSource.h"
-#include "netinfo/linux/UniqueFd.h"
+#include "netinfo/linux/NetlinkSocket.h"
 
 namespace kestrove {
 
@@ -30,7 +30,7 @@ private:
     void DrainAbandonedDump();
 
     ino_t namespace_;
-    UniqueFd socket_;
+    NetlinkSocket socket_;
     int loopbackIndex_ = 0;
     std::uint32_t sequence_ = 0;
     bool dumpAbandoned_ = false;

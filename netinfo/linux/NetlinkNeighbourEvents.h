@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "netinfo/NeighbourEvents.h"
-#include "netinfo/linux/UniqueFd.h"
+#include "netinfo/linux/NetlinkSocket.h"
 
 namespace kestrove {
 
@@ -15,18 +15,18 @@ class NetlinkNeighbourEvents final : public NeighbourEvents {
 public:
     NetlinkNeighbourEvents();
     // Over a socket opened beforehand with OpenSocket() (which may have failed).
-    explicit NetlinkNeighbourEvents(UniqueFd socket);
+    explicit NetlinkNeighbourEvents(NetlinkSocket socket);
 
     // A non-blocking netlink socket bound to the neighbour group; invalid when it cannot be had.
-    static UniqueFd OpenSocket();
+    static NetlinkSocket OpenSocket();
 
-    int Handle() const override { return socket_.Get(); }
+    int Handle() const override { return socket_.Handle(); }
     NeighbourEventStatus Read(std::vector<ArpEntry>& entries) override;
 
     bool IsOpen() const { return static_cast<bool>(socket_); }
 
 private:
-    UniqueFd socket_;
+    NetlinkSocket socket_;
     int loopbackIndex_ = 0;
     std::vector<std::uint8_t> buffer_;
 };

@@ -1,4 +1,6 @@
-#include "monitor/ui/linux/SignalWatcher.h"
+#include "monitor/ui/SignalWatcher.h"
+
+#include <QSocketNotifier>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,12 +24,13 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    auto notifier = std::make_unique<QSocketNotifier>(signalPipe[1], QSocketNotifier::Read);
+    connect(notifier.get(), &QSocketNotifier::activated, this, [this] {
         char buf[16];
         [[maybe_unused]] ssize_t n = ::read(signalPipe[1], buf, sizeof buf);
         emit TerminationRequested();
     });
+    notifier_ = std::move(notifier);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "MemorySettings.h"
-#include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/ReportOptionTexts.h"
+#include "monitor/settings/PasswordScrambler.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {

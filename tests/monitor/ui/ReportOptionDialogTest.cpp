@@ -12,8 +12,8 @@
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
 #include "monitor/report/MemorySettings.h"
-#include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/ReportOptionTexts.h"
+#include "monitor/settings/PasswordScrambler.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "common/SettingsStore.h"
-#include "monitor/report/PasswordScrambler.h"
+#include "monitor/settings/PasswordScrambler.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove::test {

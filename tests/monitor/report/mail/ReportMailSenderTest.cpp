@@ -4,9 +4,9 @@
 
 #include "MailPeers.h"
 #include "common/Cp932.h"
-#include "monitor/report/PasswordScrambler.h"
 #include "monitor/report/mail/MailTexts.h"
 #include "monitor/settings/IniFile.h"
+#include "monitor/settings/PasswordScrambler.h"
 #include "testsupport/FakeClock.h"
 #include "testsupport/TempFolder.h"
 

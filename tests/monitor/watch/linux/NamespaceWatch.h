@@ -93,7 +93,7 @@ private:
         rlimit exhausted{static_cast<rlim_t>(lowestFree), old.rlim_max};
         ::setrlimit(RLIMIT_NOFILE, &exhausted);
         // Only the open runs short of descriptors: the sanitizers' own checks need some too.
-        UniqueFd socket = NetlinkNeighbourEvents::OpenSocket();
+        NetlinkSocket socket = NetlinkNeighbourEvents::OpenSocket();
         ::setrlimit(RLIMIT_NOFILE, &old);
         return std::make_unique<NetlinkNeighbourEvents>(std::move(socket));
     }

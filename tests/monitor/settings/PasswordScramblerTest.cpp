@@ -1,4 +1,4 @@
-#include "monitor/report/PasswordScrambler.h"
+#include "monitor/settings/PasswordScrambler.h"
 
 #include <gtest/gtest.h>
 

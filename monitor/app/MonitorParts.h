@@ -6,8 +6,8 @@
 #include "common/ProcessControl.h"
 #include "common/SettingsStore.h"
 #include "common/Yielder.h"
+#include "monitor/app/MainView.h"
 #include "monitor/watch/AlarmLog.h"
-#include "monitor/watch/MainView.h"
 #include "monitor/watch/WatchEngine.h"
 #include "netinfo/OwnAdapters.h"
 
@@ -28,6 +28,7 @@ struct MonitorParts {
 };
 
 // The sweeper's program name: how the monitor starts it and finds it again.
+inline constexpr std::string_view kMonitorName = "Kestrove";
 inline constexpr std::string_view kSweeperName = "Meshprobe";
 inline constexpr std::string_view kViewerName = "Quillpane";
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/watch/MonitorParts.h"
+#include "monitor/app/MonitorParts.h"
 
 namespace kestrove {
 

@@ -1,4 +1,4 @@
-#include "monitor/watch/MonitorLifecycle.h"
+#include "monitor/app/MonitorLifecycle.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "monitor/app/MonitorParts.h"
 #include "monitor/settings/Autostart.h"
-#include "monitor/watch/MonitorParts.h"
 
 namespace kestrove {
 

@@ -1,4 +1,4 @@
-#include "monitor/watch/MainMenuCommands.h"
+#include "monitor/app/MainMenuCommands.h"
 
 #include "common/Utf8Path.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/report/DigDir.h"
+#include "common/DigDir.h"
 
 #include <system_error>
 

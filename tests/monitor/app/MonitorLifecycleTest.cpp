@@ -1,8 +1,8 @@
-#include "monitor/watch/MonitorLifecycle.h"
+#include "monitor/app/MonitorLifecycle.h"
 
+#include "../watch/WatchFixture.h"
 #include "FakeMainView.h"
-#include "WatchFixture.h"
-#include "monitor/watch/MainMenuCommands.h"
+#include "monitor/app/MainMenuCommands.h"
 #include "testsupport/FakeProcessControl.h"
 
 namespace kestrove::test {

@@ -1,4 +1,4 @@
-#include "monitor/watch/AdapterChoice.h"
+#include "monitor/app/AdapterChoice.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/watch/MainView.h"
+#include "monitor/app/MainView.h"
 
 namespace kestrove::test {
 
