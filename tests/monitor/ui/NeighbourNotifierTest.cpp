@@ -1,0 +1,77 @@
+#include "monitor/ui/NeighbourNotifier.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <chrono>
+
+namespace kestrove {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A source with nothing to watch that asks to be read every few milliseconds (as Windows's
+// polled table does), counting the reads and telling one entry on the third.
+class PolledSource final : public NeighbourEvents {
+public:
+    int Handle() const override { return -1; }
+    std::chrono::milliseconds PollInterval() const override { return interval; }
+    NeighbourEventStatus Read(std::vector<ArpEntry>& entries) override {
+        if (++reads == 3) {
+            entries.push_back({0x0A000001, {}});
+        }
+        return closeAt == reads ? NeighbourEventStatus::Closed : NeighbourEventStatus::Drained;
+    }
+
+    std::chrono::milliseconds interval = 5ms;
+    int reads = 0;
+    int closeAt = -1;
+};
+
+TEST(NeighbourNotifier, PolledSourceIsHeardAtItsIntervalUntilStopped) {
+    auto owned = std::make_unique<PolledSource>();
+    PolledSource* source = owned.get();
+    int heardEntries = 0;
+    NeighbourNotifier notifier(std::move(owned), [&](NeighbourEvents& events) {
+        std::vector<ArpEntry> entries;
+        events.Read(entries);
+        heardEntries += static_cast<int>(entries.size());
+        return true;
+    });
+    EXPECT_TRUE(notifier.IsListening());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source->reads >= 5; }, 5000));
+    EXPECT_EQ(heardEntries, 1);
+
+    notifier.Stop();
+    EXPECT_FALSE(notifier.IsListening());
+    int reads = source->reads;
+    QTest::qWait(50);
+    EXPECT_EQ(source->reads, reads);
+}
+
+TEST(NeighbourNotifier, PollingEndsWhenTheEngineSaysTheSourceIsGone) {
+    auto owned = std::make_unique<PolledSource>();
+    PolledSource* source = owned.get();
+    source->closeAt = 2;
+    NeighbourNotifier notifier(std::move(owned), [](NeighbourEvents& events) {
+        std::vector<ArpEntry> entries;
+        return events.Read(entries) != NeighbourEventStatus::Closed;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return source->reads >= 2; }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(source->reads, 2);
+    EXPECT_FALSE(notifier.IsListening());
+}
+
+TEST(NeighbourNotifier, SourceWithNothingToWatchOrPollIsLeftAlone) {
+    auto owned = std::make_unique<PolledSource>();
+    PolledSource* source = owned.get();
+    source->interval = 0ms;
+    NeighbourNotifier notifier(std::move(owned), [](NeighbourEvents&) { return true; });
+    EXPECT_FALSE(notifier.IsListening());
+    QTest::qWait(30);
+    EXPECT_EQ(source->reads, 0);
+}
+
+}  // namespace
+}  // namespace kestrove
