@@ -1,13 +1,10 @@
 #include "viewer/LogDocument.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <functional>
 
 #include "common/Cp932.h"
 #include "common/FileBytes.h"
+#include "viewer/SaveTarget.h"
 
 namespace kestrove {
 namespace logtext {
@@ -159,8 +156,7 @@ bool LogDocument::ChangedOnDisk() const {
         case FileReadStatus::Error: {
             // A file there that cannot be read may hold anything; a path that leads nowhere
             // (a file where a folder should be) holds nothing to lose.
-            struct stat st {};
-            return ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+            return IsRegularFileAt(path_);
         }
         case FileReadStatus::Ok:
             break;
@@ -175,29 +171,12 @@ LogDocument::SaveResult LogDocument::Save(std::string_view boxText) {
     if (lastLoad_ == LoadResult::TooLarge) {
         return SaveResult::Failed;
     }
-    // Through a link the file it points to is replaced, not the link.
-    std::filesystem::path target = path_;
-    struct stat link {};
-    if (::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        std::error_code ec;
-        target = std::filesystem::canonical(path_, ec);
-        if (ec) {
-            return SaveResult::Failed;
-        }
-    }
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        // A read-only file stays untouched although its folder would allow the rename.
-        if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0) {
-            return SaveResult::Failed;
-        }
-        mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
+    std::optional<SaveTarget> target = FindSaveTarget(path_);
+    if (!target) {
         return SaveResult::Failed;
     }
     std::string bytes = logtext::FileFromBoxText(boxText);
-    if (!WriteFileAtomically(target, bytes, mode)) {
+    if (!WriteFileAtomically(target->path, bytes, target->mode)) {
         return SaveResult::Failed;
     }
     known_ = FingerprintOf(bytes);

@@ -8,8 +8,10 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "common/Utf8Path.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/ResourceIcon.h"
 #include "common/ui/Twips.h"
 #include "viewer/ViewerTexts.h"
 
@@ -37,7 +39,7 @@ QString Text(const char* utf8) {
 }
 
 QString PathText(const std::filesystem::path& path) {
-    return QFile::decodeName(path.c_str());
+    return QString::fromStdString(PathToUtf8(path));
 }
 
 }  // namespace
@@ -47,7 +49,7 @@ frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
     setObjectName("frmLog");
     setWindowTitle(Text(viewertexts::kfrmLog));
     InitViewerResources();
-    setWindowIcon(QIcon(":/quillpane/quillpane.svg"));
+    setWindowIcon(ResourceIcon(":/quillpane/quillpane"));
 
     QMenu* mFile = menuBar()->addMenu(Text(viewertexts::kMFIle));
     mFile->setObjectName("MFIle");

@@ -2,14 +2,14 @@
 #include <string>
 #include <vector>
 
+#include "common/ProgramArguments.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/QtTranslations.h"
 #include "viewer/LogCommandLine.h"
 #include "viewer/frmLog.h"
 
 int main(int argc, char** argv) {
-    // Taken before QApplication removes the options it knows from argv: a path is a path.
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = kestrove::ProgramArguments(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillpane");
     QApplication::setFont(kestrove::JapaneseUiFont());

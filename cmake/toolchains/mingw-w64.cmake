@@ -3,7 +3,8 @@
 # program folder needs no DLLs beside the programs.
 #
 # The Windows libraries (libcurl, libzip, zlib, GoogleTest) are looked for in
-# KESTROVE_WINDOWS_PREFIX (cache variable or environment), as scripts/windows-deps installs them.
+# KESTROVE_WINDOWS_PREFIX and the static Qt in KESTROVE_WINDOWS_QT (cache variables or
+# environment), as scripts/windows-deps installs them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -12,21 +13,31 @@ set(CMAKE_C_COMPILER ${KESTROVE_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KESTROVE_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${KESTROVE_MINGW_TRIPLE}-windres)
 
-if(NOT KESTROVE_WINDOWS_PREFIX AND DEFINED ENV{KESTROVE_WINDOWS_PREFIX})
-  set(KESTROVE_WINDOWS_PREFIX "$ENV{KESTROVE_WINDOWS_PREFIX}")
-endif()
-# try_compile projects read this file again: hand the prefix on to them.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTROVE_WINDOWS_PREFIX)
+foreach(var KESTROVE_WINDOWS_PREFIX KESTROVE_WINDOWS_QT)
+  if(NOT ${var} AND DEFINED ENV{${var}})
+    set(${var} "$ENV{${var}}")
+  endif()
+endforeach()
+# try_compile projects read this file again: hand the prefixes on to them.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTROVE_WINDOWS_PREFIX KESTROVE_WINDOWS_QT)
 
 # With the find modes below a prefix only counts when it is a root path, not merely in
 # CMAKE_PREFIX_PATH.
-set(CMAKE_FIND_ROOT_PATH /usr/${KESTROVE_MINGW_TRIPLE} ${KESTROVE_WINDOWS_PREFIX})
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTROVE_MINGW_TRIPLE} ${KESTROVE_WINDOWS_PREFIX}
+    ${KESTROVE_WINDOWS_QT})
+# A cross-built Qt runs the host's moc, rcc and uic, of the same version.
+if(NOT QT_HOST_PATH)
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/${CMAKE_HOST_SYSTEM_PROCESSOR}-linux-gnu/cmake)
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static archives only: the import libraries of a DLL would make the programs need it.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+# Static archives only: the import library of a DLL would make the programs need it. CMake's
+# platform file puts ".dll.a" first after this file is read, so FindZLIB (libzip's and Qt's
+# dependency) is told directly; the other libraries come as archives from their package files.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
