@@ -39,7 +39,10 @@ function(kestrove_add_test)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   # A fixed zone without daylight saving keeps local-time tests exact.
   set(env "KESTROVE_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "KESTROVE_SOURCE_DIR=${CMAKE_SOURCE_DIR}" "TZ=JST-9")
-  if(T_QT)
+  if(T_QT AND WIN32)
+    # The real platform plugin (the static Windows Qt has no other), on the run's own display.
+    list(APPEND env "QT_QPA_PLATFORM=windows")
+  elseif(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
   list(APPEND env ${T_ENV})

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/ProgramArguments.h"
+#include "common/Utf8Path.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/QtTranslations.h"
 #include "viewer/LogCommandLine.h"
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setFont(kestrove::JapaneseUiFont());
     kestrove::InstallJapaneseQtTexts(app);
 
-    kestrove::frmLog window(kestrove::LogFilePathFromArguments(args));
+    kestrove::frmLog window(kestrove::PathFromUtf8(kestrove::LogFilePathFromArguments(args)));
     window.show();
     return QApplication::exec();
 }

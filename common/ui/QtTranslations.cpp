@@ -7,8 +7,11 @@
 namespace kestrove {
 
 bool InstallJapaneseQtTexts(QCoreApplication& app) {
+    // The system's copy, one beside the program, and last the one built into the program where
+    // Qt itself is (on Windows).
     const QString folders[] = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                               QCoreApplication::applicationDirPath() + "/translations"};
+                               QCoreApplication::applicationDirPath() + "/translations",
+                               ":/qt-translations"};
     for (const QString& folder : folders) {
         // Owned by the application, so it lives as long as the texts are needed.
         auto* translator = new QTranslator(&app);

@@ -1,7 +1,7 @@
 #include "common/ProgramArguments.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <memory>
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/ui/ResourceIcon.h"
 #include "common/ui/Twips.h"
 
 namespace kestrove {
@@ -32,7 +33,7 @@ AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
 
     auto* icon = new QLabel(this);
     icon->setObjectName("picIcon");
-    icon->setPixmap(QIcon(":/kestrove/logo.svg").pixmap(QSize(31, 32)));
+    icon->setPixmap(ResourceIcon(":/kestrove/logo").pixmap(QSize(31, 32)));
     auto* title = new QLabel("Kestrove", this);
     title->setObjectName("lblTitle");
     QFont courier("Courier New");

@@ -21,6 +21,7 @@
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/ResourceIcon.h"
 #include "common/ui/Twips.h"
 #include "monitor/ui/HostGridModel.h"
 #include "monitor/ui/LinesModel.h"
@@ -44,9 +45,9 @@ MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidg
     : QMainWindow(parent), engine_(engine), settings_(settings) {
     setObjectName("Form1");
     setWindowTitle(Text(texts::kTitle));
-    setWindowIcon(QIcon(":/kestrove/tray-normal.svg"));
-    lampOn_ = QIcon(":/kestrove/lamp-on.svg").pixmap(QSize(32, 32));
-    lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
+    setWindowIcon(ResourceIcon(":/kestrove/tray-normal"));
+    lampOn_ = ResourceIcon(":/kestrove/lamp-on").pixmap(QSize(32, 32));
+    lampOff_ = ResourceIcon(":/kestrove/lamp-off").pixmap(QSize(32, 32));
     BuildMenus();
     BuildControls();
     setFixedWidth(Twips::ToPixels(kOuterWidthTwips, this));

@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QTimer>
 #include <QUrl>
 
+#include "common/Utf8Path.h"
 #include "common/ui/MessageBox.h"
 #include "monitor/app/AdapterChoice.h"
 #include "monitor/app/MainMenuCommands.h"
@@ -50,7 +52,8 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.syslog = CreateSystemLog();
     p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
-        QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
+        // A file's path ("/..." here, "C:\\..." on Windows) or a web address.
+        QDesktopServices::openUrl(QDir::isAbsolutePath(url) ? QUrl::fromLocalFile(url) : QUrl(url));
     };
     return p;
 }
@@ -192,7 +195,7 @@ void MonitorApp::WarnIfDataFolderReadOnly() {
     }
     MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle),
                         QString::fromUtf8(texts::kDataFolderNotWritable)
-                            .arg(QString::fromStdString(data_.folder.string())));
+                            .arg(QString::fromStdString(PathToUtf8(data_.folder))));
 }
 
 void MonitorApp::Quit() {
@@ -276,7 +279,7 @@ void MonitorApp::Fatal() {
 
 void UrlDocumentOpener::Open(const std::filesystem::path& path) {
     if (openUrl_) {
-        openUrl_(QString::fromStdString(path.string()));
+        openUrl_(QString::fromStdString(PathToUtf8(path)));
     }
 }
 

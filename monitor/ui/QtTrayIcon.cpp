@@ -2,14 +2,15 @@
 
 #include <QMenu>
 
+#include "common/ui/ResourceIcon.h"
 #include "monitor/ui/MainWindowTexts.h"
 
 namespace kestrove {
 
 QtTrayIcon::QtTrayIcon(QMenu* popup, std::function<void()> onLeftClick, QObject* parent)
     : QObject(parent),
-      normalIcon_(":/kestrove/tray-normal.svg"),
-      alarmIcon_(":/kestrove/tray-alarm.svg") {
+      normalIcon_(ResourceIcon(":/kestrove/tray-normal")),
+      alarmIcon_(ResourceIcon(":/kestrove/tray-alarm")) {
     icon_.setIcon(normalIcon_);
     icon_.setToolTip(QString::fromUtf8(texts::kTitle));
     icon_.setContextMenu(popup);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -21,8 +22,10 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// The programs of the Windows build, in the program folder beside this test's folder.
-const wchar_t* const kPrograms[] = {L"Meshprobe.exe"};
+// The programs of the Windows build, in the program folder beside this test's folder; the two
+// with windows also carry an icon.
+const wchar_t* const kPrograms[] = {L"Meshprobe.exe", L"Kestrove.exe", L"Quillpane.exe"};
+const wchar_t* const kWindowPrograms[] = {L"Kestrove.exe", L"Quillpane.exe"};
 
 std::filesystem::path ProgramPath(const wchar_t* name) {
     return ProgramFolder().parent_path() / L"bin" / name;
@@ -123,6 +126,102 @@ TEST(ProgramManifest, TheSystemReadsAsInvokerWithoutUiAccessForWindows7To11) {
             EXPECT_TRUE(listed) << std::hex << system.Data1;
         }
         ::ReleaseActCtx(context);
+    }
+}
+
+TEST(ProgramManifest, WindowsAreDrawnPerMonitorAtTheScreensOwnScale) {
+    for (const wchar_t* name : kPrograms) {
+        SCOPED_TRACE(std::filesystem::path(name).string());
+        std::wstring path = ProgramPath(name).wstring();
+        ACTCTXW request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path.c_str();
+        request.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE context = ::CreateActCtxW(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
+        const wchar_t* const settings[][3] = {
+            {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true/pm"},
+            {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness",
+             L"PerMonitorV2, PerMonitor"},
+        };
+        for (const auto& setting : settings) {
+            wchar_t value[64] = {};
+            SIZE_T written = 0;
+            EXPECT_TRUE(::QueryActCtxSettingsW(0, context, setting[0], setting[1], value,
+                                               std::size(value), &written))
+                << ::GetLastError();
+            EXPECT_EQ(std::wstring(value), setting[2]);
+        }
+        ::ReleaseActCtx(context);
+    }
+}
+
+// What Explorer shows in a program's properties (and Task Manager as its name).
+std::wstring VersionText(const std::filesystem::path& program, const wchar_t* name) {
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    std::vector<BYTE> block(size);
+    if (size == 0 || !::GetFileVersionInfoW(program.c_str(), 0, size, block.data())) {
+        return L"(no version resource)";
+    }
+    void* value = nullptr;
+    UINT length = 0;
+    std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+    if (!::VerQueryValueW(block.data(), key.c_str(), &value, &length) || length == 0) {
+        return L"(missing)";
+    }
+    return std::wstring(static_cast<const wchar_t*>(value), length - 1);
+}
+
+TEST(ProgramResources, VersionNamesProductProgramAndVersionInJapanese) {
+    for (const wchar_t* name : kPrograms) {
+        std::filesystem::path program = ProgramPath(name);
+        SCOPED_TRACE(program.filename().string());
+        EXPECT_EQ(VersionText(program, L"ProductName"), L"Kestrove");
+        EXPECT_EQ(VersionText(program, L"FileDescription"), program.stem().wstring());
+        EXPECT_EQ(VersionText(program, L"OriginalFilename"), program.filename().wstring());
+        EXPECT_EQ(VersionText(program, L"FileVersion"), L"2.0.0");
+    }
+}
+
+BOOL CALLBACK AddGroup(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR sizes) {
+    HRSRC found = ::FindResourceW(module, name, type);
+    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    if (loaded == nullptr) {
+        return TRUE;
+    }
+    // GRPICONDIR: reserved, type, count, then 14-byte entries starting with width and height
+    // (0 stands for 256).
+    const auto* bytes = static_cast<const BYTE*>(::LockResource(loaded));
+    DWORD length = ::SizeofResource(module, found);
+    WORD count = 0;
+    std::memcpy(&count, bytes + 4, sizeof count);
+    for (WORD i = 0; i < count && 6u + 14u * (i + 1u) <= length; ++i) {
+        int width = bytes[6 + 14 * i];
+        reinterpret_cast<std::vector<int>*>(sizes)->push_back(width == 0 ? 256 : width);
+    }
+    return TRUE;
+}
+
+TEST(ProgramResources, WindowedProgramsCarryTheirIconInEverySizeWindowsShows) {
+    for (const wchar_t* name : kWindowPrograms) {
+        SCOPED_TRACE(std::filesystem::path(name).string());
+        DataFile exe(ProgramPath(name));
+        ASSERT_NE(exe.module, nullptr) << ::GetLastError();
+        std::vector<int> sizes;
+        ::EnumResourceNamesW(exe.module, RT_GROUP_ICON, &AddGroup,
+                             reinterpret_cast<LONG_PTR>(&sizes));
+        for (int wanted : {16, 20, 24, 32, 40, 48, 64, 256}) {
+            EXPECT_NE(std::find(sizes.begin(), sizes.end(), wanted), sizes.end()) << wanted;
+        }
+        // The icon Explorer and the taskbar take: the first group, loadable as an icon.
+        HICON icon = static_cast<HICON>(
+            ::LoadImageW(exe.module, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+        EXPECT_NE(icon, nullptr) << ::GetLastError();
+        if (icon != nullptr) {
+            ::DestroyIcon(icon);
+        }
     }
 }
 

@@ -28,8 +28,8 @@ std::optional<SaveTarget> FindSaveTarget(const std::filesystem::path& path) {
     }
     // A read-only file stays untouched although its folder would allow the rename.
     if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
-                       FILE_ATTRIBUTE_DEVICE)) != 0) {
+        (attributes &
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE)) != 0) {
         return std::nullopt;
     }
     return target;

@@ -20,6 +20,7 @@
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/HelpWindow.h"
 #include "monitor/ui/LinesModel.h"
+#include "monitor/ui/PlatformCaptions.h"
 #include "monitor/ui/TrayController.h"
 #include "testsupport/LoopbackSocket.h"
 
@@ -93,7 +94,7 @@ TEST_F(MainWindowTest, MenuTreeHasEveryItemInOrderWithItsMarks) {
                     "  MLogMenu 監視ログ(&L)", "    MRecordLog ログの記録(&L) [x]",
                     "    MSyslog システムログにも送る(&Y) [ ]", "    MBar2 -",
                     "    MShowLog ログの表示(&S)", "    MBar6 -", "    MClearLog ログを消去(&D)",
-                    "  MBar3 -", "  MWithWindows ログイン時に起動(&W) [ ]",
+                    "  MBar3 -", "  MWithWindows " + std::string(StartAtLogonCaption()) + " [ ]",
                     "MReport レポート作成(&R)", "  MReportOption 自動作成の設定(&M)", "  MBar11 -",
                     "  MReportNow いますぐ作成(&N)", "MHelp ヘルプ(&H)",
                     "  MHelpMain 目次とキーワード(&C)", "  MBar4 -",
@@ -245,9 +246,9 @@ TEST_F(MainWindowTest, StartAtLogonEntryIsWrittenAndRemoved) {
     ASSERT_TRUE(App().Start());
     Action("MWithWindows")->trigger();
     EXPECT_TRUE(Action("MWithWindows")->isChecked());
-    EXPECT_TRUE(std::filesystem::exists(config / "autostart" / "Kestrove.desktop"));
+    EXPECT_TRUE(autostart.Registered());
     Action("MWithWindows")->trigger();
-    EXPECT_FALSE(std::filesystem::exists(config / "autostart" / "Kestrove.desktop"));
+    EXPECT_FALSE(autostart.Registered());
 }
 
 TEST_F(MainWindowTest, AboutBoxIsSingleAndItsLinkChangesColourAndOpens) {

@@ -32,7 +32,7 @@ MonitorApp& MonitorAppFixture::App() {
     platform.adapters = std::move(adapterSource);
     platform.resolver = std::make_unique<FakeResolver>();
     platform.processes = std::move(processControl);
-    platform.autostart = std::make_unique<XdgAutostart>(dir / "Kestrove", config / "autostart");
+    platform.autostart = autostart.Create(dir.Path());
     platform.clock = std::move(fakeClock);
     if (makeMail) {
         platform.mail = makeMail();

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "monitor/settings/linux/XdgAutostart.h"
+#include "AutostartPlace.h"
 #include "monitor/ui/MainWindow.h"
 #include "monitor/ui/MonitorApp.h"
 #include "testsupport/FakeClock.h"
@@ -60,6 +60,7 @@ protected:
 
     TempFolder dir;
     TempFolder config;
+    AutostartPlace autostart{config.Path()};
     // Set before App() to keep the files elsewhere than in the program folder `dir`.
     std::optional<DataFolderChoice> data;
     FakeArpTable* arp = nullptr;
