@@ -1,7 +1,9 @@
 #include "common/ProgramArguments.h"
 
-#include <shellapi.h>
+// clang-format off: windows.h must come before shellapi.h
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <memory>
 

@@ -75,7 +75,13 @@ TEST_F(frmLogTest, BoxFollowsTheOuterSizeAndIgnoresImpossibleSizes) {
 
     QSize before = box->size();
     window.resize(Twips::Size(8000, 600, &window));
-    EXPECT_EQ(box->size(), before) << "no room for a box: left as it was";
+    int room = Twips(window.frameGeometry().height(), &window) - 840;
+    if (room > 0) {
+        // The system keeps a window's title and menu whole (Windows does): the box follows.
+        EXPECT_NEAR(Twips(box->height(), &window), room, 15);
+    } else {
+        EXPECT_EQ(box->size(), before) << "no room for a box: left as it was";
+    }
 }
 
 TEST_F(frmLogTest, CrLfLogShowsItsLinesAndIsSavedBackByteForByte) {

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -234,6 +235,9 @@ TEST_F(MainWindowTest, CloseBoxShutsDownLikeTheMenu) {
 }
 
 TEST_F(MainWindowTest, MinimizingWithoutATrayKeepsTheWindowReachable) {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        GTEST_SKIP() << "this desktop has a tray (Windows always does)";
+    }
     ASSERT_TRUE(App().Start());
     app->Window().showMinimized();
     EXPECT_EQ(app->Settings().ReadIni("Size", "Minimized"), "1");
