@@ -19,62 +19,12 @@ import subprocess
 import sys
 import time
 
+from wine_namespace import WineNamespace, run
+
 SKIP = 77
 NET = "10.78.5"
 MAC = "02:00:00:00:07:0a"
 NEIGHBOURS = {f"{NET}.200": "02:00:00:00:07:c8", f"{NET}.201": "02:00:00:00:07:c9"}
-
-
-def run(*args, **kw):
-    return subprocess.run(list(args), check=True, stdin=subprocess.DEVNULL, **kw)
-
-
-def quiet(*args, env=None):
-    """Starts a long-lived helper with /dev/null as every stream (wineserver, wineboot)."""
-    return subprocess.run(list(args), env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
-
-
-def neighbour_addresses(ns):
-    out = subprocess.run(["ip", "-n", ns, "-4", "neigh", "show", "dev", "veth0"],
-                         capture_output=True, text=True, check=True).stdout
-    return {line.split()[0] for line in out.splitlines() if line.strip()}
-
-
-def start_xvfb(in_ns, children):
-    """Starts Xvfb inside the namespace, so Wine reaches it through the namespace's own abstract
-    socket; Xvfb picks a free display and tells us which."""
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen([*in_ns, "Xvfb", "-displayfd", str(write_fd), "-nolisten", "tcp"],
-                            pass_fds=[write_fd], stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    children.append(xvfb)
-    os.close(write_fd)
-    # Xvfb writes the number and the newline separately and dies when the second write finds
-    # the pipe closed: read up to the newline (or the end, when it failed).
-    answer = b""
-    while not answer.endswith(b"\n"):
-        chunk = os.read(read_fd, 64)
-        if not chunk:
-            break
-        answer += chunk
-    number = answer.decode().strip()
-    os.close(read_fd)
-    if not number:
-        raise RuntimeError("Xvfb gave no display")
-    return f":{number}"
-
-
-def answers(in_ns, env, display):
-    """Wine's desktop process gives up for good when its first connection fails: the display
-    must answer from inside the namespace before anything of Wine starts."""
-    for _ in range(50):
-        if subprocess.run([*in_ns, "xdpyinfo", "-display", display], env=env,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0:
-            return True
-        time.sleep(0.1)
-    return False
 
 
 def main():
@@ -89,45 +39,20 @@ def main():
         os.execvpe("unshare", ["unshare", "--mount", "--propagation", "private", sys.executable,
                                *sys.argv], dict(os.environ, KESTROVE_OWN_MOUNTS="1"))
 
-    tag = f"{os.getpid()}"
-    ns, peer = f"kv-win-{tag}", f"kv-winp-{tag}"
-    prefix = os.path.join(work, f"wine-ns-{tag}")
-    disk = os.path.join(work, f"kv-disk-{tag}")
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    in_ns = ["ip", "netns", "exec", ns]
-    children = []
+    disk = os.path.join(work, f"kv-disk-{os.getpid()}")
     failures = []
+    lan = WineNamespace("win", work, MAC, f"{NET}.10")
+    ns, env, in_ns, children = lan.ns, lan.env, lan.in_ns, lan.children
     try:
-        run("ip", "netns", "add", ns)
-        run("ip", "netns", "add", peer)
-        run("ip", "-n", ns, "link", "add", "veth0", "address", MAC, "type", "veth",
-            "peer", "name", "veth1", "netns", peer)
-        run("ip", "-n", ns, "addr", "add", f"{NET}.10/24", "dev", "veth0")
-        run("ip", "-n", ns, "link", "set", "veth0", "up")
-        run("ip", "-n", ns, "link", "set", "lo", "up")
-        run("ip", "-n", peer, "link", "set", "veth1", "up")
+        lan.create()
         for ip, mac in NEIGHBOURS.items():
             run("ip", "-n", ns, "neigh", "add", ip, "lladdr", mac, "dev", "veth0", "nud",
                 "permanent")
-
-        # A window needs a display, and Wine's desktop process, started by the first program of the
-        # prefix, must have it from the start. Xvfb picks a free one and tells us which.
-        display = None
-        for _ in range(5):
-            candidate = start_xvfb(in_ns, children)
-            if answers(in_ns, env, candidate):
-                display = candidate
-                break
-            # A display number whose socket some other server left behind does not answer from
-            # inside the namespace; the one we hold stays taken, so the next try gets another.
-        if display is None:
-            raise RuntimeError("no display answers inside the namespace")
-        env["DISPLAY"] = display
-        os.makedirs(prefix, exist_ok=True)
+        # Wine's server opens the files, so it must see the small volume: mounted before it
+        # starts.
         os.makedirs(disk, exist_ok=True)
         run("mount", "-t", "tmpfs", "-o", "size=64k,mode=0700", "tmpfs", disk)
-        quiet(*in_ns, "wineserver", "-p", env=env)
-        quiet(*in_ns, "wineboot", "--init", env=env)
+        lan.start_wine()
 
         # Wine shows the Linux root as drive Z:.
         windows_bin = "Z:" + os.path.abspath(bin_dir).replace("/", "\\")
@@ -154,7 +79,7 @@ def main():
         wanted = [f"{NET}.{i}" for i in range(4)]
         first_seen = {}
         while len(first_seen) < len(wanted) and time.monotonic() - start < 60:
-            present = neighbour_addresses(ns)
+            present = lan.neighbours()
             for ip in wanted:
                 if ip in present and ip not in first_seen:
                     first_seen[ip] = time.monotonic() - start
@@ -178,15 +103,7 @@ def main():
         except subprocess.TimeoutExpired:
             failures.append("Meshprobe.exe still runs after WM_CLOSE")
     finally:
-        for child in reversed(children):
-            if child.poll() is None:
-                child.kill()
-                child.wait()
-        quiet(*in_ns, "wineserver", "-k", env=env)
-        for name in (ns, peer):
-            subprocess.run(["ip", "netns", "del", name], stdin=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-        shutil.rmtree(prefix, ignore_errors=True)
+        lan.close()
         subprocess.run(["umount", disk], stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(disk, ignore_errors=True)
 
