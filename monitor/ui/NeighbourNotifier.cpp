@@ -36,7 +36,8 @@ void NeighbourNotifier::SetListening(bool on) {
     }
     if (poll_) {
         if (on) {
-            poll_->start();
+            // The source may ask for longer after a slow read.
+            poll_->start(source_->PollInterval());
         } else {
             poll_->stop();
         }

@@ -5,6 +5,7 @@
 #include <winsock2.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -18,13 +19,17 @@ IpHelperArpTableSource::IpHelperArpTableSource()
 
 bool IpHelperArpTableSource::Read(std::vector<ArpEntry>& entries) {
     entries.clear();
-    unsigned long size = 0;
+    // The last read's room first, so a table that did not grow is read in one call: every call
+    // goes over the whole table (Wine answers even the size query that way), and the table is
+    // read every 50 ms. What an earlier, longer table left in the room is cleared.
+    unsigned long size = static_cast<unsigned long>(buffer_.size());
+    std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
     std::uint8_t probe = 0;
-    if (getTable_(&probe, &size, 0) != ERROR_INSUFFICIENT_BUFFER) {
+    unsigned long result = getTable_(size > 0 ? buffer_.data() : &probe, &size, 0);
+    if (result != NO_ERROR && result != ERROR_INSUFFICIENT_BUFFER) {
         return false;
     }
     // The table may have grown between the two calls: a few tries with the size asked for.
-    unsigned long result = ERROR_INSUFFICIENT_BUFFER;
     for (int attempt = 0; attempt < 4 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
         buffer_.assign(size + 1, 0);
         result = getTable_(buffer_.data(), &size, 0);

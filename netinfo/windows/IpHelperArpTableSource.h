@@ -8,9 +8,9 @@
 
 namespace kestrove {
 
-// The ARP table from IP Helper's GetIpNetTable. The first call asks for the size with an empty
-// buffer; only ERROR_INSUFFICIENT_BUFFER (122) goes on, every other answer (an empty table, an
-// error) reads as an empty table.
+// The ARP table from IP Helper's GetIpNetTable. The first read asks for the size with an empty
+// buffer, later ones offer the room the last read needed; only ERROR_INSUFFICIENT_BUFFER (122)
+// asks again, every other failure (an empty table, an error) reads as an empty table.
 class IpHelperArpTableSource final : public ArpTableSource {
 public:
     // The table call, replaceable so tests can play the platform's answers.

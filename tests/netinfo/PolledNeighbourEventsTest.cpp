@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "testsupport/FakeClock.h"
 #include "testsupport/FakeNetInfo.h"
 
 namespace kestrove {
@@ -38,6 +39,44 @@ protected:
     test::FakeArpTable* table = nullptr;
     std::unique_ptr<PolledNeighbourEvents> events;
 };
+
+// A table whose every read takes a set time on the clock.
+class SlowTable final : public ArpTableSource {
+public:
+    explicit SlowTable(test::FakeClock& clock) : clock_(clock) {}
+    bool Read(std::vector<ArpEntry>& entries) override {
+        clock_.Advance(takes);
+        entries.assign(1, {test::Ip("192.168.1.1"), test::Mac("00-11-22-33-44-01")});
+        return true;
+    }
+    std::chrono::milliseconds takes{0};
+
+private:
+    test::FakeClock& clock_;
+};
+
+TEST(PolledNeighbourEventsCost, SlowReadsStretchTheIntervalSoReadingTakesAboutATwentieth) {
+    auto clock = std::make_unique<test::FakeClock>();
+    auto table = std::make_unique<SlowTable>(*clock);
+    SlowTable* slow = table.get();
+    PolledNeighbourEvents events(std::move(table), 50ms, std::move(clock));
+    std::vector<ArpEntry> heard;
+    // A fast read (Windows's own table) keeps the interval.
+    slow->takes = 1ms;
+    events.Read(heard);
+    EXPECT_EQ(events.PollInterval(), 50ms);
+    // Wine answers a row at a time: 120 ms a read waits 2.4 s.
+    slow->takes = 120ms;
+    events.Read(heard);
+    EXPECT_EQ(events.PollInterval(), 2400ms);
+    // Never longer than a minute, whatever a read (or a clock set forward) took.
+    slow->takes = 10min;
+    events.Read(heard);
+    EXPECT_EQ(events.PollInterval(), 60s);
+    slow->takes = 2ms;
+    events.Read(heard);
+    EXPECT_EQ(events.PollInterval(), 50ms) << "back to the interval once reads are quick";
+}
 
 TEST_F(PolledNeighbourEventsTest, IsPolledAtItsIntervalWithNothingToWatch) {
     EXPECT_LT(events->Handle(), 0);

@@ -60,6 +60,33 @@ TEST(IpHelperArpTableSource, RowsComeBackInTheSystemsOrder) {
     EXPECT_EQ(FormatMac(entries[2].mac), "01-02-03-04-05-06-07-08");
 }
 
+TEST(IpHelperArpTableSource, TableThatDidNotGrowIsReadInOneCallAndAShorterOneLeavesNoRows) {
+    std::vector<MIB_IPNETROW> rows{Row("192.168.1.1", {1, 2, 3, 4, 5, 6}),
+                                   Row("192.168.1.2", {1, 2, 3, 4, 5, 7})};
+    int calls = 0;
+    auto play = PlayTable(ERROR_INSUFFICIENT_BUFFER, rows);
+    IpHelperArpTableSource source([&](void* table, unsigned long* size, int order) {
+        ++calls;
+        return play(table, size, order);
+    });
+    std::vector<ArpEntry> entries;
+    ASSERT_TRUE(source.Read(entries));
+    EXPECT_EQ(calls, 2) << "the size, then the table";
+    calls = 0;
+    ASSERT_TRUE(source.Read(entries));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(entries.size(), 2u);
+
+    play = PlayTable(ERROR_INSUFFICIENT_BUFFER, {rows[0]});
+    ASSERT_TRUE(source.Read(entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(FormatMac(entries[0].mac), "01-02-03-04-05-06");
+    play = PlayTable(ERROR_INSUFFICIENT_BUFFER, rows);
+    calls = 0;
+    ASSERT_TRUE(source.Read(entries));
+    EXPECT_EQ(entries.size(), 2u);
+}
+
 TEST(IpHelperArpTableSource, OnlyTheBufferTooSmallAnswerGoesOn) {
     for (unsigned long answer : {0ul, 232ul, 50ul, 87ul, 31ul}) {
         IpHelperArpTableSource source(PlayTable(answer, {Row("192.168.1.1", {1, 2, 3, 4, 5, 6})}));
