@@ -82,6 +82,27 @@ TEST(ProgramManifest, ExactlyOneManifestAsResourceOneInUtf8WithoutACodePage) {
     }
 }
 
+// The activation context the loader makes from a program's manifest.
+struct ManifestContext {
+    explicit ManifestContext(const wchar_t* name) {
+        std::wstring path = ProgramPath(name).wstring();
+        ACTCTXW request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = path.c_str();
+        request.lpResourceName = MAKEINTRESOURCEW(1);
+        handle = ::CreateActCtxW(&request);
+    }
+    ~ManifestContext() {
+        if (handle != INVALID_HANDLE_VALUE) {
+            ::ReleaseActCtx(handle);
+        }
+    }
+    ManifestContext(const ManifestContext&) = delete;
+    ManifestContext& operator=(const ManifestContext&) = delete;
+    HANDLE handle;
+};
+
 TEST(ProgramManifest, TheSystemReadsAsInvokerWithoutUiAccessForWindows7To11) {
     // The compatibility ids of Windows 7, 8, 8.1 and 10/11.
     const GUID systems[] = {
@@ -92,13 +113,8 @@ TEST(ProgramManifest, TheSystemReadsAsInvokerWithoutUiAccessForWindows7To11) {
     };
     for (const wchar_t* name : kPrograms) {
         SCOPED_TRACE(std::filesystem::path(name).string());
-        std::wstring path = ProgramPath(name).wstring();
-        ACTCTXW request{};
-        request.cbSize = sizeof request;
-        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.lpSource = path.c_str();
-        request.lpResourceName = MAKEINTRESOURCEW(1);
-        HANDLE context = ::CreateActCtxW(&request);
+        ManifestContext manifest(name);
+        HANDLE context = manifest.handle;
         ASSERT_NE(context, INVALID_HANDLE_VALUE)
             << "the manifest does not parse: " << ::GetLastError();
 
@@ -125,20 +141,14 @@ TEST(ProgramManifest, TheSystemReadsAsInvokerWithoutUiAccessForWindows7To11) {
             }
             EXPECT_TRUE(listed) << std::hex << system.Data1;
         }
-        ::ReleaseActCtx(context);
     }
 }
 
 TEST(ProgramManifest, WindowsAreDrawnPerMonitorAtTheScreensOwnScale) {
     for (const wchar_t* name : kPrograms) {
         SCOPED_TRACE(std::filesystem::path(name).string());
-        std::wstring path = ProgramPath(name).wstring();
-        ACTCTXW request{};
-        request.cbSize = sizeof request;
-        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.lpSource = path.c_str();
-        request.lpResourceName = MAKEINTRESOURCEW(1);
-        HANDLE context = ::CreateActCtxW(&request);
+        ManifestContext manifest(name);
+        HANDLE context = manifest.handle;
         ASSERT_NE(context, INVALID_HANDLE_VALUE) << ::GetLastError();
         const wchar_t* const settings[][3] = {
             {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true/pm"},
@@ -153,7 +163,6 @@ TEST(ProgramManifest, WindowsAreDrawnPerMonitorAtTheScreensOwnScale) {
                 << ::GetLastError();
             EXPECT_EQ(std::wstring(value), setting[2]);
         }
-        ::ReleaseActCtx(context);
     }
 }
 

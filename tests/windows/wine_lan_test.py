@@ -19,9 +19,8 @@ import subprocess
 import sys
 import time
 
-from wine_namespace import WineNamespace, run
+from wine_namespace import WineNamespace, report, run, without_root
 
-SKIP = 77
 NET = "10.78.5"
 MAC = "02:00:00:00:07:0a"
 NEIGHBOURS = {f"{NET}.200": "02:00:00:00:07:c8", f"{NET}.201": "02:00:00:00:07:c9"}
@@ -29,12 +28,8 @@ NEIGHBOURS = {f"{NET}.200": "02:00:00:00:07:c8", f"{NET}.201": "02:00:00:00:07:c
 
 def main():
     bin_dir, tests_dir, wine_run, work = (os.path.abspath(a) for a in sys.argv[1:5])
-    if os.geteuid() != 0:
-        if os.environ.get("KESTROVE_REQUIRE_ROOT") == "1":
-            print("needs root and KESTROVE_REQUIRE_ROOT=1 is set")
-            return 1
-        print("skipped: needs root (network namespaces)")
-        return SKIP
+    if (code := without_root()) is not None:
+        return code
     if os.environ.get("KESTROVE_OWN_MOUNTS") != "1":
         os.execvpe("unshare", ["unshare", "--mount", "--propagation", "private", sys.executable,
                                *sys.argv], dict(os.environ, KESTROVE_OWN_MOUNTS="1"))
@@ -107,9 +102,7 @@ def main():
         subprocess.run(["umount", disk], stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(disk, ignore_errors=True)
 
-    for failure in failures:
-        print("FAILED:", failure)
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

@@ -18,9 +18,8 @@ import subprocess
 import sys
 import time
 
-from wine_namespace import WineNamespace, run
+from wine_namespace import WineNamespace, report, run, without_root
 
-SKIP = 77
 NET = "10.78.6"
 MAC = "02:00:00:00:06:0a"
 GATEWAY_MAC = "02:00:00:00:06:01"
@@ -115,11 +114,17 @@ class Monitor:
                 found.append(args)
         return found
 
-    def close(self):
-        """Asks every Kestrove window to close, as the taskbar's close does (WM_CLOSE)."""
+    def close(self, child):
+        """Asks every Kestrove window to close, as the taskbar's close does (WM_CLOSE); whether
+        the monitor `child` then ended."""
         subprocess.run([*self.lan.in_ns, self.wine_run, "taskkill", "/IM", "Kestrove.exe"],
                        env=self.lan.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60)
+        try:
+            child.wait(timeout=60)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
 
     def keys(self, *keys):
         """Keys to the main window as a keyboard sends them: a click on a label of the window
@@ -214,12 +219,9 @@ def test_monitor(lan, wine_run, folder, failures):
     if m.setting("Scan", "All") != "1":
         failures.append("[Scan] All is not 1 after the menu")
 
-    m.close()
-    try:
-        first.wait(timeout=60)
-    except subprocess.TimeoutExpired:
+    if not m.close(first):
         failures.append("Kestrove.exe did not end on WM_CLOSE")
-    if not m.log().endswith(END + "\r\n") and END not in m.log():
+    if not m.log().endswith(END + "\r\n"):
         failures.append("no end line")
     if not wait_for(lambda: not m.processes("Meshprobe.exe"), 20):
         failures.append("Meshprobe.exe still runs after Kestrove ended")
@@ -231,10 +233,7 @@ def test_monitor(lan, wine_run, folder, failures):
     if not wait_for(lambda: m.log().count(START) == 2, 60):
         failures.append("the restarted monitor wrote no start line")
     time.sleep(2)
-    m.close()
-    try:
-        again.wait(timeout=60)
-    except subprocess.TimeoutExpired:
+    if not m.close(again):
         failures.append("the restarted Kestrove.exe did not end")
     if m.setting("Size", "H") != height or not height:
         failures.append(f"[Size] H was {height}, after a restart {m.setting('Size', 'H')}")
@@ -299,10 +298,7 @@ def test_installer(lan, wine_run, package_dir, failures):
         failures.append(f"no Run value {run_value}: {registry(lan, wine_run, run_key, 'Kestrove')}")
     if os.path.exists(os.path.join(programs, "setting.ini")):
         failures.append("the installed copy wrote setting.ini beside the programs")
-    m.close()
-    try:
-        monitor.wait(timeout=60)
-    except subprocess.TimeoutExpired:
+    if not m.close(monitor):
         failures.append("the installed Kestrove.exe did not end")
 
     # A silent uninstall: the uninstaller runs on from a copy of itself, so its end is awaited
@@ -324,12 +320,8 @@ def test_installer(lan, wine_run, package_dir, failures):
 
 def main():
     bin_dir, package_dir, wine_run, work = (os.path.abspath(a) for a in sys.argv[1:5])
-    if os.geteuid() != 0:
-        if os.environ.get("KESTROVE_REQUIRE_ROOT") == "1":
-            print("needs root and KESTROVE_REQUIRE_ROOT=1 is set")
-            return 1
-        print("skipped: needs root (network namespaces)")
-        return SKIP
+    if (code := without_root()) is not None:
+        return code
 
     failures = []
     lan = WineNamespace("mon", work, MAC, f"{NET}.10")
@@ -353,9 +345,7 @@ def main():
         lan.close()
         shutil.rmtree(folder, ignore_errors=True)
 
-    for failure in failures:
-        print("FAILED:", failure)
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

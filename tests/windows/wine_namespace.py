@@ -12,6 +12,28 @@ import subprocess
 import time
 
 
+SKIP = 77
+
+
+def without_root():
+    """None when running as root; otherwise the exit code: a skip, or a failure where root is
+    required (CI)."""
+    if os.geteuid() == 0:
+        return None
+    if os.environ.get("KESTROVE_REQUIRE_ROOT") == "1":
+        print("needs root and KESTROVE_REQUIRE_ROOT=1 is set")
+        return 1
+    print("skipped: needs root (network namespaces)")
+    return SKIP
+
+
+def report(failures):
+    """Prints the failures; the exit code."""
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures else 0
+
+
 def run(*args, **kw):
     return subprocess.run(list(args), check=True, stdin=subprocess.DEVNULL, **kw)
 
