@@ -36,6 +36,33 @@ bool Full(const S& s) {
     return (s.count + 1) * 4 > s.cells.size() * 3;
 }
 
+// Puts `slot` into the first free cell from its home on.
+template <typename Slot, typename HomeOf>
+void Place(std::vector<Slot>& cells, const Slot& slot, HomeOf home) {
+    const std::size_t mask = cells.size() - 1;
+    std::size_t i = home(slot, mask);
+    while (!Free(cells[i].mac)) {
+        i = (i + 1) & mask;
+    }
+    cells[i] = slot;
+}
+
+template <typename Slot, typename HomeOf>
+void Grow(std::vector<Slot>& cells, HomeOf home) {
+    std::vector<Slot> old =
+        std::exchange(cells, std::vector<Slot>(cells.empty() ? kFirstCapacity : 2 * cells.size()));
+    for (const Slot& slot : old) {
+        if (!Free(slot.mac)) {
+            Place(cells, slot, home);
+        }
+    }
+}
+
+constexpr auto kHostHome = [](const auto& slot, std::size_t mask) {
+    return Home(slot.address, mask);
+};
+constexpr auto kMacHome = [](const auto& slot, std::size_t mask) { return Home(slot.mac, mask); };
+
 }  // namespace
 
 const MacAddress* HostTable::Find(Ipv4 address) const {
@@ -71,13 +98,9 @@ void HostTable::Record(Ipv4 address, const MacAddress& mac) {
         return;
     }
     if (hosts_.cells.empty() || Full(hosts_)) {
-        GrowHosts();
+        Grow(hosts_.cells, kHostHome);
     }
-    std::size_t i = Home(address, hosts_.Mask());
-    while (!Free(hosts_.cells[i].mac)) {
-        i = (i + 1) & hosts_.Mask();
-    }
-    hosts_.cells[i] = HostSlot{address, mac};
+    Place(hosts_.cells, HostSlot{address, mac}, kHostHome);
     ++hosts_.count;
     AddHolder(mac);
 }
@@ -114,13 +137,9 @@ void HostTable::AddHolder(const MacAddress& mac) {
         return;
     }
     if (macs_.cells.empty() || Full(macs_)) {
-        GrowMacs();
+        Grow(macs_.cells, kMacHome);
     }
-    std::size_t i = Home(mac, macs_.Mask());
-    while (!Free(macs_.cells[i].mac)) {
-        i = (i + 1) & macs_.Mask();
-    }
-    macs_.cells[i] = MacSlot{mac, 1};
+    Place(macs_.cells, MacSlot{mac, 1}, kMacHome);
     ++macs_.count;
 }
 
@@ -143,36 +162,6 @@ void HostTable::RemoveHolder(const MacAddress& mac) {
     }
     macs_.cells[i] = MacSlot{};
     --macs_.count;
-}
-
-void HostTable::GrowHosts() {
-    std::vector<HostSlot> old = std::exchange(
-        hosts_.cells,
-        std::vector<HostSlot>(hosts_.cells.empty() ? kFirstCapacity : 2 * hosts_.cells.size()));
-    for (const HostSlot& slot : old) {
-        if (!Free(slot.mac)) {
-            std::size_t i = Home(slot.address, hosts_.Mask());
-            while (!Free(hosts_.cells[i].mac)) {
-                i = (i + 1) & hosts_.Mask();
-            }
-            hosts_.cells[i] = slot;
-        }
-    }
-}
-
-void HostTable::GrowMacs() {
-    std::vector<MacSlot> old = std::exchange(
-        macs_.cells,
-        std::vector<MacSlot>(macs_.cells.empty() ? kFirstCapacity : 2 * macs_.cells.size()));
-    for (const MacSlot& slot : old) {
-        if (!Free(slot.mac)) {
-            std::size_t i = Home(slot.mac, macs_.Mask());
-            while (!Free(macs_.cells[i].mac)) {
-                i = (i + 1) & macs_.Mask();
-            }
-            macs_.cells[i] = slot;
-        }
-    }
 }
 
 std::size_t HostTable::Bytes() const {

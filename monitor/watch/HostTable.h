@@ -46,8 +46,6 @@ private:
     void AddHolder(const MacAddress& mac);
     void RemoveHolder(const MacAddress& mac);
     std::size_t FindMac(const MacAddress& mac) const;  // the slot, or the size when absent
-    void GrowHosts();
-    void GrowMacs();
 
     Slots<HostSlot> hosts_;
     Slots<MacSlot> macs_;

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <sstream>
 #include <thread>
 
 #include "testsupport/TempFolder.h"
@@ -53,13 +54,24 @@ std::unique_ptr<SlowNameServer> SlowNameServer::Start(std::chrono::milliseconds 
             }
             std::this_thread::sleep_for(delay);
             if (auto answer = PtrAnswer(std::string_view(buf, static_cast<std::size_t>(n)))) {
+                // Counted first: the asker may read the count the moment it has its answer.
+                ++*answered;
                 ::sendto(server, answer->data(), answer->size(), 0,
                          reinterpret_cast<sockaddr*>(&from), len);
-                ++*answered;
             }
         }
     }).detach();
     return std::unique_ptr<SlowNameServer>(new SlowNameServer(answered));
+}
+
+std::map<std::string, std::string> ReadValues(const std::filesystem::path& path) {
+    std::map<std::string, std::string> values;
+    std::istringstream in(ReadFile(path));
+    for (std::string line; std::getline(in, line);) {
+        std::size_t eq = line.find('=');
+        values[line.substr(0, eq)] = eq == std::string::npos ? "" : line.substr(eq + 1);
+    }
+    return values;
 }
 
 PrivateEtc::PrivateEtc(const NetNamespace& ns) : dir_("/etc/netns/" + ns.Name()) {

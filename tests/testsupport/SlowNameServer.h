@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ private:
         : answered_(std::move(answered)) {}
     std::shared_ptr<std::atomic<int>> answered_;
 };
+
+// The "key=value" lines a helper process wrote to `path`.
+std::map<std::string, std::string> ReadValues(const std::filesystem::path& path);
 
 // `ip netns exec` binds /etc/netns/<name>/* over /etc for what it starts: there the name
 // server is the test's own on loopback (and patient enough that only the caller's time limit

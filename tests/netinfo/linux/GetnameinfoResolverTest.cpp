@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "testsupport/ChildProcess.h"
 #include "testsupport/FakeNetInfo.h"
@@ -91,13 +90,7 @@ std::map<std::string, std::string> RunHelper(const test::NetNamespace& ns,
         {"KESTROVE_SLOW_DNS_OUT=" + out.string(),
          "KESTROVE_SLOW_DNS_DELAY_MS=" + std::to_string(delay.count())});
     EXPECT_EQ(helper.Wait(30s), 0);
-    std::map<std::string, std::string> values;
-    std::istringstream in(test::ReadFile(out));
-    for (std::string line; std::getline(in, line);) {
-        std::size_t eq = line.find('=');
-        values[line.substr(0, eq)] = eq == std::string::npos ? "" : line.substr(eq + 1);
-    }
-    return values;
+    return test::ReadValues(out);
 }
 
 TEST(GetnameinfoResolver, NameServerAnsweringLateCountsAsNoNameAndTurnsLookupsOff) {

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "../WatchFixture.h"
 #include "netinfo/linux/GetnameinfoResolver.h"
@@ -108,13 +107,7 @@ protected:
                             {"KESTROVE_SLOW_NAMES_OUT=" + (dir / "result").string(),
                              "KESTROVE_SLOW_NAMES_DELAY_MS=" + std::to_string(delay.count())});
         EXPECT_EQ(helper.Wait(60s), 0);
-        std::map<std::string, std::string> values;
-        std::istringstream in(ReadFile(dir / "result"));
-        for (std::string line; std::getline(in, line);) {
-            std::size_t eq = line.find('=');
-            values[line.substr(0, eq)] = eq == std::string::npos ? "" : line.substr(eq + 1);
-        }
-        return values;
+        return ReadValues(dir / "result");
     }
     static std::vector<double> Later(std::map<std::string, std::string>& v) {
         std::vector<double> ms;
