@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <algorithm>
 
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
@@ -247,17 +248,14 @@ void MainWindow::OnMenu(const QString& name, std::function<void()> handler) {
 }
 
 void MainWindow::ViewsChanged() {
-    // A burst of alarms calls this thousands of times: the first change is drawn at once, the
-    // rest of the burst at most once every refresh gap.
+    // A burst of alarms calls this thousands of times: the first change is drawn as soon as the
+    // engine's handler has ended (not inside it, which would make one long stall of the two),
+    // the rest of the burst at most once every refresh gap.
     if (refreshTimer_.isActive()) {
         return;
     }
     qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshGapMs;
-    if (since >= kRefreshGapMs) {
-        RefreshViews();
-    } else {
-        refreshTimer_.start(static_cast<int>(kRefreshGapMs - since));
-    }
+    refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshGapMs - since)));
 }
 
 void MainWindow::RefreshViews() {
