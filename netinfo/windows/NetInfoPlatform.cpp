@@ -20,6 +20,16 @@ std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
     return nullptr;
 }
 
+// IPv6 neighbours, routes and the first-hop check have no Windows backend yet: the watch of
+// IPv6 and of the gateway is then off, and IPv4 is watched as before.
+std::unique_ptr<NetworkStateSource> CreateNetworkStateSource() {
+    return nullptr;
+}
+
+std::unique_ptr<FirstHopProber> CreateFirstHopProber() {
+    return nullptr;
+}
+
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
     return std::make_unique<WinsockResolver>();
 }
