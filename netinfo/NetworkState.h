@@ -41,6 +41,8 @@ struct Route {
     RouteOrigin origin = RouteOrigin::Other;
     RouterPreference preference = RouterPreference::None;
     bool removed = false;
+    // Took the place of the route of the same destination and metric (NLM_F_REPLACE).
+    bool replaces = false;
 
     bool IsDefault() const { return prefixLength == 0; }
     friend bool operator==(const Route&, const Route&) = default;

@@ -134,7 +134,7 @@ bool ParseNextHops(Bytes payload, std::uint8_t family, const Route& base,
     return true;
 }
 
-bool ParseRoute(Bytes body, bool removed, std::vector<Route>& routes) {
+bool ParseRoute(Bytes body, bool removed, bool replaces, std::vector<Route>& routes) {
     if (body.size() < sizeof(rtmsg)) {
         return false;
     }
@@ -146,6 +146,7 @@ bool ParseRoute(Bytes body, bool removed, std::vector<Route>& routes) {
     route.prefixLength = header.rtm_dst_len;
     route.origin = OriginOf(header.rtm_protocol);
     route.removed = removed;
+    route.replaces = replaces;
     route.destination.family =
         header.rtm_family == AF_INET6 ? IpAddress::Family::V6 : IpAddress::Family::V4;
     std::uint32_t table = header.rtm_table;
@@ -335,7 +336,7 @@ NeighbourDumpStatus ParseNetworkDump(Bytes bytes, std::uint32_t sequence,
                 sound = ParseNeighbour6(body, false, snapshot.neighbours);
                 break;
             case RTM_NEWROUTE:
-                sound = ParseRoute(body, false, snapshot.routes);
+                sound = ParseRoute(body, false, false, snapshot.routes);
                 break;
             case RTM_NEWADDR:
                 sound = ParseAddress(body, false, snapshot.addresses);
@@ -367,7 +368,8 @@ bool ParseNetworkEvents(Bytes bytes, std::vector<NetworkChange>& changes) {
                 break;
             case RTM_NEWROUTE:
             case RTM_DELROUTE:
-                sound = ParseRoute(body, header.nlmsg_type == RTM_DELROUTE, parsed.routes);
+                sound = ParseRoute(body, header.nlmsg_type == RTM_DELROUTE,
+                                   (header.nlmsg_flags & NLM_F_REPLACE) != 0, parsed.routes);
                 take(parsed.routes);
                 break;
             case RTM_NEWADDR:
