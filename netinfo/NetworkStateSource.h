@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <vector>
 
 #include "netinfo/NeighbourEvents.h"
@@ -17,6 +18,8 @@ public:
     virtual bool Dump(NetworkSnapshot& snapshot) = 0;
     // The descriptor to watch; negative when notifications could not be had at all.
     virtual int Handle() const = 0;
+    // Where there is no descriptor to watch: how often to call Read() (zero: never).
+    virtual std::chrono::milliseconds PollInterval() const { return {}; }
     // Appends what changed since the last read, oldest first, without waiting; a bounded number
     // of notifications at a time. Lost: only a new Dump() is sure now.
     virtual NeighbourEventStatus Read(std::vector<NetworkChange>& changes) = 0;

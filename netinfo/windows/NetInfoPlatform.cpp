@@ -1,8 +1,10 @@
 #include "netinfo/NetInfoPlatform.h"
 
+#include "netinfo/PolledNetworkStateSource.h"
 #include "netinfo/windows/DefaultGateways.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
+#include "netinfo/windows/IpHelperNetworkState.h"
 #include "netinfo/windows/WinsockResolver.h"
 
 namespace kestrove {
@@ -20,12 +22,15 @@ std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
     return nullptr;
 }
 
-// IPv6 neighbours, routes and the first-hop check have no Windows backend yet: the watch of
-// IPv6 and of the gateway is then off, and IPv4 is watched as before.
+// IP Helper's route and address notifications (NotifyRouteChange2,
+// NotifyUnicastIpAddressChange) say nothing of IPv6 neighbours, so all of it is read at a short
+// interval, as the IPv4 neighbours are.
 std::unique_ptr<NetworkStateSource> CreateNetworkStateSource() {
-    return nullptr;
+    return std::make_unique<PolledNetworkStateSource>(&ReadIpHelperNetworkState,
+                                                      std::chrono::milliseconds(50));
 }
 
+// The first-hop check has no Windows backend yet: no probe is sent there.
 std::unique_ptr<FirstHopProber> CreateFirstHopProber() {
     return nullptr;
 }
