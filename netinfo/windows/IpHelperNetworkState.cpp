@@ -1,11 +1,14 @@
 #include "netinfo/windows/IpHelperNetworkState.h"
 
-// clang-format off: winsock2.h must come before the IP Helper headers
-#include <iphlpapi.h>
-#include <netioapi.h>
+// Each block on its own, as the order matters: winsock2.h and ws2ipdef.h before the IP Helper
+// headers, which declare the MIB tables only after them.
 #include <winsock2.h>
+
 #include <ws2ipdef.h>
-// clang-format on
+
+#include <iphlpapi.h>
+
+#include <netioapi.h>
 
 #include <memory>
 

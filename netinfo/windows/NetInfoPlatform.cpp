@@ -2,6 +2,7 @@
 
 #include "netinfo/PolledNetworkStateSource.h"
 #include "netinfo/windows/DefaultGateways.h"
+#include "netinfo/windows/IcmpFirstHopProber.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
 #include "netinfo/windows/IpHelperNetworkState.h"
@@ -30,9 +31,8 @@ std::unique_ptr<NetworkStateSource> CreateNetworkStateSource() {
                                                       std::chrono::milliseconds(50));
 }
 
-// The first-hop check has no Windows backend yet: no probe is sent there.
 std::unique_ptr<FirstHopProber> CreateFirstHopProber() {
-    return nullptr;
+    return std::make_unique<IcmpFirstHopProber>();
 }
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {
