@@ -39,21 +39,37 @@ std::string FormatListed(const ListedHost& host) {
 }
 
 void HostHistory::Add(const ListedHost& host) {
-    recent_.insert(std::upper_bound(recent_.begin(), recent_.end(), host, Before{}), host);
+    pending_.push_back(host);
+    ++version_;
+}
+
+void HostHistory::Settle() const {
+    if (pending_.empty()) {
+        return;
+    }
+    // A whole batch is sorted at once: a first scan of 65,536 hosts is one sort, not 65,536
+    // insertions.
+    std::sort(pending_.begin(), pending_.end(), Before{});
+    std::size_t middle = recent_.size();
+    recent_.insert(recent_.end(), pending_.begin(), pending_.end());
+    std::inplace_merge(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(middle),
+                       recent_.end(), Before{});
+    pending_.clear();
     if (recent_.size() > kRecentLimit) {
         Sorted();
     }
-    ++version_;
 }
 
 void HostHistory::Clear() {
     sorted_ = {};
     recent_ = {};
+    pending_ = {};
     ++version_;
     ++generation_;
 }
 
 const std::vector<ListedHost>& HostHistory::Sorted() const {
+    Settle();
     if (!recent_.empty()) {
         std::size_t middle = sorted_.size();
         sorted_.insert(sorted_.end(), recent_.begin(), recent_.end());
@@ -74,6 +90,7 @@ std::vector<std::string> HostHistory::Lines() const {
 
 std::pair<const ListedHost*, const ListedHost*> HostHistory::SameMacNeighbours(
     const ListedHost& host) const {
+    Settle();
     const ListedHost* before = nullptr;
     const ListedHost* after = nullptr;
     // The neighbours in the merged order are the nearest ones of either run.
@@ -101,7 +118,7 @@ std::vector<ListedHost> HostHistory::WithMac(const MacAddress& mac) const {
 }
 
 std::size_t HostHistory::Bytes() const {
-    return (sorted_.capacity() + recent_.capacity()) * sizeof(ListedHost);
+    return (sorted_.capacity() + recent_.capacity() + pending_.capacity()) * sizeof(ListedHost);
 }
 
 }  // namespace kestrove

@@ -28,16 +28,17 @@ std::string FormatListed(const ListedHost& host);
 
 // `List2`: one entry per host since the last clear, kept in `List2` order so that hosts listed
 // with one MAC stand together. Entries are 16 bytes, not lines: a line is made when it is
-// shown or logged. New entries go into a small sorted run that is merged into the main one when
-// it grows or when the list is read in order, so neither a first scan of tens of thousands of
-// hosts nor hosts arriving one by one ever sort or shift the whole list per entry.
+// shown or logged. New entries wait unsorted until the list is next asked; then they are sorted
+// as one batch into a small sorted run, which is merged into the main one when it grows or when
+// the list is read in order, so neither a first scan of tens of thousands of hosts nor hosts
+// arriving one by one ever sort or shift the whole list per entry.
 class HostHistory {
 public:
     // `host` is not listed yet (a host is listed once between two clears).
     void Add(const ListedHost& host);
     void Clear();
 
-    std::size_t Count() const { return sorted_.size() + recent_.size(); }
+    std::size_t Count() const { return sorted_.size() + recent_.size() + pending_.size(); }
     const ListedHost& At(std::size_t i) const { return Sorted()[i]; }
     const std::vector<ListedHost>& Entries() const { return Sorted(); }
     std::string Line(std::size_t i) const { return FormatListed(At(i)); }
@@ -57,10 +58,13 @@ public:
 
 private:
     const std::vector<ListedHost>& Sorted() const;
+    void Settle() const;
 
     mutable std::vector<ListedHost> sorted_;
-    // Entries added since the last merge, in order; a few hundred at most.
+    // Entries merged since the main run was last merged, in order; a thousand at most.
     mutable std::vector<ListedHost> recent_;
+    // Entries added since the list was last asked, in no order.
+    mutable std::vector<ListedHost> pending_;
     std::uint64_t version_ = 0;
     std::uint64_t generation_ = 0;
 };

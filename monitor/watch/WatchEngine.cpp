@@ -264,6 +264,13 @@ void WatchEngine::CheckListedNow() {
         listedNow_.clear();
         return;
     }
+    if (listedNow_.size() * 8 > list2_.Count()) {
+        // Most of the list is new (a first scan): one walk over it all is cheaper than a search
+        // per entry, and finds the same pairs, those reported already aside.
+        listedNow_.clear();
+        ReportWholeList();
+        return;
+    }
     std::sort(listedNow_.begin(), listedNow_.end(), ListedBefore);
     // A new entry makes at most two new neighbouring pairs: with the entry before it and the
     // one after it, where they share its MAC.
@@ -286,12 +293,7 @@ void WatchEngine::CheckListedNow() {
     listedNow_.clear();
 }
 
-void WatchEngine::CheckDuplicates() {
-    timer2_->Stop();
-    // A check that falls due with the switch off does not run, and its timer stays off.
-    if (shutDown_ || !DuplicateWatchOn()) {
-        return;
-    }
+void WatchEngine::ReportWholeList() {
     // Hosts sharing a MAC stand next to each other in `List2` order.
     const std::vector<ListedHost>& listed = list2_.Entries();
     for (std::size_t i = 0; i + 1 < listed.size(); ++i) {
@@ -304,6 +306,15 @@ void WatchEngine::CheckDuplicates() {
             ReportOwnMac(host);
         }
     }
+}
+
+void WatchEngine::CheckDuplicates() {
+    timer2_->Stop();
+    // A check that falls due with the switch off does not run, and its timer stays off.
+    if (shutDown_ || !DuplicateWatchOn()) {
+        return;
+    }
+    ReportWholeList();
     FinishBatch();
     timer2_->Start();
 }

@@ -134,6 +134,8 @@ private:
     // The duplicate and own-MAC rules for the hosts the batch listed, in `List2` order: the
     // pairs first, then the own-MAC lines, as a check of the whole list would find them.
     void CheckListedNow();
+    // The rules over the whole of `List2`, in its order (the check).
+    void ReportWholeList();
     void TallyFlips();
     // Ends a scan, a batch of notifications or a check: the rules for what it listed, and one
     // redraw.
