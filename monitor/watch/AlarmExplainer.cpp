@@ -35,21 +35,6 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool ParseHistoryLine(std::string_view line, MacAddress& mac, Ipv4& address) {
-    std::size_t open = line.find(" (");
-    if (open == std::string_view::npos || line.empty() || line.back() != ')' ||
-        !ParseMac(line.substr(0, open), mac)) {
-        return false;
-    }
-    std::string dotted;
-    for (char c : line.substr(open + 2, line.size() - open - 3)) {
-        if (c != ' ') {
-            dotted.push_back(c);
-        }
-    }
-    return ParseDotted(dotted, address);
-}
-
 void AlarmExplainer::MacCauses(std::string_view side, const MacAddress& mac,
                                std::vector<std::string>& causes) const {
     if (IsVrrp(mac)) {
@@ -73,6 +58,7 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
                                                 const AlarmHistory& history) const {
     std::vector<std::string> causes;
     switch (facts.kind) {
+        case AlarmKind::FlipSummary:
         case AlarmKind::Change:
             MacCauses(explain::kOldSide, facts.oldMac, causes);
             MacCauses(explain::kNewSide, facts.newMac, causes);
@@ -98,18 +84,12 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
             VendorCause(explain::kNewSide, facts.newMac, causes);
             break;
         case AlarmKind::Duplicate:
-        case AlarmKind::Broadcast: {
-            MacAddress mac;
-            Ipv4 address = 0;
-            bool parsed = ParseHistoryLine(facts.firstLine, mac, address);
+        case AlarmKind::Broadcast:
             causes.emplace_back(facts.kind == AlarmKind::Duplicate ? explain::kDuplicate
                                                                    : explain::kBroadcast);
-            if (parsed) {
-                MacCauses(explain::kSharedSide, mac, causes);
-                VendorCause(explain::kSharedSide, mac, causes);
-            }
+            MacCauses(explain::kSharedSide, facts.newMac, causes);
+            VendorCause(explain::kSharedSide, facts.newMac, causes);
             break;
-        }
     }
     return causes;
 }

@@ -11,16 +11,6 @@
 
 namespace kestrove {
 
-// What the host memory adds to an alarm's facts.
-struct AlarmHistory {
-    // Change: how long the old MAC had not been seen at that address when it changed.
-    std::optional<std::chrono::seconds> oldUnseenFor;
-    // Change: the address had the new MAC until it changed to the old one within a minute.
-    bool flipBack = false;
-    // Change: other addresses holding the new MAC in this run.
-    std::size_t otherAddresses = 0;
-};
-
 // Works out the likely causes of an alarm from the MACs themselves, their makers and the
 // hosts' history. Pure: every input is passed in.
 class AlarmExplainer {
@@ -42,8 +32,5 @@ private:
 
     const OuiRegistry& vendors_;
 };
-
-// The MAC and address of a `List2` line ("00-11-22-33-44-55 (192.168.  1.  1)").
-bool ParseHistoryLine(std::string_view line, MacAddress& mac, Ipv4& address);
 
 }  // namespace kestrove

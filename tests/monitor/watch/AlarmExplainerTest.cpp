@@ -55,8 +55,7 @@ protected:
     std::vector<std::string> Change(std::string_view oldMac, std::string_view newMac,
                                     AlarmHistory history = {}) const {
         return explainer.Causes(
-            AlarmFacts{AlarmKind::Change, Ip("192.168.1.1"), Mac(oldMac), Mac(newMac), {}, {}},
-            history);
+            AlarmFacts{AlarmKind::Change, Ip("192.168.1.1"), 0, Mac(oldMac), Mac(newMac)}, history);
     }
 
     OuiRegistry vendors{"/nonexistent"};
@@ -143,24 +142,32 @@ TEST_F(AlarmExplainerTest, RulesStayQuietWhenTheirConditionFails) {
 }
 
 TEST_F(AlarmExplainerTest, DuplicateAndBroadcastAlarmsExplainTheSharedMac) {
-    std::string a = "00-00-5E-00-01-01 (192.168.  1.  1)";
-    std::string b = "00-00-5E-00-01-01 (192.168.  1.  2)";
-    std::vector<std::string> dup =
-        explainer.Causes(AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, a, b}, {});
+    std::vector<std::string> dup = explainer.Causes(AlarmFacts{AlarmKind::Duplicate,
+                                                               Ip("192.168.1.1"),
+                                                               Ip("192.168.1.2"),
+                                                               {},
+                                                               Mac("00-00-5E-00-01-01")},
+                                                    {});
     EXPECT_THAT(dup, Contains(HasSubstr("1つのMACアドレスを複数のIPアドレスが使っています")));
     EXPECT_THAT(dup, Contains(HasSubstr("このMACアドレス（00-00-5E-00-01-01）はVRRPまたはCARP")));
     EXPECT_THAT(dup, Contains(HasSubstr("このMACアドレスはICANN, IANA Departmentの機器")));
 
     std::vector<std::string> own = explainer.Causes(
-        AlarmFacts{AlarmKind::Broadcast, 0, {}, {}, "02-AA-BB-CC-DD-01 ( 10.  0.  0. 99)", {}}, {});
+        AlarmFacts{AlarmKind::Broadcast, Ip("10.0.0.99"), 0, {}, Mac("02-AA-BB-CC-DD-01")}, {});
     EXPECT_THAT(own, Contains(HasSubstr("このPCのMACアドレスを別のIPアドレスが名乗っています")));
     EXPECT_THAT(own, Contains(HasSubstr("ローカル管理アドレス")));
     EXPECT_THAT(own, Each(EndsWith("の可能性があります")));
 
-    // A damaged line still gives the general cause and nothing made up.
-    EXPECT_EQ(
-        explainer.Causes(AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, "garbage", ""}, {}).size(),
-        1u);
+    // A MAC that tells nothing of itself gives the general cause alone.
+    EXPECT_EQ(explainer
+                  .Causes(AlarmFacts{AlarmKind::Duplicate,
+                                     Ip("10.0.0.1"),
+                                     Ip("10.0.0.2"),
+                                     {},
+                                     Mac("00-12-34-56-78-9A")},
+                          {})
+                  .size(),
+              1u);
 }
 
 TEST(OuiRegistry, FilesAreReadAtTheFirstLookupAndAMissingFolderKnowsNoVendor) {

@@ -38,7 +38,7 @@ protected:
         std::vector<ArpEntry> table;
         arp.Read(table);
         current = std::make_unique<RememberingRun>(
-            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events},
+            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, events},
             dir.Path(), Ip(kGateway), table);
         run = &current->engine;
         memory = &current->memory;
