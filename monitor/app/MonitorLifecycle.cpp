@@ -32,6 +32,10 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
     p_.view.SetChecked(MenuItem::MWithWindows, p_.settings.IsOn("Startup", "WithWindows"));
     p_.view.SetChecked(MenuItem::MNotify, StartupSwitchIsOn(p_.settings, "Watch", "Notify"));
     p_.view.SetChecked(MenuItem::MSyslog, StartupSwitchIsOn(p_.settings, "Log", "Syslog"));
+    p_.view.SetChecked(MenuItem::MWatchIpv6, StartupSwitchIsOn(p_.settings, "Watch", "IPv6"));
+    p_.view.SetChecked(MenuItem::MWatchRouter, StartupSwitchIsOn(p_.settings, "Watch", "Router"));
+    p_.view.SetChecked(MenuItem::MWatchFirstHop,
+                       StartupSwitchIsOn(p_.settings, "Watch", "FirstHop"));
 
     bool record = StartupSwitchIsOn(p_.settings, "Log", "Record");
     p_.view.SetChecked(MenuItem::MRecordLog, record);

@@ -90,6 +90,10 @@ void MainWindow::BuildMenus() {
     QMenu* watch = AddMenu(option, "MWatch", texts::kMWatch);
     AddAction(watch, "MWatch1", texts::kMWatch1, true)->setChecked(true);
     AddAction(watch, "MWatch2", texts::kMWatch2, true)->setChecked(true);
+    AddSeparator(watch, "MBar10");
+    AddAction(watch, "MWatchIpv6", texts::kMWatchIpv6, true)->setChecked(true);
+    AddAction(watch, "MWatchRouter", texts::kMWatchRouter, true)->setChecked(true);
+    AddAction(watch, "MWatchFirstHop", texts::kMWatchFirstHop, true)->setChecked(true);
     AddSeparator(option, "MBar9");
     AddAction(option, "MNic", texts::kMNic)->setVisible(false);
     AddSeparator(option, "MBar8")->setVisible(false);
@@ -314,6 +318,12 @@ QAction* MainWindow::ItemAction(MenuItem item) const {
             return Action("MNotify");
         case MenuItem::MSyslog:
             return Action("MSyslog");
+        case MenuItem::MWatchIpv6:
+            return Action("MWatchIpv6");
+        case MenuItem::MWatchRouter:
+            return Action("MWatchRouter");
+        case MenuItem::MWatchFirstHop:
+            return Action("MWatchFirstHop");
     }
     return nullptr;
 }

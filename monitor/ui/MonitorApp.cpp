@@ -22,6 +22,7 @@
 #include "monitor/ui/QtTrayIcon.h"
 #include "monitor/ui/ReportOptionDialog.h"
 #include "monitor/ui/SignalWatcher.h"
+#include "monitor/ui/SourceWatcher.h"
 #include "monitor/ui/TrayController.h"
 #include "monitor/watch/WatchTexts.h"
 #include "netinfo/NetInfoPlatform.h"
@@ -48,6 +49,8 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.clock = std::make_unique<SystemClock>();
     p.mail = std::make_unique<CurlMailLibrary>();
     p.neighbourEvents = CreateNeighbourEvents();
+    p.networkState = CreateNetworkStateSource();
+    p.firstHopProber = CreateFirstHopProber();
     p.syslog = CreateSystemLog();
     p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
@@ -98,6 +101,13 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
                                                           timers_, *this});
+    firstHop_ = std::make_unique<FirstHopCheck>(
+        platform_.firstHopProber.get(), *platform_.clock, [this](std::function<void()> task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        });
+    networkAlarms_ = std::make_unique<NetworkAlarms>(*engine_, settings_, *adapters_,
+                                                     *platform_.clock, timers_, firstHop_.get());
+    engine_->SetGatewayWatch(networkAlarms_.get());
     window_ = std::make_unique<MainWindow>(*engine_, settings_);
     trayIcon_ =
         std::make_unique<QtTrayIcon>(window_->PopupMenu(), [this] { tray_->RestoreFromTray(); });
@@ -126,6 +136,10 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
 MonitorApp::~MonitorApp() {
     // The engine's timers must not fire into a half-destroyed window.
     engine_->Shutdown();
+    if (networkWatcher_) {
+        networkWatcher_->Stop();
+    }
+    firstHop_->Stop();
     if (neighbours_) {
         neighbours_->Stop();
     }
@@ -143,6 +157,9 @@ void MonitorApp::Wire() {
     w.OnMenu("MWithWindows", [&c] { c.MWithWindows_Click(); });
     w.OnMenu("MNotify", [&c] { c.MNotify_Click(); });
     w.OnMenu("MSyslog", [&c] { c.MSyslog_Click(); });
+    w.OnMenu("MWatchIpv6", [&c] { c.MWatchIpv6_Click(); });
+    w.OnMenu("MWatchRouter", [&c] { c.MWatchRouter_Click(); });
+    w.OnMenu("MWatchFirstHop", [&c] { c.MWatchFirstHop_Click(); });
     w.OnMenu("MNic", [this] { ShowAdapterDialog(); });
     w.OnMenu("MVersion", [this] { ShowAbout(); });
     w.OnMenu("MHelpMain", [this] { ShowHelp(); });
@@ -157,6 +174,7 @@ void MonitorApp::Wire() {
     }
     connect(&w, &MainWindow::Command1Clicked, this, [this] {
         engine_->Command1_Click();
+        networkAlarms_->Clear();
         memory_->Forget();
     });
     connect(&w, &MainWindow::IntervalChosen, this,
@@ -184,6 +202,7 @@ bool MonitorApp::Start() {
     neighbours_ = std::make_unique<NeighbourNotifier>(
         std::move(platform_.neighbourEvents),
         [this](NeighbourEvents& source) { return engine_->HearNeighbours(source); });
+    StartNetworkWatch();
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }
@@ -210,6 +229,8 @@ void MonitorApp::Quit() {
     quitting_ = true;
     // Before the end line, so a mail cut off by the end is logged while the program still runs.
     backgroundMail_->Stop();
+    // A probe under way ends within its wait; its answer is not logged after the end line.
+    firstHop_->Stop();
     lifecycle_->Form_QueryUnload();
     memory_->SaveNow();
     trayIcon_->Remove();
@@ -241,7 +262,27 @@ void MonitorApp::StartMemory() {
         }
     }
     memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway, table);
+    memory_->SetBeyondIpv4Source(
+        {[this]() -> const KnownNetwork& { return networkAlarms_->Known(); },
+         [this] { return networkAlarms_->KnownVersion(); }});
     engine_->SetMemory(memory_.get());
+}
+
+void MonitorApp::StartNetworkWatch() {
+    NetworkStateSource* source = platform_.networkState.get();
+    NetworkSnapshot snapshot;
+    if (source == nullptr || !source->Dump(snapshot)) {
+        snapshot = {};
+    }
+    networkAlarms_->Start(snapshot, memory_->BeyondIpv4());
+    if (const auto& mismatch = memory_->Mismatch()) {
+        networkAlarms_->GatewayMacDiffers(mismatch->gateway, mismatch->remembered, mismatch->seen);
+    }
+    if (source != nullptr) {
+        networkWatcher_ = std::make_unique<SourceWatcher>(
+            source->Handle(), source->PollInterval(),
+            [this, source] { return networkAlarms_->Hear(*source); });
+    }
 }
 
 void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,

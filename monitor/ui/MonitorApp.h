@@ -20,15 +20,19 @@
 #include "monitor/settings/IniFile.h"
 #include "monitor/ui/QtTimers.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/FirstHopCheck.h"
 #include "monitor/watch/HostMemory.h"
+#include "monitor/watch/NetworkAlarms.h"
 #include "monitor/watch/NotificationLimiter.h"
 #include "monitor/watch/OuiRegistry.h"
 #include "monitor/watch/SystemLog.h"
 #include "monitor/watch/WatchEngine.h"
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
+#include "netinfo/FirstHopProber.h"
 #include "netinfo/HostNameLookup.h"
 #include "netinfo/NeighbourEvents.h"
+#include "netinfo/NetworkStateSource.h"
 #include "netinfo/OwnAdapters.h"
 
 namespace kestrove {
@@ -39,6 +43,7 @@ class HelpWindow;
 class MainMenuCommands;
 class MainWindow;
 class NeighbourNotifier;
+class SourceWatcher;
 class QtTrayIcon;
 class ReportOptionDialog;
 class SignalWatcher;
@@ -55,6 +60,10 @@ struct MonitorPlatform {
     std::unique_ptr<MailLibrary> mail;
     // May be empty: the monitor then polls only.
     std::unique_ptr<NeighbourEvents> neighbourEvents;
+    // IPv6 neighbours, routes and own IPv6 addresses, and the first-hop check; either may be
+    // empty (no such watch, no probe).
+    std::unique_ptr<NetworkStateSource> networkState;
+    std::unique_ptr<FirstHopProber> firstHopProber;
     // Opens a file or web address in the user's default program.
     std::function<void(const QString& url)> openUrl;
     // Alarm-log lines for `[Log] Syslog`; none: not sent.
@@ -130,6 +139,7 @@ private:
     void Fatal();
     void WarnIfDataFolderReadOnly();
     void StartMemory();
+    void StartNetworkWatch();
     void Notify(const std::string& text);
 
     std::filesystem::path folder_;
@@ -159,6 +169,9 @@ private:
     std::unique_ptr<SignalWatcher> signals_;
     std::unique_ptr<ReportOptionDialog> reportOptions_;
     std::unique_ptr<NeighbourNotifier> neighbours_;
+    std::unique_ptr<FirstHopCheck> firstHop_;
+    std::unique_ptr<NetworkAlarms> networkAlarms_;
+    std::unique_ptr<SourceWatcher> networkWatcher_;
     QPointer<AboutDialog> about_;
     QPointer<HelpWindow> help_;
     bool quitting_ = false;

@@ -90,6 +90,8 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
             MacCauses(explain::kSharedSide, facts.newMac, causes);
             VendorCause(explain::kSharedSide, facts.newMac, causes);
             break;
+        default:
+            break;  // the IPv6, router and gateway kinds: NetworkCauses
     }
     return causes;
 }

@@ -1,6 +1,7 @@
 #include "monitor/watch/AlarmList.h"
 
 #include "common/TimeFormat.h"
+#include "monitor/watch/NetworkTexts.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -39,6 +40,20 @@ std::string_view AlarmMessage(AlarmKind kind) {
             return kBroadcastMessage;
         case AlarmKind::FlipSummary:
             return kFlipSummaryMessage;
+        case AlarmKind::Ipv6Change:
+            return kIpv6ChangeMessage;
+        case AlarmKind::Ipv6Broadcast:
+            return kBroadcastMessage;
+        case AlarmKind::Router:
+            return kRouterMessage;
+        case AlarmKind::Gateway:
+            return kGatewayMessage;
+        case AlarmKind::GatewayMac:
+            return kGatewayMacMessage;
+        case AlarmKind::AddressConflict:
+            return kDadMessage;
+        case AlarmKind::FirstHop:
+            return kFirstHopMessage;
     }
     return {};
 }
@@ -63,8 +78,9 @@ std::string AlarmDetail(const AlarmRecord& alarm, std::string_view hostName) {
         case AlarmKind::FlipSummary:
             return ChangeDetail(f.address, hostName, f.oldMac, kFlipSummaryJoin, f.newMac) + " " +
                    std::to_string(alarm.changes) + std::string(kFlipSummaryTimes);
+        default:
+            return std::string(hostName);  // made whole when the alarm was raised
     }
-    return {};
 }
 
 std::size_t AlarmList::PairHash::operator()(const std::pair<ListedHost, ListedHost>& p) const {
@@ -98,29 +114,59 @@ const AlarmRecord* AlarmList::AlarmAt(std::size_t row) const {
 
 std::string AlarmList::Explanation(std::size_t row) const {
     const AlarmRecord* alarm = AlarmAt(row);
-    if (alarm == nullptr || explainer_ == nullptr) {
+    if (alarm == nullptr) {
         return {};
     }
-    return explainer_->Explain(alarm->facts, alarm->history);
+    std::string text =
+        explainer_ != nullptr ? explainer_->Explain(alarm->facts, alarm->history) : std::string();
+    if (alarm->evidence != 0) {
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += EvidenceOf(*alarm);
+    }
+    return text;
+}
+
+std::uint32_t AlarmList::Intern(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    // Each text once: a flood of alarms between the same MACs holds few distinct details.
+    auto [it, added] =
+        nameIndex_.try_emplace(std::string(text), static_cast<std::uint32_t>(names_.size()));
+    if (added) {
+        names_.emplace_back(text);
+    }
+    return it->second;
 }
 
 const AlarmRecord& AlarmList::AddAlarm(AlarmRecord alarm, std::string_view hostName) {
     if (!red_) {
         Empty();
     }
-    alarm.name = 0;
-    if (!hostName.empty()) {
-        auto [it, added] = nameIndex_.try_emplace(std::string(hostName),
-                                                  static_cast<std::uint32_t>(names_.size()));
-        if (added) {
-            names_.emplace_back(hostName);
-        }
-        alarm.name = it->second;
-    }
+    alarm.name = Intern(hostName);
+    alarm.evidence = 0;
     alarms_.push_back(alarm);
     red_ = true;
     ++version_;
     return alarms_.back();
+}
+
+AlarmHandle AlarmList::LastAlarm() const {
+    if (alarms_.empty()) {
+        return {};
+    }
+    return {generation_, alarms_.size() - 1, true};
+}
+
+bool AlarmList::SetEvidence(const AlarmHandle& alarm, std::string_view text) {
+    if (!alarm.valid || alarm.generation != generation_ || alarm.index >= alarms_.size()) {
+        return false;
+    }
+    alarms_[alarm.index].evidence = Intern(text);
+    ++version_;
+    return true;
 }
 
 void AlarmList::Add(std::string line) {

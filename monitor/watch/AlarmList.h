@@ -19,8 +19,11 @@ struct AlarmRecord {
     TimePoint stamp;
     AlarmFacts facts;
     AlarmHistory history;
-    // The change alarm's host name (an index into the list's names; 0 for none).
+    // The change alarm's host name (an index into the list's texts; 0 for none). The IPv6,
+    // router and gateway alarms keep their whole detail there instead.
     std::uint32_t name = 0;
+    // What the first-hop check found after the alarm (an index into the same texts; 0: none).
+    std::uint32_t evidence = 0;
     // Flip summary: the changes counted.
     std::uint32_t changes = 0;
 };
@@ -30,6 +33,14 @@ struct AlarmRecord {
 std::string AlarmTitle(const AlarmRecord& alarm);
 std::string AlarmDetail(const AlarmRecord& alarm, std::string_view hostName);
 std::string_view AlarmMessage(AlarmKind kind);
+
+// Where an alarm stands in `List1`, for adding what was learnt after it was raised; it comes to
+// nothing once the list was emptied.
+struct AlarmHandle {
+    std::uint64_t generation = 0;
+    std::size_t index = 0;
+    bool valid = false;
+};
 
 // `List1`: the alarm messages of the main window. Its red background marks that an alarm was
 // raised since the last clear; the first alarm after a clear replaces what the list showed,
@@ -43,6 +54,7 @@ public:
     // The alarm a row belongs to; nullptr for the start and clear lines.
     const AlarmRecord* AlarmAt(std::size_t row) const;
     const std::string& NameOf(const AlarmRecord& alarm) const { return names_[alarm.name]; }
+    const std::string& EvidenceOf(const AlarmRecord& alarm) const { return names_[alarm.evidence]; }
     // The likely causes of the alarm a line belongs to, one per text line; "" for lines that
     // belong to no alarm or without an explainer. Both lines of an alarm give the same text.
     std::string Explanation(std::size_t row) const;
@@ -56,6 +68,10 @@ public:
 
     // Adds an alarm's two lines and turns the list red, emptying it first unless it was red.
     const AlarmRecord& AddAlarm(AlarmRecord alarm, std::string_view hostName);
+    // The last alarm added.
+    AlarmHandle LastAlarm() const;
+    // Puts the first-hop check's finding on an alarm's explanation; false when the alarm is gone.
+    bool SetEvidence(const AlarmHandle& alarm, std::string_view text);
     // A line of no alarm (start, clear). They stand only in a list without alarms: the first
     // alarm empties such a list.
     void Add(std::string line);
@@ -74,6 +90,7 @@ private:
         std::size_t operator()(const std::pair<ListedHost, ListedHost>& p) const;
     };
     void Empty();
+    std::uint32_t Intern(std::string_view text);
 
     std::vector<std::string> texts_;
     std::vector<AlarmRecord> alarms_;

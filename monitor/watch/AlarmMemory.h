@@ -11,8 +11,26 @@
 namespace kestrove {
 
 // FlipSummary: the changes of one address flipping between the same two MACs that were counted
-// rather than logged one by one.
-enum class AlarmKind : std::uint8_t { Change, Duplicate, Broadcast, FlipSummary };
+// rather than logged one by one. The kinds after it are the IPv6, router and gateway alarms,
+// whose detail is made when they are raised (they are few); FirstHop is the evidence line that
+// follows a gateway's alarm.
+enum class AlarmKind : std::uint8_t {
+    Change,
+    Duplicate,
+    Broadcast,
+    FlipSummary,
+    Ipv6Change,
+    Ipv6Broadcast,
+    Router,
+    Gateway,
+    GatewayMac,
+    AddressConflict,
+    FirstHop,
+};
+
+constexpr bool IsNetworkAlarm(AlarmKind kind) {
+    return kind >= AlarmKind::Ipv6Change;
+}
 
 // What the watch engine knows about one alarm when it raises it.
 struct AlarmFacts {
@@ -37,6 +55,11 @@ struct AlarmHistory {
     bool flipBack = false;
     // Other addresses holding the new MAC now.
     std::size_t otherAddresses = 0;
+    // The address is the default gateway's, or an IPv6 router's.
+    bool gateway = false;
+    // The gateway's MAC in the other family (its IPv6 router entry for an IPv4 alarm, its IPv4
+    // entry for an IPv6 one): a second witness the forger of one family rarely forged too.
+    std::optional<MacAddress> otherFamilyMac;
 };
 
 // The watch engine's memory beyond one run, and what explains its alarms. Optional: without

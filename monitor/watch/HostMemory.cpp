@@ -1,6 +1,9 @@
 #include "monitor/watch/HostMemory.h"
 
+#include "monitor/watch/NetworkExplainer.h"
+
 #include <algorithm>
+#include <unordered_set>
 
 #include "monitor/settings/StartupDefaults.h"
 
@@ -19,6 +22,14 @@ std::size_t SharedHosts(const HostsTable& t, Ipv4 gateway, const std::vector<Arp
         }
     }
     return shared;
+}
+
+std::uint64_t MacKey(const MacAddress& mac) {
+    std::uint64_t key = mac.length;
+    for (std::uint8_t b : mac.bytes) {
+        key = key * 257 + b;
+    }
+    return key;
 }
 
 }  // namespace
@@ -43,8 +54,14 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
             id.gateway = e.mac;
         }
     }
-    current_ = HostsTable{id, {}};
+    current_ = HostsTable{id, {}, {}};
+    gatewayAddress_ = gateway;
+    gatewayMacNow_ = id.gateway;
     others_.clear();
+    disputes_.clear();
+    mismatch_.reset();
+    fresh_ = true;
+    confirmed_ = true;
     remembering_ = false;
     if (!RememberOn()) {
         return;
@@ -74,6 +91,20 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
         // The table keeps the identity it was begun with, not a gateway MAC that may be forged.
         current_ = std::move(*chosen);
         file.tables.erase(chosen);
+        fresh_ = false;
+    } else if (gateway != 0 && id.gateway.length > 0) {
+        // Nothing shared but the gateway's address: forged before the start, or another
+        // network with the same addressing. Either way the user is told, and only the user's
+        // clear makes it a known network.
+        IpAddress address = IpAddress::FromV4(gateway);
+        for (const HostsTable& t : file.tables) {
+            if (sameSubnet(t) && t.beyondIpv4.gateways.contains(address) &&
+                t.network.gateway.length > 0 && t.network.gateway != id.gateway) {
+                mismatch_ = GatewayMismatch{gateway, t.network.gateway, id.gateway};
+                confirmed_ = false;
+                break;
+            }
+        }
     }
     others_ = std::move(file.tables);
     if (others_.size() >= RememberedHosts::kMaxNetworks) {
@@ -98,6 +129,9 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         if (e.mac.IsUnresolved()) {
             continue;
         }
+        if (e.address == gatewayAddress_) {
+            gatewayMacNow_ = e.mac;
+        }
         auto it = current_.hosts.find(e.address);
         if (it == current_.hosts.end()) {
             if (current_.hosts.size() >= RememberedHosts::kMaxHostsPerNetwork) {
@@ -108,34 +142,87 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
             continue;
         }
         RememberedHost& host = it->second;
+        if (host.mac != e.mac) {
+            Dispute(e.address, e.mac, now);
+            continue;
+        }
         if (now - host.lastSeen >= kLastSeenStep.count()) {
             dirty_ = true;
         }
-        if (host.mac != e.mac) {
-            ChangeMac(host, e.mac, now);
-        }
         host.lastSeen = now;
+        if (!disputes_.empty()) {
+            disputes_.erase(e.address);  // back with the remembered MAC
+        }
     }
+    AcceptDisputesDue(rows, now);
     SaveIfDue();
 }
 
 void HostMemory::NoteChange(Ipv4 address, const MacAddress& mac) {
     auto it = current_.hosts.find(address);
-    if (it != current_.hosts.end() && it->second.mac != mac) {
-        std::int64_t now = NowSeconds();
-        ChangeMac(it->second, mac, now);
+    if (it == current_.hosts.end()) {
+        return;
+    }
+    std::int64_t now = NowSeconds();
+    if (it->second.mac != mac) {
+        Dispute(address, mac, now);
+    } else {
+        disputes_.erase(address);
         it->second.lastSeen = now;
     }
 }
 
-void HostMemory::ChangeMac(RememberedHost& host, const MacAddress& to, std::int64_t now) {
-    host.mac = to;
-    host.firstSeen = now;
-    dirty_ = true;
+void HostMemory::Dispute(Ipv4 address, const MacAddress& seen, std::int64_t now) {
+    auto [it, added] = disputes_.try_emplace(address, Disputed{seen, now});
+    if (!added && it->second.seen != seen) {
+        it->second = Disputed{seen, now};
+    }
+}
+
+void HostMemory::AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64_t now) {
+    if (disputes_.empty()) {
+        return;
+    }
+    const std::int64_t limit = std::chrono::seconds(kDisputeAccepted).count();
+    std::vector<Ipv4> due;
+    for (const auto& [address, d] : disputes_) {
+        auto host = current_.hosts.find(address);
+        if (host != current_.hosts.end() && now - d.since >= limit &&
+            now - host->second.lastSeen >= limit) {
+            due.push_back(address);
+        }
+    }
+    if (due.empty()) {
+        return;
+    }
+    // The old MAC must be gone from every entry, not only from this address.
+    std::unordered_set<std::uint64_t> present;
+    for (const ArpEntry& e : rows) {
+        present.insert(MacKey(e.mac));
+    }
+    for (Ipv4 address : due) {
+        RememberedHost& host = current_.hosts.at(address);
+        if (present.contains(MacKey(host.mac))) {
+            continue;
+        }
+        host.mac = disputes_.at(address).seen;
+        host.firstSeen = now;
+        host.lastSeen = now;
+        disputes_.erase(address);
+        dirty_ = true;
+    }
 }
 
 void HostMemory::Forget() {
     current_.hosts.clear();
+    disputes_.clear();
+    // The user accepts the network as it is now, a gateway that raised an alarm included.
+    confirmed_ = true;
+    mismatch_.reset();
+    if (gatewayMacNow_.length > 0) {
+        current_.network.gateway = gatewayMacNow_;
+        std::erase_if(others_, [&](const HostsTable& t) { return t.network == current_.network; });
+    }
     dirty_ = true;
     // The user's decision must outlast a crash: written at once, not within 10 s.
     if (RememberOn()) {
@@ -150,6 +237,9 @@ void HostMemory::SaveNow() {
 }
 
 void HostMemory::SaveIfDue() {
+    if (beyond_.version && beyond_.version() != beyondSaved_) {
+        dirty_ = true;
+    }
     if (!dirty_ || !RememberOn()) {
         return;
     }
@@ -165,15 +255,28 @@ bool HostMemory::Save() {
     if (!writable_) {
         return false;
     }
+    if (beyond_.known) {
+        current_.beyondIpv4 = beyond_.known();
+        beyondSaved_ = beyond_.version();
+    }
     RememberedHosts all;
     all.tables.reserve(others_.size() + 1);
-    all.tables.push_back(current_);
+    if (confirmed_) {
+        all.tables.push_back(current_);
+    }
     all.tables.insert(all.tables.end(), others_.begin(), others_.end());
     if (!file_.Save(all)) {
         return false;
     }
     dirty_ = false;
     return true;
+}
+
+std::optional<KnownNetwork> HostMemory::BeyondIpv4() const {
+    if (!remembering_ || fresh_ || current_.beyondIpv4.Empty()) {
+        return std::nullopt;
+    }
+    return current_.beyondIpv4;
 }
 
 std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
@@ -186,7 +289,21 @@ std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
 }
 
 std::string HostMemory::Explain(const AlarmFacts& facts, const AlarmHistory& history) const {
-    return explainer_.Explain(facts, history);
+    // An IPv6 change is explained like an IPv4 one, and an IPv6 address showing this computer's
+    // MAC like its IPv4 kin; the other network kinds by their own causes alone.
+    AlarmFacts like = facts;
+    if (facts.kind == AlarmKind::Ipv6Change) {
+        like.kind = AlarmKind::Change;
+    } else if (facts.kind == AlarmKind::Ipv6Broadcast) {
+        like.kind = AlarmKind::Broadcast;
+    }
+    std::string text =
+        IsNetworkAlarm(like.kind) ? std::string() : explainer_.Explain(like, history);
+    std::string network = NetworkCauses(facts, history);
+    if (!network.empty()) {
+        text = text.empty() ? network : network + "\n" + text;
+    }
+    return text;
 }
 
 }  // namespace kestrove

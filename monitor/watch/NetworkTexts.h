@@ -37,3 +37,28 @@ inline constexpr std::string_view kFirstHopSilent =
 inline constexpr std::string_view kFirstHopVia = "への最初の中継点：";
 
 }  // namespace kestrove
+
+namespace kestrove::explain6 {
+
+// The causes the IPv6, router and gateway alarms add to their explanations.
+inline constexpr std::string_view kRouterForged =
+    "ルーターのアドレスです。偽の近隣広告（NDPスプーフィング）による通信の横取りの可能性があります";
+inline constexpr std::string_view kNeighbourForged =
+    "偽の近隣広告（NDPスプーフィング）の可能性は否定できません";
+inline constexpr std::string_view kRogueRouter =
+    "偽のルーター広告で通信を引き寄せようとしている可能性があります。正当なルーターなら「クリア」で"
+    "既知のルーターになります";
+inline constexpr std::string_view kGatewayMoved =
+    "偽のDHCPサーバーや経路の書き換えによる通信の横取りの可能性があります。VPNの接続やネットワーク"
+    "の切り替えでも起こります";
+inline constexpr std::string_view kGatewayMacBeforeStart =
+    "起動前からゲートウェイが偽装されている可能性があります。本当に別のネットワークに移ったのなら「"
+    "クリア」してください";
+inline constexpr std::string_view kAddressTaken =
+    "ほかの機器が同じアドレスを使っているか、IPv6の通信を妨害されている可能性があります";
+inline constexpr std::string_view kIpv6Differs = "このルーターのIPv6のMACアドレスは";
+inline constexpr std::string_view kIpv4Differs = "このルーターのIPv4のMACアドレスは";
+inline constexpr std::string_view kFamiliesDisagree =
+    "で、一致しません。どちらかが偽装されている可能性があります";
+
+}  // namespace kestrove::explain6

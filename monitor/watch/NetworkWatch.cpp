@@ -9,6 +9,14 @@ bool IsMulticast(const IpAddress& a) {
     return a.IsV6() && a.bytes[0] == 0xFF;
 }
 
+// The network part of an address: its first `length` bits.
+IpAddress Masked(IpAddress a, std::uint8_t length) {
+    for (std::size_t bit = length; bit < a.bytes.size() * 8; ++bit) {
+        a.bytes[bit / 8] &= static_cast<std::uint8_t>(~(0x80u >> (bit % 8)));
+    }
+    return a;
+}
+
 bool Resolved(const MacAddress& mac) {
     return !mac.IsUnresolved();
 }
@@ -66,6 +74,7 @@ void NetworkWatch::Start(const NetworkSnapshot& snapshot, std::optional<KnownNet
     pendingRouters_.clear();
     defaults_.clear();
     ownAddresses_.clear();
+    heardPrefixes_.clear();
     ownMacReported_.clear();
     dadReported_.clear();
     for (const OwnAddress& a : snapshot.addresses) {
@@ -86,6 +95,7 @@ void NetworkWatch::Start(const NetworkSnapshot& snapshot, std::optional<KnownNet
         }
         learning_ = false;
     }
+    ++knownVersion_;
 }
 
 void NetworkWatch::Resync(const NetworkSnapshot& snapshot) {
@@ -152,12 +162,16 @@ void NetworkWatch::HearNeighbour(const Neighbour6& n, bool atStart) {
     std::int64_t now = NowSeconds();
     auto seen = current_.find(n.address);
     if (seen == current_.end()) {
+        if (current_.size() >= kMaxNeighbours) {
+            return;
+        }
         current_.emplace(n.address, n.mac);
         auto known = known_.hosts6.find(n.address);
         if (known == known_.hosts6.end()) {
             known_.hosts6.emplace(n.address, KnownHost6{n.mac, now, now});
+            ++knownVersion_;
         } else if (known->second.mac == n.mac) {
-            known->second.lastSeen = now;
+            NoteSeen(known->second, now);
         } else {
             // Another MAC than an earlier run knew: changed while nobody watched.
             report_(Ipv6MacChange{n.address, known->second.mac, n.mac,
@@ -168,7 +182,7 @@ void NetworkWatch::HearNeighbour(const Neighbour6& n, bool atStart) {
     if (seen->second == n.mac) {
         if (auto known = known_.hosts6.find(n.address);
             known != known_.hosts6.end() && known->second.mac == n.mac) {
-            known->second.lastSeen = now;
+            NoteSeen(known->second, now);
         }
         return;
     }
@@ -188,6 +202,10 @@ void NetworkWatch::HearAddress(const OwnAddress& a) {
         return;
     }
     ownAddresses_.insert(a.address);
+    if (a.interfaceIndex == interface_ && !a.address.IsLinkLocal() && a.prefixLength > 0 &&
+        a.prefixLength <= 128) {
+        heardPrefixes_.emplace(Masked(a.address, a.prefixLength), a.prefixLength);
+    }
     if (a.interfaceIndex == interface_ && a.dadFailed && dadReported_.insert(a.address).second) {
         report_(DadFailure{a.address});
     }
@@ -216,10 +234,12 @@ void NetworkWatch::HearOptions(const RouterOptions& o) {
 }
 
 void NetworkWatch::HearPrefix(const AdvertisedPrefix& p) {
-    if (p.interfaceIndex != interface_) {
+    if (p.interfaceIndex != interface_ ||
+        !heardPrefixes_.emplace(p.prefix, p.prefixLength).second) {
         return;
     }
-    // The kernel names no router for a prefix: it goes with the routers appearing meanwhile.
+    // The kernel names no router for a prefix: a new one goes with the routers appearing
+    // meanwhile.
     for (auto& [address, pending] : pendingRouters_) {
         if (!Contains(pending.finding.prefixes, p)) {
             pending.finding.prefixes.push_back(p);
@@ -234,7 +254,7 @@ void NetworkWatch::NoteRouter(const IpAddress& address, RouterPreference prefere
         }
         return;
     }
-    if (runRouters_.contains(address)) {
+    if (runRouters_.contains(address) || runRouters_.size() >= kMaxRouters) {
         return;
     }
     MacAddress mac;
@@ -245,6 +265,7 @@ void NetworkWatch::NoteRouter(const IpAddress& address, RouterPreference prefere
     if (learning_ || known_.routers.contains(address)) {
         if (learning_) {
             known_.routers.emplace(address, mac);
+            ++knownVersion_;
         }
         return;
     }
@@ -374,7 +395,7 @@ void NetworkWatch::SettleGateways() {
         }
         if (!alarm) {
             for (const IpAddress& g : is) {
-                known_.gateways.insert(g);
+                knownVersion_ += known_.gateways.insert(g).second ? 1 : 0;
             }
         } else {
             report_(change);
@@ -423,6 +444,14 @@ void NetworkWatch::Clear() {
     }
     ownMacReported_.clear();
     dadReported_.clear();
+    ++knownVersion_;
+}
+
+void NetworkWatch::NoteSeen(KnownHost6& host, std::int64_t now) {
+    if (now - host.lastSeen >= kLastSeenStep.count()) {
+        host.lastSeen = now;
+        ++knownVersion_;
+    }
 }
 
 std::optional<MacAddress> NetworkWatch::RouterMac() const {

@@ -11,6 +11,7 @@
 
 #include "common/Clock.h"
 #include "common/Timer.h"
+#include "monitor/watch/RememberedHosts.h"
 #include "netinfo/NetworkState.h"
 
 namespace kestrove {
@@ -63,26 +64,6 @@ struct DadFailure {
 using NetworkFinding =
     std::variant<Ipv6MacChange, Ipv6OwnMacSeen, RouterAppeared, GatewayChange, DadFailure>;
 
-struct KnownHost6 {
-    MacAddress mac;
-    std::int64_t firstSeen = 0;  // seconds since 1970, UTC
-    std::int64_t lastSeen = 0;
-
-    friend bool operator==(const KnownHost6&, const KnownHost6&) = default;
-};
-
-// What a network is known to hold beyond its IPv4 hosts, kept with them across restarts. Only
-// what the user accepted (by a clear) or what came without an alarm is in it: a MAC that raised
-// an alarm stays out until then.
-struct KnownNetwork {
-    std::map<IpAddress, KnownHost6> hosts6;
-    std::map<IpAddress, MacAddress> routers;
-    // The default gateways of both families.
-    std::set<IpAddress> gateways;
-
-    friend bool operator==(const KnownNetwork&, const KnownNetwork&) = default;
-};
-
 // Watches the IPv6 neighbours of one link, the IPv6 routers that advertise on it, the default
 // gateways of both families and this computer's IPv6 addresses, and tells what is new or
 // changed. It follows every change whatever the settings say (as the IPv4 watch takes every
@@ -94,6 +75,12 @@ public:
     // Whether an IPv4 or IPv6 gateway still answers (its neighbour entry is resolved).
     using Reachable = std::function<bool(const IpAddress&)>;
 
+    // A host seen again moves its last sight in the memory only this often.
+    static constexpr std::chrono::seconds kLastSeenStep{60};
+    // Beyond any real link: more routers or IPv6 neighbours than this are an attacker's flood,
+    // and the rest of it is not followed.
+    static constexpr std::size_t kMaxRouters = 256;
+    static constexpr std::size_t kMaxNeighbours = 65536;
     // Prefixes and DNS servers of a new router come within this time of its first sign.
     static constexpr std::chrono::milliseconds kRouterWindow{500};
     // A default route removed and put back within this time (a lease renewed) is no change.
@@ -115,8 +102,9 @@ public:
     // "クリア": what is there now becomes known, and alarms given once may come again.
     void Clear();
 
-    // What is to be remembered of this network.
+    // What is to be remembered of this network, and a count that moves when it changes.
     const KnownNetwork& Known() const { return known_; }
+    std::uint64_t KnownVersion() const { return knownVersion_; }
     // The MAC of each router of the link as the neighbour table has it now.
     std::optional<MacAddress> RouterMac() const;
     // The default gateways in use now, of both families.
@@ -146,6 +134,7 @@ private:
     void CompareWithLastRun();
     std::vector<IpAddress> GatewaysOf(IpAddress::Family family) const;
     bool IsOwnMac(const MacAddress& mac) const;
+    void NoteSeen(KnownHost6& host, std::int64_t now);
     std::int64_t NowSeconds() const;
 
     const Clock& clock_;
@@ -159,6 +148,7 @@ private:
     bool learning_ = false;  // a network never seen: nothing is new in it
 
     KnownNetwork known_;
+    std::uint64_t knownVersion_ = 0;
     // This run's view: the MAC each address has now (an alarm's MAC included).
     std::map<IpAddress, MacAddress> current_;
     // IPv6 neighbours whose entry is resolved now (a gateway that still answers).
@@ -170,6 +160,9 @@ private:
     // The default routes as they stood when the last gateway change settled.
     std::vector<DefaultRoute> settled_;
     std::set<IpAddress> ownAddresses_;
+    // Every prefix heard on the link (and those of its own addresses): a new router is given
+    // only prefixes first heard while it appears, not the ones the network already had.
+    std::set<std::pair<IpAddress, std::uint8_t>> heardPrefixes_;
     std::set<IpAddress> ownMacReported_;
     std::set<IpAddress> dadReported_;
 };

@@ -188,14 +188,53 @@ void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, con
                                    const AlarmHistory& history) {
     AlarmRecord alarm{s_.clock.Now(), AlarmFacts{AlarmKind::Change, address, 0, recorded, seen},
                       history};
+    bool gateway = gateways_ != nullptr && gateways_->IsGateway(address);
+    if (gateway) {
+        alarm.history.gateway = true;
+        alarm.history.otherFamilyMac = gateways_->RouterIpv6Mac();
+    }
     // One lookup for the list, the log and the notification alike.
     Raise(alarm, names_.NameOf(address), true);
+    if (gateway) {
+        gateways_->GatewayMacChanged(address, recorded, seen, list1_.LastAlarm());
+    }
+}
+
+AlarmHandle WatchEngine::RaiseNetworkAlarm(AlarmKind kind, const MacAddress& from,
+                                           const MacAddress& to, std::string_view detail,
+                                           const AlarmHistory& history, bool startsReport) {
+    if (shutDown_) {
+        return {};
+    }
+    AlarmRecord alarm{s_.clock.Now(), AlarmFacts{kind, 0, 0, from, to}, history};
+    Raise(alarm, detail, startsReport);
+    AlarmHandle handle = list1_.LastAlarm();
+    FinishBatch();
+    return handle;
+}
+
+void WatchEngine::AddFirstHop(const AlarmHandle& alarm, std::string_view details) {
+    if (shutDown_ || details.empty()) {
+        return;
+    }
+    AlarmRecord record{s_.clock.Now(), AlarmFacts{AlarmKind::FirstHop, 0, 0, {}, {}}, {}};
+    // Evidence, not an alarm of its own: no blink, no notification, and in `List1` only
+    // beside the alarm it belongs to.
+    if (list1_.SetEvidence(alarm, details)) {
+        list1_.AddAlarm(record, details);
+        redrawDue_ = true;
+    }
+    if (recordLog_) {
+        s_.log.AppendAlarmLine(AlarmTitle(record) + "\t" + std::string(details));
+    }
+    FinishBatch();
 }
 
 void WatchEngine::RaiseFlipSummary(const FlipTracker::Tally& tally) {
     AlarmRecord alarm{s_.clock.Now(),
                       AlarmFacts{AlarmKind::FlipSummary, tally.address, 0, tally.from, tally.to},
-                      AlarmHistory{std::nullopt, true, 0}};
+                      AlarmHistory{}};
+    alarm.history.flipBack = true;
     alarm.changes = tally.changes;
     // No immediate report: the report leaves these lines out, and the run's first changes
     // asked for one already.

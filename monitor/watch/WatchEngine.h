@@ -15,6 +15,7 @@
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/AlarmMemory.h"
 #include "monitor/watch/FlipTracker.h"
+#include "monitor/watch/GatewayWatch.h"
 #include "monitor/watch/HostGrid.h"
 #include "monitor/watch/HostHistory.h"
 #include "monitor/watch/HostTable.h"
@@ -61,6 +62,18 @@ public:
 
     // Hosts remembered from earlier runs and the alarms' explanations; none by default.
     void SetMemory(AlarmMemory* memory);
+    // The watch of routes and IPv6; none by default.
+    void SetGatewayWatch(GatewayWatch* gateways) { gateways_ = gateways; }
+
+    // The IPv6, router and gateway alarms, `detail` made whole by the caller: raised like the
+    // others (`List1`, the tray, the notification, the log, and an immediate report when
+    // `startsReport`). The handle finds the alarm again for its first-hop finding.
+    AlarmHandle RaiseNetworkAlarm(AlarmKind kind, const MacAddress& from, const MacAddress& to,
+                                  std::string_view detail, const AlarmHistory& history,
+                                  bool startsReport);
+    // What the first-hop check found after `alarm`: a line of its own in the log and in
+    // `List1` (while the alarm is still there), and a line of the alarm's explanation.
+    void AddFirstHop(const AlarmHandle& alarm, std::string_view details);
 
     // Starts the scan timer (it runs from the window's creation on).
     void StartScanning() { timer1_->Start(); }
@@ -145,6 +158,7 @@ private:
 
     WatchServices s_;
     AlarmMemory* memory_ = nullptr;
+    GatewayWatch* gateways_ = nullptr;
     std::unique_ptr<Timer> timer1_;
     std::unique_ptr<Timer> timer2_;
     std::unique_ptr<Timer> pause_;

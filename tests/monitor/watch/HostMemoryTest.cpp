@@ -71,11 +71,42 @@ TEST_F(HostMemoryTest, ChangeWhileStoppedRaisesTheChangeAlarmAtFirstSightOnce) {
     RunScan();
     EXPECT_EQ(LogLines().size(), 1u);
 
-    // The new state was remembered: the next run raises nothing.
+    // A MAC that raised an alarm is not learnt on its own: the next run under it raises the
+    // alarm again. The user's clear accepts it; then nothing.
+    EndRun();
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), ElementsAre(kStamp + "\tMACアドレスが変化しました", "  " + detail));
+    EXPECT_EQ(LogLines().size(), 2u);
+    run->Command1_Click();
+    memory->Forget();
+    RunScan();
+    EndRun();
     StartRun();
     RunScan();
     EXPECT_THAT(RunList1(), IsEmpty());
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines().size(), 2u);
+}
+
+TEST_F(HostMemoryTest, AChangedMacBecomesTheRememberedOneAfterADayWithoutTheOldOne) {
+    StartRun();
+    RunScan();
+    arp.Replace(kGateway, kAttackerMac);
+    RunScan();
+    EndRun();
+    std::string saved = ReadFile(dir / "hosts.dat");
+    EXPECT_THAT(saved, HasSubstr("00-11-22-33-44-55")) << "the old MAC stays remembered";
+    EXPECT_THAT(saved, Not(HasSubstr("00-11-22-33-44-66")));
+
+    StartRun();
+    RunScan();
+    clock.Advance(HostMemory::kDisputeAccepted + std::chrono::minutes(1));
+    RunScan();
+    EndRun();
+    EXPECT_THAT(ReadFile(dir / "hosts.dat"), HasSubstr("192.168.1.1 00-11-22-33-44-66"));
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
 }
 
 TEST_F(HostMemoryTest, ClearForgetsTheRememberedTable) {
