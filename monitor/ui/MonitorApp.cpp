@@ -185,6 +185,7 @@ void MonitorApp::Wire() {
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!fatal_) {
             backgroundMail_->Stop();
+            networkAlarms_->Finish();
             lifecycle_->Form_QueryUnload();
             memory_->SaveNow();
         }
@@ -231,6 +232,7 @@ void MonitorApp::Quit() {
     backgroundMail_->Stop();
     // A probe under way ends within its wait; its answer is not logged after the end line.
     firstHop_->Stop();
+    networkAlarms_->Finish();
     lifecycle_->Form_QueryUnload();
     memory_->SaveNow();
     trayIcon_->Remove();

@@ -42,6 +42,8 @@ std::string_view AlarmMessage(AlarmKind kind) {
             return kFlipSummaryMessage;
         case AlarmKind::Ipv6Change:
             return kIpv6ChangeMessage;
+        case AlarmKind::Ipv6FlipSummary:
+            return kFlipSummaryMessage;
         case AlarmKind::Ipv6Broadcast:
             return kBroadcastMessage;
         case AlarmKind::Router:

@@ -20,6 +20,7 @@ enum class AlarmKind : std::uint8_t {
     Broadcast,
     FlipSummary,
     Ipv6Change,
+    Ipv6FlipSummary,
     Ipv6Broadcast,
     Router,
     Gateway,

@@ -2,8 +2,9 @@
 
 namespace kestrove {
 
-FlipTracker::Verdict FlipTracker::Note(Ipv4 address, const MacAddress& from, const MacAddress& to,
-                                       TimePoint now) {
+template <class Address, class Hash>
+typename BasicFlipTracker<Address, Hash>::Verdict BasicFlipTracker<Address, Hash>::Note(
+    const Address& address, const MacAddress& from, const MacAddress& to, TimePoint now) {
     Expire(now);
     auto [it, added] = changes_.try_emplace(address);
     LastChange& last = it->second;
@@ -34,9 +35,11 @@ FlipTracker::Verdict FlipTracker::Note(Ipv4 address, const MacAddress& from, con
     return verdict;
 }
 
-std::vector<FlipTracker::Tally> FlipTracker::TakeTallies(TimePoint now) {
+template <class Address, class Hash>
+std::vector<typename BasicFlipTracker<Address, Hash>::Tally>
+BasicFlipTracker<Address, Hash>::TakeTallies(TimePoint now) {
     std::vector<Tally> tallies;
-    for (Ipv4 address : tallying_) {
+    for (const Address& address : tallying_) {
         auto it = changes_.find(address);
         // An address whose run ended meanwhile was summed up then (and may count again).
         if (it == changes_.end() || it->second.counted == 0) {
@@ -53,7 +56,8 @@ std::vector<FlipTracker::Tally> FlipTracker::TakeTallies(TimePoint now) {
     return tallies;
 }
 
-void FlipTracker::Expire(TimePoint now) {
+template <class Address, class Hash>
+void BasicFlipTracker<Address, Hash>::Expire(TimePoint now) {
     while (!expiry_.empty() && now - expiry_.front().first > kWindow) {
         auto it = changes_.find(expiry_.front().second);
         if (it != changes_.end() && now - it->second.at > kWindow && it->second.counted == 0) {
@@ -63,10 +67,14 @@ void FlipTracker::Expire(TimePoint now) {
     }
 }
 
-void FlipTracker::Clear() {
+template <class Address, class Hash>
+void BasicFlipTracker<Address, Hash>::Clear() {
     changes_ = {};
     expiry_ = {};
     tallying_ = {};
 }
+
+template class BasicFlipTracker<Ipv4>;
+template class BasicFlipTracker<IpAddress, IpAddressHash>;
 
 }  // namespace kestrove

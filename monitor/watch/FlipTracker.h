@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/LocalTime.h"
+#include "netinfo/IpAddress.h"
 #include "netinfo/Ipv4.h"
 #include "netinfo/MacAddress.h"
 
@@ -20,14 +21,15 @@ namespace kestrove {
 // address stays quiet for a minute or changes to a third MAC. Changes are forgotten in the
 // order they came, one queue entry each, so the work per change stays the same however many
 // addresses changed before.
-class FlipTracker {
+template <class Address, class Hash = std::hash<Address>>
+class BasicFlipTracker {
 public:
     static constexpr std::chrono::seconds kWindow{60};
     static constexpr std::uint32_t kFullChanges = 10;
 
     // Changes of one run counted since they were last summed up.
     struct Tally {
-        Ipv4 address = 0;
+        Address address{};
         MacAddress from;  // the MAC of the last change before ...
         MacAddress to;    // ... the one the address holds now
         std::uint32_t changes = 0;
@@ -41,7 +43,8 @@ public:
         std::optional<Tally> ended;
     };
 
-    Verdict Note(Ipv4 address, const MacAddress& from, const MacAddress& to, TimePoint now);
+    Verdict Note(const Address& address, const MacAddress& from, const MacAddress& to,
+                 TimePoint now);
     // The counted changes of every address since the last call, and none left waiting.
     std::vector<Tally> TakeTallies(TimePoint now);
     bool HasTallies() const { return !tallying_.empty(); }
@@ -59,12 +62,18 @@ private:
     };
     void Expire(TimePoint now);
 
-    std::unordered_map<Ipv4, LastChange> changes_;
+    std::unordered_map<Address, LastChange, Hash> changes_;
     // One entry per change, oldest first: when it leaves the window, its address is forgotten
     // unless it changed again since.
-    std::deque<std::pair<TimePoint, Ipv4>> expiry_;
+    std::deque<std::pair<TimePoint, Address>> expiry_;
     // Addresses with counted changes, in the order they began counting.
-    std::vector<Ipv4> tallying_;
+    std::vector<Address> tallying_;
 };
+
+// The IPv4 addresses of the watch engine, and the IPv6 addresses of the network watch.
+using FlipTracker = BasicFlipTracker<Ipv4>;
+using Ipv6FlipTracker = BasicFlipTracker<IpAddress, IpAddressHash>;
+extern template class BasicFlipTracker<Ipv4>;
+extern template class BasicFlipTracker<IpAddress, IpAddressHash>;
 
 }  // namespace kestrove

@@ -9,6 +9,7 @@
 #include "common/SettingsStore.h"
 #include "common/Timer.h"
 #include "monitor/watch/FirstHopCheck.h"
+#include "monitor/watch/FlipTracker.h"
 #include "monitor/watch/GatewayWatch.h"
 #include "monitor/watch/NetworkWatch.h"
 #include "monitor/watch/WatchEngine.h"
@@ -34,8 +35,10 @@ public:
     // Reads what the source announces; lost notifications make a fresh read of the tables.
     // False once the notifications are gone for good.
     bool Hear(NetworkStateSource& source);
-    // "クリア": what is there now becomes known.
-    void Clear() { watch_.Clear(); }
+    // "クリア": what is there now becomes known; counted flips are summed up first.
+    void Clear();
+    // Before the end line: counted flips are summed up.
+    void Finish() { TallyFlips(); }
     const KnownNetwork& Known() const { return watch_.Known(); }
     std::uint64_t KnownVersion() const { return watch_.KnownVersion(); }
 
@@ -58,12 +61,20 @@ private:
     void CheckFirstHop(const IpAddress& gateway, const MacAddress& mac,
                        std::vector<IpAddress> gatewaysOwn, const AlarmHandle& alarm);
 
+    void RaiseIpv6Change(const Ipv6MacChange& change);
+    void RaiseFlipSummary(const Ipv6FlipTracker::Tally& tally);
+    void TallyFlips();
+
     WatchEngine& engine_;
     SettingsStore& settings_;
     const OwnAdapters& adapters_;
     FirstHopCheck* firstHop_;
     int link_ = -1;
     NetworkWatch watch_;
+    // IPv6 addresses flipping between two MACs are bounded as the IPv4 ones are.
+    Ipv6FlipTracker flips_;
+    std::unique_ptr<Timer> tally_;
+    const Clock& clock_;
     std::vector<NetworkChange> changes_;
 };
 
