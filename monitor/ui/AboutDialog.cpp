@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/Twips.h"
+#include "monitor/ui/AppIcons.h"
 
 namespace kestrove {
 namespace {
@@ -32,7 +33,7 @@ AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
 
     auto* icon = new QLabel(this);
     icon->setObjectName("picIcon");
-    icon->setPixmap(QIcon(":/kestrove/logo.svg").pixmap(QSize(31, 32)));
+    icon->setPixmap(icons::Normal().pixmap(QSize(31, 32)));
     auto* title = new QLabel("Kestrove", this);
     title->setObjectName("lblTitle");
     QFont courier("Courier New");

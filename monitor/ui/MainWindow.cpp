@@ -22,6 +22,7 @@
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
+#include "monitor/ui/AppIcons.h"
 #include "monitor/ui/HostGridModel.h"
 #include "monitor/ui/LinesModel.h"
 #include "monitor/ui/MainWindowTexts.h"
@@ -44,7 +45,7 @@ MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidg
     : QMainWindow(parent), engine_(engine), settings_(settings) {
     setObjectName("Form1");
     setWindowTitle(Text(texts::kTitle));
-    setWindowIcon(QIcon(":/kestrove/tray-normal.svg"));
+    setWindowIcon(icons::Normal());
     lampOn_ = QIcon(":/kestrove/lamp-on.svg").pixmap(QSize(32, 32));
     lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
     BuildMenus();

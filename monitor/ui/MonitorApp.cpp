@@ -48,6 +48,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.mail = std::make_unique<CurlMailLibrary>();
     p.neighbourEvents = CreateNeighbourEvents();
     p.syslog = CreateSystemLog();
+    p.notifier = CreateDesktopNotifier();
     p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
         QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
@@ -89,7 +90,7 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
                                            HostsFile::InFolder(settings_.Path().parent_path()),
                                            *vendors_);
     notifier_ = std::make_unique<NotificationLimiter>(
-        *platform_.clock, timers_, [this](const std::string& text) { Notify(text); });
+        *platform_.clock, timers_, [this](const DesktopText& text) { Notify(text); });
     log_.SetMirror([this](std::string_view line) {
         if (platform_.syslog && StartupSwitchIsOn(settings_, "Log", "Syslog")) {
             platform_.syslog->Send(line);
@@ -101,6 +102,11 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     window_ = std::make_unique<MainWindow>(*engine_, settings_);
     trayIcon_ =
         std::make_unique<QtTrayIcon>(window_->PopupMenu(), [this] { tray_->RestoreFromTray(); });
+    if (platform_.notifier) {
+        platform_.notifier->SetFallback([this](const QString& summary, const QString& body) {
+            trayIcon_->ShowMessage(summary, body);
+        });
+    }
     tray_ = std::make_unique<TrayController>(*trayIcon_, *window_, timers_,
                                              [this] { return engine_->AlarmActive(); });
     window_->SetTray(tray_.get());
@@ -225,14 +231,14 @@ void MonitorApp::StartMemory() {
     if (!platform_.arpTable->Read(table)) {
         table.clear();
     }
-    Ipv4 gateway = 0;
+    gateway_ = 0;
     for (Ipv4 g : platform_.gateways ? platform_.gateways() : std::vector<Ipv4>{}) {
         if (adapters_->InWatchedSubnet(g)) {
-            gateway = g;
+            gateway_ = g;
             break;
         }
     }
-    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway, table);
+    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway_, table);
     engine_->SetMemory(memory_.get());
 }
 
@@ -241,23 +247,14 @@ void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,
     if (!StartupSwitchIsOn(settings_, "Watch", "Notify")) {
         return;
     }
-    std::string text{message};
-    text += '\n';
-    text += detail;
-    if (!explanation.empty()) {
-        text += '\n';
-        text += explanation;
-    }
-    notifier_->Post(std::move(text));
+    notifier_->Post(AlarmNotice{AlarmRank(message, detail, gateway_), std::string(message),
+                                std::string(detail), std::string(explanation)});
 }
 
-void MonitorApp::Notify(const std::string& text) {
-    QString title = QString::fromUtf8(texts::kTitle);
-    QString body = QString::fromStdString(text);
-    if (platform_.notify) {
-        platform_.notify(title, body);
-    } else {
-        trayIcon_->ShowMessage(title, body);
+void MonitorApp::Notify(const DesktopText& text) {
+    if (platform_.notifier) {
+        platform_.notifier->Show(QString::fromStdString(text.summary),
+                                 QString::fromStdString(text.body));
     }
 }
 

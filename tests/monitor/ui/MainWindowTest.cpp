@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, AlarmIsExplainedNotifiedAndCopiedToTheSystemLog) {
 
     ASSERT_EQ(notifications.size(), 1);
     EXPECT_EQ(notifications[0],
-              "Kestrove|MACアドレスが変化しました\n(192.168.  1.  1:) "
+              "MACアドレスが変化しました|(192.168.  1.  1:) "
               "00-AA-BB-CC-DD-0E -> 02-11-22-33-44-55\n" +
                   causes);
     EXPECT_EQ(syslog->lines, LogLines()) << "every log line, the start line included";
