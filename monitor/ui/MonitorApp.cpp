@@ -85,6 +85,7 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     immediate_ =
         std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *backgroundMail_);
     vendors_ = std::make_unique<OuiRegistry>(platform_.vendorFolder);
+    vendors_->LoadInBackground();
     // Beside the settings file, wherever that lives.
     memory_ = std::make_unique<HostMemory>(settings_, *platform_.clock,
                                            HostsFile::InFolder(settings_.Path().parent_path()),

@@ -223,6 +223,11 @@ std::string HostMemory::Explain(const AlarmFacts& facts) {
         history.flipBack = change != lastChange_.end() && change->second.from == facts.newMac &&
                            change->second.to == facts.oldMac &&
                            now - change->second.at <= kFlipBackWindow.count();
+        history.watchedFor = std::chrono::seconds(std::max<std::int64_t>(0, now - runStart_));
+        bool ownCounted = it != current_.hosts.end() && it->second.lastSeen >= runStart_;
+        if (auto held = seenThisRun_.find(facts.oldMac); held != seenThisRun_.end()) {
+            history.oldElsewhere = held->second - (ownCounted && it->second.mac == facts.oldMac);
+        }
         if (auto held = seenThisRun_.find(facts.newMac); held != seenThisRun_.end()) {
             history.otherAddresses = held->second;
             if (it != current_.hosts.end() && it->second.mac == facts.newMac &&
