@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
 #include "monitor/ui/AppIcons.h"
 
@@ -27,6 +28,7 @@ constexpr const char* kDisclaimer =
 AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
     : QDialog(parent), webAddress_(std::move(webAddress)), opener_(std::move(opener)) {
     setObjectName("frmAbout");
+    ScreenFit::Keep(this);
     setWindowTitle("Kestrove");
     setMouseTracking(true);
     installEventFilter(this);

@@ -44,8 +44,8 @@ inline constexpr const char* kCommand1 = "クリア";
 inline constexpr const char* kLabel2 = "現在のARPキャッシュ";
 inline constexpr const char* kLabel6 = "観測されたMACアドレスの履歴";
 inline constexpr const char* kLabel3 = "同一MACが複数ないかチェック";
-// Before the likely causes of the alarm selected in `List1`.
-inline constexpr const char* kExplainPrefix = "考えられる原因: ";
+// Above the likely causes and the clues of the alarm selected in `List1`.
+inline constexpr const char* kExplainPrefix = "考えられる原因と手がかり:";
 
 // The scan intervals offered, in seconds; every start begins with "1.0".
 inline constexpr const char* kIntervals[] = {"0.1", "0.2", "0.3", "0.5", "1.0", "2.0",

@@ -20,6 +20,7 @@
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
 
 namespace kestrove {
@@ -136,6 +137,7 @@ ReportOptionDialog::ReportOptionDialog(SettingsStore& settings,
                                        QWidget* parent)
     : QDialog(parent), form_(settings, std::move(setReportTimer)) {
     setObjectName("frmReportOption");
+    ScreenFit::Keep(this);
     setWindowTitle(QString::fromUtf8(kCaption));
     setModal(false);
     setFont(JapaneseUiFont(9));

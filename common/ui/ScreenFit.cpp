@@ -1,0 +1,96 @@
+#include "common/ui/ScreenFit.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+
+namespace kestrove {
+namespace {
+
+constexpr int kRefitDelaysMs[] = {0, 50, 200, 500, 1000, 2000};
+
+// The frame of the last window the window manager framed: the best guess for a window that is
+// not framed yet, since one manager frames every window alike.
+QMargins lastFrame;
+
+QMargins FrameOf(const QWidget* window) {
+    QRect outer = window->frameGeometry();
+    QRect inner = window->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+}  // namespace
+
+ScreenFit::ScreenFit(QWidget* window) : QObject(window) {
+    window->installEventFilter(this);
+}
+
+void ScreenFit::Keep(QWidget* window) {
+    if (window->findChild<ScreenFit*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
+        new ScreenFit(window);
+    }
+}
+
+void ScreenFit::Fit(QWidget* window) {
+    const QScreen* screen =
+        window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMargins frame = FrameOf(window);
+    if (frame.isNull() && window->isVisible()) {
+        frame = lastFrame;
+    } else if (!frame.isNull()) {
+        lastFrame = frame;
+    }
+    if (frame.isNull()) {
+        // Nothing framed yet: allow for a title bar and thin borders.
+        int title = window->fontMetrics().height() + 12;
+        frame = QMargins(4, title, 4, 4);
+    }
+    QRect area = screen->availableGeometry();
+    QSize room(area.width() - frame.left() - frame.right(),
+               area.height() - frame.top() - frame.bottom());
+    QSize size = window->size().boundedTo(room).expandedTo(window->minimumSize());
+    if (size != window->size()) {
+        window->resize(size);
+    }
+    // pos() is the frame's top left corner.
+    QSize outer(size.width() + frame.left() + frame.right(),
+                size.height() + frame.top() + frame.bottom());
+    QPoint at = window->pos();
+    at.setX(
+        std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+    at.setY(
+        std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (at != window->pos()) {
+        window->move(at);
+    }
+}
+
+bool ScreenFit::eventFilter(QObject* watched, QEvent* event) {
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (window == nullptr || !window->isWindow() || event->type() != QEvent::Show) {
+        return false;
+    }
+    Fit(window);
+    // A dialog is placed over its parent after this, and the window manager frames the window
+    // later still, without telling the window when the frame alone moved: fitted again until
+    // a fit had the frame to measure.
+    waitingForFrame_ = true;
+    for (int delay : kRefitDelaysMs) {
+        QTimer::singleShot(delay, this, [this, window] {
+            if (waitingForFrame_ && window->isVisible()) {
+                waitingForFrame_ = FrameOf(window).isNull();
+                Fit(window);
+            }
+        });
+    }
+    return false;
+}
+
+}  // namespace kestrove
