@@ -90,12 +90,14 @@ std::optional<ReportMail> ReportMailSender::PrepareReportMail(
     report.subject = subject;
     report.attachment = PathToUtf8(attachment);
     report.dataFolder = PathToUtf8(dataFolder_);
+    report.requireTls = Report("RequireTLS") == "1";
     return report;
 }
 
 std::vector<std::string> ReportMailSender::DeliverReportMail(MailLibrary& mail,
                                                              const ReportMail& report) {
     std::vector<std::string> errors;
+    mail.SetRequireTls(report.requireTls);
     if (report.popBeforeSmtp) {
         // Its outcome is otherwise not looked at: the SMTP server's answer tells whether the
         // login counted. A login withheld for want of TLS is logged, as no server's answer can

@@ -129,7 +129,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
     CurlMime mime;
     if (h != nullptr) {
         curl_easy_setopt(h, CURLOPT_URL, address->Url().c_str());
-        session.RequireTlsFor(*address, !from.user.empty());
+        session.RequireTlsFor(*address, !from.user.empty() || requireTls_);
         if (!from.user.empty()) {
             curl_easy_setopt(h, CURLOPT_USERNAME, from.user.c_str());
             curl_easy_setopt(h, CURLOPT_PASSWORD, from.password.c_str());

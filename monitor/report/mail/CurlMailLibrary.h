@@ -25,10 +25,12 @@ public:
     std::string RcvMail(std::string_view popServer, std::string_view user,
                         std::string_view password, std::string_view command,
                         std::string_view folder) override;
+    void SetRequireTls(bool required) override { requireTls_ = required; }
     void Abort() override { aborted_ = true; }
 
 private:
     std::atomic<bool> aborted_{false};
+    std::atomic<bool> requireTls_{false};
     MailOptions options_;
 };
 

@@ -106,9 +106,9 @@ CURLcode CurlSession::Perform() {
     return curl_easy_perform(easy_.get());
 }
 
-void CurlSession::RequireTlsFor(const MailServerAddress& server, bool credentials) {
+void CurlSession::RequireTlsFor(const MailServerAddress& server, bool required) {
     if (easy_ && !server.ImplicitTls()) {
-        long level = credentials ? CURLUSESSL_ALL : CURLUSESSL_TRY;
+        long level = required ? CURLUSESSL_ALL : CURLUSESSL_TRY;
         curl_easy_setopt(easy_.get(), CURLOPT_USE_SSL, level);
     }
 }
