@@ -92,6 +92,10 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
                                            *vendors_);
     notifier_ = std::make_unique<NotificationLimiter>(
         *platform_.clock, timers_, [this](const DesktopText& text) { Notify(text); });
+    log_.SetOnFirstFailure([this] {
+        // Posted: the line may be written from deep inside a scan.
+        QTimer::singleShot(0, this, [this] { WarnLogNotRecorded(); });
+    });
     log_.SetMirror([this](std::string_view line) {
         if (platform_.syslog && StartupSwitchIsOn(settings_, "Log", "Syslog")) {
             platform_.syslog->Send(line);
@@ -173,6 +177,9 @@ void MonitorApp::Wire() {
 }
 
 bool MonitorApp::Start() {
+    // Before anything reads them: files another user could have written decide nothing.
+    setAside_ = SetAsideUntrusted(
+        {settings_.Path(), HostsFile::InFolder(settings_.Path().parent_path()).Path()});
     engine_->StartScanning();
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
@@ -188,8 +195,62 @@ bool MonitorApp::Start() {
     }
     // From the event loop, not from here: a quit chosen while the box is open must end the
     // program, and a loop started after the box would outlive that quit.
-    QTimer::singleShot(0, this, [this] { WarnIfDataFolderReadOnly(); });
+    QTimer::singleShot(0, this, [this] {
+        WarnIfDataFolderReadOnly();
+        WarnOfSetAsideFiles();
+    });
     return true;
+}
+
+void MonitorApp::WarnOfSetAsideFiles() {
+    auto path = [](const std::filesystem::path& p) { return QString::fromStdString(p.string()); };
+    QStringList lines;
+    for (const SetAsideFile& file : setAside_) {
+        const char* why = texts::kUntrustedWritable;
+        switch (file.why) {
+            case FileTrust::NotRegular:
+                why = texts::kUntrustedNotRegular;
+                break;
+            case FileTrust::OtherOwner:
+                why = texts::kUntrustedOtherOwner;
+                break;
+            case FileTrust::FolderOtherOwner:
+                why = texts::kUntrustedFolderOtherOwner;
+                break;
+            case FileTrust::FolderWritable:
+                why = texts::kUntrustedFolderWritable;
+                break;
+            default:
+                break;
+        }
+        lines << QString::fromUtf8(file.moved ? texts::kUntrustedMoved : texts::kUntrustedStuck)
+                     .arg(path(file.file), QString::fromUtf8(why), path(file.movedTo));
+    }
+    if (!lines.isEmpty()) {
+        lines << QString::fromUtf8(texts::kUntrustedAdvice);
+    }
+    // A folder that cannot be written at all was told already, and holds no table to tell of.
+    HostsFile hosts = HostsFile::InFolder(settings_.Path().parent_path());
+    std::optional<HostsFile::LoadStatus> loaded = memory_->LoadResult();
+    if (data_.writable && loaded == HostsFile::LoadStatus::SetAside) {
+        lines << QString::fromUtf8(texts::kHostsSetAside)
+                     .arg(path(hosts.Path()), path(hosts.BadPath()));
+    } else if (data_.writable && loaded == HostsFile::LoadStatus::Stuck) {
+        lines << QString::fromUtf8(texts::kHostsStuck).arg(path(hosts.Path()));
+    }
+    setAside_.clear();
+    if (!lines.isEmpty()) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle), lines.join("\n\n"));
+    }
+}
+
+void MonitorApp::WarnLogNotRecorded() {
+    // A folder that cannot be written at all was told at start already.
+    if (data_.writable && !fatal_) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle),
+                            QString::fromUtf8(texts::kLogNotRecorded)
+                                .arg(QString::fromStdString(log_.Path().string())));
+    }
 }
 
 void MonitorApp::WarnIfDataFolderReadOnly() {

@@ -18,6 +18,7 @@
 #include "monitor/report/mail/MailLibrary.h"
 #include "monitor/settings/Autostart.h"
 #include "monitor/settings/IniFile.h"
+#include "monitor/settings/UntrustedFiles.h"
 #include "monitor/ui/DesktopNotifier.h"
 #include "monitor/ui/QtTimers.h"
 #include "monitor/watch/AlarmLog.h"
@@ -130,6 +131,10 @@ private:
     void MReportOption_Click();
     void Fatal();
     void WarnIfDataFolderReadOnly();
+    // Files set aside at start (another user's, damaged) and a log that records nothing: told
+    // once, in one message box.
+    void WarnOfSetAsideFiles();
+    void WarnLogNotRecorded();
     void StartMemory();
     void Notify(const DesktopText& text);
 
@@ -166,6 +171,7 @@ private:
     // The default route's gateway in the watched subnet (0: none), whose change leads a
     // summed-up notification.
     Ipv4 gateway_ = 0;
+    std::vector<SetAsideFile> setAside_;
     bool quitting_ = false;
     bool fatal_ = false;
 };
