@@ -306,6 +306,9 @@ void MainWindow::LayOutLowerHalf() {
                    : lblExplain_->heightForWidth(explainArea_->viewport()->width());
     int room = std::max(0, lists - Twips::ToPixels(kMinListHeightTwips, this));
     int extra = std::clamp(need - base, 0, room);
+    // A scroll bar only for lines that do not fit, never for the empty line between alarms.
+    explainArea_->setVerticalScrollBarPolicy(need > base + extra ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
     explainArea_->resize(explainArea_->width(), base + extra);
     label2_->move(label2_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
     label6_->move(label6_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
