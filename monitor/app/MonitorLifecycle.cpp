@@ -12,7 +12,7 @@ bool MonitorLifecycle::ReadOwnAdapters() {
     p_.adapters.GetOwnAdapters(&p_.settings);
     if (p_.adapters.OwnMacList[0].empty()) {
         // Adapters may still be coming up right after logon: wait half a second, once.
-        p_.yielder.Pause(std::chrono::milliseconds(500));
+        p_.wait(std::chrono::milliseconds(500));
         p_.adapters.GetOwnAdapters(&p_.settings);
     }
     return !p_.adapters.OwnMacList[0].empty();

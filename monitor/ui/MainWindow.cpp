@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <algorithm>
 
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
@@ -153,10 +154,11 @@ void MainWindow::BuildControls() {
 
     PlaceTwips(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 690, 1500, 240);
     list1_ = PlaceTwips(new QListView(central), "List1", 120, 930, 6135, 630);
-    list1Model_ = new LinesModel(
-        [this]() -> const auto& { return engine_.List1().Lines(); },
-        [this] { return engine_.List1().Version(); },
-        [this] { return engine_.List1().Generation(); }, LinesModel::Growth::Append, this);
+    list1Model_ = new LinesModel([this] { return engine_.List1().Count(); },
+                                 [this](std::size_t row) { return engine_.List1().Line(row); },
+                                 [this] { return engine_.List1().Version(); },
+                                 [this] { return engine_.List1().Generation(); },
+                                 LinesModel::Growth::Append, this);
     SetUpLineList(list1_, list1Model_);
     list1_->setAutoFillBackground(true);
     command1_ = PlaceTwips(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930,
@@ -175,7 +177,7 @@ void MainWindow::BuildControls() {
     lblExplain_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     explainArea_->setWidget(lblExplain_);
     list1Model_->SetExplanation(
-        [this](std::size_t row) -> const std::string& { return engine_.List1().Explanation(row); });
+        [this](std::size_t row) { return engine_.List1().Explanation(row); });
     connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ShowExplanation(); });
     connect(list1Model_, &QAbstractItemModel::modelReset, this, [this] { ShowExplanation(); });
@@ -202,10 +204,19 @@ void MainWindow::BuildControls() {
     grid_->setTabKeyNavigation(false);
 
     list2_ = PlaceTwips(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
-    list2Model_ = new LinesModel(
-        [this]() -> const auto& { return engine_.List2().Lines(); },
-        [this] { return engine_.List2().Version(); },
-        [this] { return engine_.List2().Generation(); }, LinesModel::Growth::Insert, this);
+    list2Model_ = new LinesModel([this] { return engine_.List2().Count(); },
+                                 [this](std::size_t row) { return engine_.List2().Line(row); },
+                                 [this] { return engine_.List2().Version(); },
+                                 [this] { return engine_.List2().Generation(); },
+                                 LinesModel::Growth::Insert, this);
+    list2Model_->SetKey([this](std::size_t row) {
+        const ListedHost& host = engine_.List2().At(row);
+        std::uint64_t key = host.address;
+        for (std::uint8_t b : host.mac.bytes) {
+            key = key * 0x100000001B3ull ^ b;
+        }
+        return static_cast<std::size_t>(key ^ host.mac.length);
+    });
     SetUpLineList(list2_, list2Model_);
 
     refreshTimer_.setSingleShot(true);
@@ -254,17 +265,14 @@ void MainWindow::OnMenu(const QString& name, std::function<void()> handler) {
 }
 
 void MainWindow::ViewsChanged() {
-    // A burst of alarms calls this thousands of times: the first change is drawn at once, the
-    // rest of the burst at most once every refresh gap.
+    // A burst of alarms calls this thousands of times: the first change is drawn as soon as the
+    // engine's handler has ended (not inside it, which would make one long stall of the two),
+    // the rest of the burst at most once every refresh gap.
     if (refreshTimer_.isActive()) {
         return;
     }
     qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshGapMs;
-    if (since >= kRefreshGapMs) {
-        RefreshViews();
-    } else {
-        refreshTimer_.start(static_cast<int>(kRefreshGapMs - since));
-    }
+    refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshGapMs - since)));
 }
 
 void MainWindow::RefreshViews() {

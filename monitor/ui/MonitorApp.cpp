@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QTimer>
 #include <QUrl>
+#include <thread>
 
 #include "common/ui/MessageBox.h"
 #include "monitor/app/AdapterChoice.h"
@@ -66,8 +67,7 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
       platform_(std::move(platform)),
       settings_(IniFile::InFolder(data_.folder)),
       log_(data_.folder),
-      timers_([this] { Fatal(); }),
-      yielder_(*platform_.clock) {
+      timers_([this] { Fatal(); }) {
     InitKestroveResources();
     adapters_ = std::make_unique<OwnAdapters>(*platform_.adapters);
     hostNames_ = std::make_unique<HostNameLookup>(*platform_.resolver);
@@ -103,7 +103,7 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     });
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
-                                                          timers_, yielder_, *this});
+                                                          timers_, *this});
     window_ = std::make_unique<MainWindow>(*engine_, settings_);
     trayIcon_ =
         std::make_unique<QtTrayIcon>(window_->PopupMenu(), [this] { tray_->RestoreFromTray(); });
@@ -116,9 +116,17 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
                                              [this] { return engine_->AlarmActive(); });
     window_->SetTray(tray_.get());
 
-    MonitorParts parts{folder_,  settings_,  *engine_,
-                       log_,     *adapters_, *platform_.processes,
-                       *window_, yielder_,   [this](bool on) { SetReportTimer(on); }};
+    // The one wait of the start-up (adapters coming up after logon) comes before the window
+    // shows and the event loop runs: nothing is held up by sleeping through it.
+    MonitorParts parts{folder_,
+                       settings_,
+                       *engine_,
+                       log_,
+                       *adapters_,
+                       *platform_.processes,
+                       *window_,
+                       [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); },
+                       [this](bool on) { SetReportTimer(on); }};
     lifecycle_ = std::make_unique<MonitorLifecycle>(parts);
     commands_ = std::make_unique<MainMenuCommands>(parts, *platform_.autostart);
     adapterChoice_ = std::make_unique<AdapterChoice>(settings_, *adapters_);
@@ -288,7 +296,7 @@ void MonitorApp::Quit() {
 
 void MonitorApp::StartMemory() {
     // The network is known only now that the adapters are read. The engine asks the memory
-    // from here on; a scan that ran while the start-up gave way saw its hosts silently.
+    // from here on.
     std::vector<ArpEntry> table;
     if (!platform_.arpTable->Read(table)) {
         table.clear();

@@ -144,7 +144,6 @@ private:
     IniFile settings_;
     AlarmLog log_;
     QtTimerFactory timers_;
-    QtYielder yielder_;
     std::unique_ptr<OwnAdapters> adapters_;
     std::unique_ptr<HostNameLookup> hostNames_;
     std::unique_ptr<UrlDocumentOpener> opener_;

@@ -20,8 +20,8 @@ void NeighbourNotifier::Stop() {
 }
 
 void NeighbourNotifier::Activated() {
-    // The engine may give way (a rescan after lost notifications); the socket stays readable
-    // meanwhile and must not call in again before this round is done.
+    // Not called in again before this round is done (a rescan after lost notifications
+    // included).
     notifier_->setEnabled(false);
     bool open = hear_(*source_);
     if (open && !stopped_) {

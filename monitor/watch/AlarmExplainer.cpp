@@ -61,23 +61,8 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool ParseHistoryLine(std::string_view line, MacAddress& mac, Ipv4& address) {
-    std::size_t open = line.find(" (");
-    if (open == std::string_view::npos || line.empty() || line.back() != ')' ||
-        !ParseMac(line.substr(0, open), mac)) {
-        return false;
-    }
-    std::string dotted;
-    for (char c : line.substr(open + 2, line.size() - open - 3)) {
-        if (c != ' ') {
-            dotted.push_back(c);
-        }
-    }
-    return ParseDotted(dotted, address);
-}
-
 void AlarmExplainer::MacFacts(std::string_view side, const MacAddress& mac,
-                              std::vector<std::string>& causes) const {
+                             std::vector<std::string>& causes) const {
     std::string text = Concat({side, "（", FormatMac(mac), "）"});
     if (std::string_view block = ReservedBlock(mac); !block.empty()) {
         causes.push_back(text + std::string(block));
@@ -94,6 +79,7 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
                                                 const AlarmHistory& history) const {
     std::vector<std::string> causes;
     switch (facts.kind) {
+        case AlarmKind::FlipSummary:
         case AlarmKind::Change:
             causes.emplace_back(explain::kChangeLead);
             if (history.flipBack) {
@@ -105,10 +91,9 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
                             explain::kHoldsOthersAfter}));
             }
             // Harmless readdressing only when the monitor itself saw the old MAC gone from
-            // every entry that long; after a restart the absence was not watched.
+            // every entry that long (the memory counts only the time it watched).
             if (history.oldUnseenFor && *history.oldUnseenFor > kUnseenLimit &&
-                history.watchedFor >= *history.oldUnseenFor && history.oldElsewhere == 0 &&
-                !history.flipBack) {
+                !history.oldHeldElsewhere && !history.flipBack) {
                 auto minutes =
                     std::chrono::duration_cast<std::chrono::minutes>(*history.oldUnseenFor);
                 causes.push_back(Concat({explain::kUnseenBefore, std::to_string(minutes.count()),
@@ -118,17 +103,11 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
             MacFacts(explain::kNewSide, facts.newMac, causes);
             break;
         case AlarmKind::Duplicate:
-        case AlarmKind::Broadcast: {
-            MacAddress mac;
-            Ipv4 address = 0;
-            bool parsed = ParseHistoryLine(facts.firstLine, mac, address);
+        case AlarmKind::Broadcast:
             causes.emplace_back(facts.kind == AlarmKind::Duplicate ? explain::kDuplicate
                                                                    : explain::kBroadcast);
-            if (parsed) {
-                MacFacts(explain::kSharedSide, mac, causes);
-            }
+            MacFacts(explain::kSharedSide, facts.newMac, causes);
             break;
-        }
     }
     return causes;
 }

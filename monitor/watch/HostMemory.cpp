@@ -25,9 +25,7 @@ std::size_t SharedHosts(const HostsTable& t, Ipv4 gateway, const std::vector<Arp
 
 HostMemory::HostMemory(SettingsStore& settings, const Clock& clock, HostsFile file,
                        const OuiRegistry& vendors)
-    : settings_(settings), clock_(clock), file_(std::move(file)), explainer_(vendors) {
-    runStart_ = NowSeconds();
-}
+    : settings_(settings), clock_(clock), file_(std::move(file)), explainer_(vendors) {}
 
 bool HostMemory::RememberOn() const {
     return StartupSwitchIsOn(settings_, "Watch", "Remember");
@@ -47,7 +45,6 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     }
     current_ = HostsTable{id, {}};
     others_.clear();
-    seenThisRun_.clear();
     runStart_ = NowSeconds();
     remembering_ = false;
     if (!RememberOn()) {
@@ -83,30 +80,6 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     if (others_.size() >= RememberedHosts::kMaxNetworks) {
         others_.resize(RememberedHosts::kMaxNetworks - 1);  // room for the current one
     }
-    RecountSeen();
-}
-
-void HostMemory::RecountSeen() {
-    seenThisRun_.clear();
-    for (const auto& entry : current_.hosts) {
-        Count(entry.second);
-    }
-}
-
-void HostMemory::Count(const RememberedHost& host) {
-    if (host.lastSeen >= runStart_) {
-        ++seenThisRun_[host.mac];
-    }
-}
-
-void HostMemory::Uncount(const RememberedHost& host) {
-    if (host.lastSeen < runStart_) {
-        return;
-    }
-    auto it = seenThisRun_.find(host.mac);
-    if (it != seenThisRun_.end() && --it->second == 0) {
-        seenThisRun_.erase(it);
-    }
 }
 
 std::optional<MacAddress> HostMemory::Remembered(Ipv4 address) {
@@ -131,7 +104,7 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
             if (current_.hosts.size() >= RememberedHosts::kMaxHostsPerNetwork) {
                 continue;  // a table this full is beyond any real subnet; the watch goes on
             }
-            Count(current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now}).first->second);
+            current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now});
             dirty_ = true;
             continue;
         }
@@ -139,28 +112,24 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         if (now - host.lastSeen >= kLastSeenStep.count()) {
             dirty_ = true;
         }
-        if (host.mac == e.mac && host.lastSeen >= runStart_ && now >= runStart_) {
-            // The scan's usual path: a host counted under this MAC stays counted.
-            host.lastSeen = now;
-            continue;
-        }
-        Uncount(host);
         if (host.mac != e.mac) {
-            NoteChange(e.address, host, e.mac, now);
+            ChangeMac(host, e.mac, now);
         }
         host.lastSeen = now;
-        Count(host);
     }
     SaveIfDue();
 }
 
-void HostMemory::NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to,
-                            std::int64_t now) {
-    if (lastChange_.size() >= RememberedHosts::kMaxHostsPerNetwork) {
-        std::erase_if(lastChange_,
-                      [&](const auto& c) { return now - c.second.at > kFlipBackWindow.count(); });
+void HostMemory::NoteChange(Ipv4 address, const MacAddress& mac) {
+    auto it = current_.hosts.find(address);
+    if (it != current_.hosts.end() && it->second.mac != mac) {
+        std::int64_t now = NowSeconds();
+        ChangeMac(it->second, mac, now);
+        it->second.lastSeen = now;
     }
-    lastChange_[address] = Change{host.mac, to, now};
+}
+
+void HostMemory::ChangeMac(RememberedHost& host, const MacAddress& to, std::int64_t now) {
     host.mac = to;
     host.firstSeen = now;
     dirty_ = true;
@@ -168,8 +137,6 @@ void HostMemory::NoteChange(Ipv4 address, RememberedHost& host, const MacAddress
 
 void HostMemory::Forget() {
     current_.hosts.clear();
-    lastChange_.clear();
-    seenThisRun_.clear();
     dirty_ = true;
     // The user's decision must outlast a crash: written at once, not within 10 s.
     if (RememberOn()) {
@@ -210,40 +177,17 @@ bool HostMemory::Save() {
     return true;
 }
 
-std::string HostMemory::Explain(const AlarmFacts& facts) {
-    AlarmHistory history;
-    if (facts.kind == AlarmKind::Change) {
-        std::int64_t now = NowSeconds();
-        auto it = current_.hosts.find(facts.address);
-        if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
-            history.oldUnseenFor =
-                std::chrono::seconds(std::max<std::int64_t>(0, now - it->second.lastSeen));
-        }
-        auto change = lastChange_.find(facts.address);
-        history.flipBack = change != lastChange_.end() && change->second.from == facts.newMac &&
-                           change->second.to == facts.oldMac &&
-                           now - change->second.at <= kFlipBackWindow.count();
-        history.watchedFor = std::chrono::seconds(std::max<std::int64_t>(0, now - runStart_));
-        bool ownCounted = it != current_.hosts.end() && it->second.lastSeen >= runStart_;
-        if (auto held = seenThisRun_.find(facts.oldMac); held != seenThisRun_.end()) {
-            history.oldElsewhere = held->second - (ownCounted && it->second.mac == facts.oldMac);
-        }
-        if (auto held = seenThisRun_.find(facts.newMac); held != seenThisRun_.end()) {
-            history.otherAddresses = held->second;
-            if (it != current_.hosts.end() && it->second.mac == facts.newMac &&
-                it->second.lastSeen >= runStart_) {
-                --history.otherAddresses;  // the alarm's own address is not another one
-            }
-        }
-        // Noted now rather than at the next scan: a change heard from the kernel may be undone
-        // before that scan, and its undoing must be recognised as the flip back it is.
-        if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
-            Uncount(it->second);
-            NoteChange(facts.address, it->second, facts.newMac, now);
-            it->second.lastSeen = now;
-            Count(it->second);
-        }
+std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
+                                                          const MacAddress& mac) const {
+    auto it = current_.hosts.find(address);
+    if (it == current_.hosts.end() || it->second.mac != mac) {
+        return std::nullopt;
     }
+    std::int64_t since = std::max(it->second.lastSeen, runStart_);
+    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - since));
+}
+
+std::string HostMemory::Explain(const AlarmFacts& facts, const AlarmHistory& history) const {
     return explainer_.Explain(facts, history);
 }
 

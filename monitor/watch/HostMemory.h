@@ -21,7 +21,6 @@ namespace kestrove {
 class HostMemory final : public AlarmMemory {
 public:
     static constexpr std::chrono::seconds kSaveInterval{10};
-    static constexpr std::chrono::seconds kFlipBackWindow{60};
     // A host seen again only moves its last sight in the file once a minute, so a quiet
     // network is not rewritten every 10 s.
     static constexpr std::chrono::seconds kLastSeenStep{60};
@@ -42,22 +41,16 @@ public:
 
     std::optional<MacAddress> Remembered(Ipv4 address) override;
     void Seen(const std::vector<ArpEntry>& rows) override;
-    std::string Explain(const AlarmFacts& facts) override;
+    std::optional<std::chrono::seconds> UnseenFor(Ipv4 address,
+                                                  const MacAddress& mac) const override;
+    void NoteChange(Ipv4 address, const MacAddress& mac) override;
+    std::string Explain(const AlarmFacts& facts, const AlarmHistory& history) const override;
 
     const HostsTable& Current() const { return current_; }
     std::optional<HostsFile::LoadStatus> LoadResult() const { return loadResult_; }
 
 private:
-    struct Change {
-        MacAddress from;
-        MacAddress to;
-        std::int64_t at = 0;
-    };
-    void NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to, std::int64_t now);
-    // Around every change of a host: take it out of seenThisRun_, then put it back.
-    void Uncount(const RememberedHost& host);
-    void Count(const RememberedHost& host);
-    void RecountSeen();
+    void ChangeMac(RememberedHost& host, const MacAddress& to, std::int64_t now);
 
     bool RememberOn() const;
     std::int64_t NowSeconds() const;
@@ -72,22 +65,10 @@ private:
     HostsTable current_;
     // The other networks' tables, kept to be written back as they were read.
     std::vector<HostsTable> others_;
-    std::unordered_map<Ipv4, Change> lastChange_;
-    // How many hosts seen in this run hold each MAC, kept as hosts change, so explaining an
-    // alarm costs one lookup instead of a walk through every host (bursts of thousands).
-    struct MacHash {
-        std::size_t operator()(const MacAddress& mac) const {
-            std::uint64_t v = mac.length;
-            for (std::uint8_t b : mac.bytes) {
-                v = v * 257 + b;
-            }
-            return std::hash<std::uint64_t>{}(v);
-        }
-    };
-    std::unordered_map<MacAddress, std::size_t, MacHash> seenThisRun_;
     std::optional<HostsFile::LoadStatus> loadResult_;
-    std::int64_t runStart_ = 0;
     std::optional<TimePoint> lastSave_;
+    // Since when this run watches: an absence before it was not seen, only not watched.
+    std::int64_t runStart_ = 0;
     bool remembering_ = false;
     bool dirty_ = false;
     // A file that could be neither read nor moved aside is never overwritten.

@@ -53,8 +53,7 @@ protected:
     std::vector<std::string> Change(std::string_view oldMac, std::string_view newMac,
                                     AlarmHistory history = {}) const {
         return explainer.Causes(
-            AlarmFacts{AlarmKind::Change, Ip("192.168.1.1"), Mac(oldMac), Mac(newMac), {}, {}},
-            history);
+            AlarmFacts{AlarmKind::Change, Ip("192.168.1.1"), 0, Mac(oldMac), Mac(newMac)}, history);
     }
 
     OuiRegistry vendors{"/nonexistent"};
@@ -142,7 +141,6 @@ TEST_F(AlarmExplainerTest, ReservedBlocksAreNamedForWhatTheyAreNeverAsAMakerOrAH
 TEST_F(AlarmExplainerTest, HistoryCluesAreNamedAsPossibilitiesAndNeverExcludePoisoning) {
     AlarmHistory gone;
     gone.oldUnseenFor = std::chrono::minutes(25);
-    gone.watchedFor = std::chrono::minutes(40);
     EXPECT_THAT(
         Change("A4-00-00-00-00-01", "A8-00-00-00-00-02", gone),
         ElementsAre(kLead,
@@ -161,46 +159,49 @@ TEST_F(AlarmExplainerTest, HistoryCluesAreNamedAsPossibilitiesAndNeverExcludePoi
                     "すまし、またはルーター（プロキシARP）の可能性があります"));
 }
 
-// An absence the monitor did not watch (it was stopped), or an old MAC that is still in use
-// elsewhere, is no evidence of a harmless readdressing.
-TEST_F(AlarmExplainerTest, ReaddressingIsOfferedOnlyOnAnAbsenceTheMonitorWatched) {
-    AlarmHistory afterRestart;
-    afterRestart.oldUnseenFor = std::chrono::minutes(60);
-    afterRestart.watchedFor = std::chrono::minutes(1);
+// An old MAC that is still in use elsewhere is no evidence of a harmless readdressing; nor is
+// an absence the monitor did not watch (the memory leaves it out of oldUnseenFor).
+TEST_F(AlarmExplainerTest, ReaddressingIsOfferedOnlyWhenTheOldMacIsGoneEverywhere) {
     AlarmHistory stillElsewhere;
     stillElsewhere.oldUnseenFor = std::chrono::minutes(25);
-    stillElsewhere.watchedFor = std::chrono::minutes(40);
-    stillElsewhere.oldElsewhere = 1;
+    stillElsewhere.oldHeldElsewhere = true;
     AlarmHistory tenMinutes;
     tenMinutes.oldUnseenFor = std::chrono::minutes(10);
-    tenMinutes.watchedFor = std::chrono::minutes(40);
-    for (const AlarmHistory& h : {afterRestart, stillElsewhere, tenMinutes}) {
+    for (const AlarmHistory& h : {stillElsewhere, tenMinutes}) {
         EXPECT_THAT(Change("A4-00-00-00-00-01", "A8-00-00-00-00-02", h), ElementsAre(kLead));
     }
+    // A flip summary is explained as the changes it counts.
+    AlarmHistory flip;
+    flip.flipBack = true;
+    EXPECT_EQ(explainer.Causes(AlarmFacts{AlarmKind::FlipSummary, Ip("192.168.1.1"), 0,
+                                          Mac("A4-00-00-00-00-01"), Mac("A8-00-00-00-00-02")},
+                               flip),
+              Change("A4-00-00-00-00-01", "A8-00-00-00-00-02", flip));
 }
 
 TEST_F(AlarmExplainerTest, DuplicateAndBroadcastAlarmsExplainTheSharedMac) {
-    std::string a = "00-00-5E-00-01-01 (192.168.  1.  1)";
-    std::string b = "00-00-5E-00-01-01 (192.168.  1.  2)";
+    EXPECT_THAT(explainer.Causes(AlarmFacts{AlarmKind::Duplicate, Ip("192.168.1.1"),
+                                            Ip("192.168.1.2"), {}, Mac("00-00-5E-00-01-01")},
+                                 {}),
+                ElementsAre("1つのMACアドレスを複数のIPアドレスが使っています。攻撃者、ルーター（プロ"
+                            "キシARP）、または複数のアドレスを持つ機器の可能性があります",
+                            "このMACアドレス（00-00-5E-00-01-01）はVRRPまたはCARPの仮想ルーター用に予約"
+                            "されたアドレスで、製造者を表しません。仮想ルーターが切り替わってもこのアド"
+                            "レスは変わりません"));
     EXPECT_THAT(
-        explainer.Causes(AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, a, b}, {}),
-        ElementsAre("1つのMACアドレスを複数のIPアドレスが使っています。攻撃者、ルーター（プロ"
-                    "キシARP）、または複数のアドレスを持つ機器の可能性があります",
-                    "このMACアドレス（00-00-5E-00-01-01）はVRRPまたはCARPの仮想ルーター用に予約"
-                    "されたアドレスで、製造者を表しません。仮想ルーターが切り替わってもこのアド"
-                    "レスは変わりません"));
-    EXPECT_THAT(
-        explainer.Causes(
-            AlarmFacts{AlarmKind::Broadcast, 0, {}, {}, "3C-5A-B4-CC-DD-01 ( 10.  0.  0. 99)", {}},
-            {}),
-        ElementsAre(
-            "このPCのMACアドレスを別のIPアドレスが名乗っています。なりすまし、またはこのPC自身の"
-            "別のアドレスの可能性があります",
-            "このMACアドレス（3C-5A-B4-CC-DD-01）はGoogle, Inc.製です（先頭の番号の登録による）"));
-    // A damaged line still gives the general cause and nothing made up.
-    EXPECT_EQ(
-        explainer.Causes(AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, "garbage", ""}, {}).size(),
-        1u);
+        explainer.Causes(AlarmFacts{AlarmKind::Broadcast, Ip("10.0.0.99"), 0, {},
+                                    Mac("3C-5A-B4-CC-DD-01")},
+                         {}),
+        ElementsAre("このPCのMACアドレスを別のIPアドレスが名乗っています。なりすまし、またはこのPC自身の"
+                    "別のアドレスの可能性があります",
+                    "このMACアドレス（3C-5A-B4-CC-DD-01）はGoogle, Inc.製です（先頭の番号の登録による）"));
+    // A MAC that tells nothing of itself gives the general cause alone.
+    EXPECT_EQ(explainer
+                  .Causes(AlarmFacts{AlarmKind::Duplicate, Ip("10.0.0.1"), Ip("10.0.0.2"), {},
+                                     Mac("00-12-34-56-78-9A")},
+                          {})
+                  .size(),
+              1u);
 }
 
 TEST(OuiRegistry, FilesAreReadAtTheFirstLookupAndAMissingFolderKnowsNoVendor) {

@@ -38,7 +38,7 @@ protected:
         std::vector<ArpEntry> table;
         arp.Read(table);
         current = std::make_unique<RememberingRun>(
-            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events},
+            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, events},
             dir.Path(), Ip(kGateway), table);
         run = &current->engine;
         memory = &current->memory;
@@ -76,6 +76,21 @@ TEST_F(HostMemoryTest, ChangeWhileStoppedRaisesTheChangeAlarmAtFirstSightOnce) {
     RunScan();
     EXPECT_THAT(RunList1(), IsEmpty());
     EXPECT_EQ(LogLines().size(), 1u);
+}
+
+// An hour off: the old MAC was not seen, but nobody watched, so nothing speaks for a harmless
+// readdressing; poisoning is named.
+TEST_F(HostMemoryTest, AnAbsenceWhileStoppedIsNoEvidenceOfReaddressing) {
+    StartRun();
+    RunScan();
+    EndRun();
+    arp.Replace(kGateway, kAttackerMac);
+    clock.Advance(std::chrono::hours(1));
+    StartRun();
+    RunScan();
+    ASSERT_EQ(RunList1().size(), 2u);
+    EXPECT_THAT(run->List1().Explanation(0), HasSubstr("ARPポイズニング"));
+    EXPECT_THAT(run->List1().Explanation(0), Not(HasSubstr("割り当て直された")));
 }
 
 TEST_F(HostMemoryTest, ClearForgetsTheRememberedTable) {
