@@ -41,16 +41,13 @@ void ScreenFit::Fit(QWidget* window) {
     if (screen == nullptr) {
         return;
     }
+    // Not framed yet: as the last framed window was (one manager frames every window alike).
+    // Where no window manager frames anything, windows have no frame and may fill the area.
     QMargins frame = FrameOf(window);
-    if (frame.isNull() && window->isVisible()) {
-        frame = lastFrame;
-    } else if (!frame.isNull()) {
-        lastFrame = frame;
-    }
     if (frame.isNull()) {
-        // Nothing framed yet: allow for a title bar and thin borders.
-        int title = window->fontMetrics().height() + 12;
-        frame = QMargins(4, title, 4, 4);
+        frame = lastFrame;
+    } else {
+        lastFrame = frame;
     }
     QRect area = screen->availableGeometry();
     QSize room(area.width() - frame.left() - frame.right(),
