@@ -20,14 +20,16 @@ namespace {
 
 class WindowFitTest : public MonitorAppFixture {
 protected:
-    // Waits until the window manager's frame around `w` stands still; its outer rectangle.
+    // Waits until the window manager has framed `w` and the frame stands still; its outer
+    // rectangle. On two busy cores framing can take longer than a few polls.
     static QRect Settled(QWidget* w) {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w)) << w->objectName().toStdString();
         QRect last;
-        for (int round = 0, still = 0; round < 80 && still < 4; ++round) {
+        for (int round = 0, still = 0; round < 400 && still < 6; ++round) {
             QTest::qWait(50);
             QRect outer = w->frameGeometry();
-            still = outer == last ? still + 1 : 0;
+            bool framed = outer.height() > w->geometry().height();
+            still = framed && outer == last ? still + 1 : 0;
             last = outer;
         }
         return last;
