@@ -19,8 +19,14 @@ QMargins lastFrame;
 QMargins FrameOf(const QWidget* window) {
     QRect outer = window->frameGeometry();
     QRect inner = window->geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    // Qt on X11 can take the frame's measure while the window manager is still building it
+    // and give margins below zero: no frame known yet.
+    if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) {
+        return QMargins();
+    }
+    return frame;
 }
 
 }  // namespace
