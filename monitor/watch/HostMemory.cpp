@@ -45,6 +45,7 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     }
     current_ = HostsTable{id, {}};
     others_.clear();
+    runStart_ = NowSeconds();
     remembering_ = false;
     if (!RememberOn()) {
         return;
@@ -182,7 +183,8 @@ std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
     if (it == current_.hosts.end() || it->second.mac != mac) {
         return std::nullopt;
     }
-    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - it->second.lastSeen));
+    std::int64_t since = std::max(it->second.lastSeen, runStart_);
+    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - since));
 }
 
 std::string HostMemory::Explain(const AlarmFacts& facts, const AlarmHistory& history) const {

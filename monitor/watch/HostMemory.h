@@ -67,6 +67,8 @@ private:
     std::vector<HostsTable> others_;
     std::optional<HostsFile::LoadStatus> loadResult_;
     std::optional<TimePoint> lastSave_;
+    // Since when this run watches: an absence before it was not seen, only not watched.
+    std::int64_t runStart_ = 0;
     bool remembering_ = false;
     bool dirty_ = false;
     // A file that could be neither read nor moved aside is never overwritten.
