@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -22,7 +23,9 @@
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
+#include "monitor/ui/AppIcons.h"
 #include "monitor/ui/HostGridModel.h"
 #include "monitor/ui/LinesModel.h"
 #include "monitor/ui/MainWindowTexts.h"
@@ -44,8 +47,9 @@ QString Text(const char* utf8) {
 MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), engine_(engine), settings_(settings) {
     setObjectName("Form1");
+    ScreenFit::Keep(this);
     setWindowTitle(Text(texts::kTitle));
-    setWindowIcon(QIcon(":/kestrove/tray-normal.svg"));
+    setWindowIcon(icons::Normal());
     lampOn_ = QIcon(":/kestrove/lamp-on.svg").pixmap(QSize(32, 32));
     lampOff_ = QIcon(":/kestrove/lamp-off.svg").pixmap(QSize(32, 32));
     BuildMenus();
@@ -165,17 +169,27 @@ void MainWindow::BuildControls() {
                            1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
 
-    lblExplain_ =
-        PlaceTwips(new QLabel(central), "lblExplain", 120, 1590, 7350, kExplainHeightTwips);
+    explainArea_ =
+        PlaceTwips(new QScrollArea(central), "explainArea", 120, 1590, 7350, kExplainHeightTwips);
+    explainArea_->setFrameShape(QFrame::NoFrame);
+    explainArea_->setWidgetResizable(true);
+    explainArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    explainArea_->setBackgroundRole(QPalette::Window);
+    lblExplain_ = new QLabel(explainArea_);
+    lblExplain_->setObjectName("lblExplain");
+    lblExplain_->setWordWrap(true);
+    lblExplain_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    explainArea_->setWidget(lblExplain_);
     list1Model_->SetExplanation(
         [this](std::size_t row) { return engine_.List1().Explanation(row); });
     connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ShowExplanation(); });
     connect(list1Model_, &QAbstractItemModel::modelReset, this, [this] { ShowExplanation(); });
 
-    PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, kLowerTopTwips, 3000, 240);
-    PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, kLowerTopTwips, 3600,
-               240);
+    label2_ = PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, kLowerTopTwips,
+                         3000, 240);
+    label6_ = PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, kLowerTopTwips,
+                         3600, 240);
 
     grid_ = PlaceTwips(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
     gridModel_ = new HostGridModel(engine_.Grid(), this);
@@ -183,7 +197,10 @@ void MainWindow::BuildControls() {
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
     grid_->setColumnWidth(0, Twips::ToPixels(1500, this));
-    grid_->setColumnWidth(1, Twips::ToPixels(1800, this));
+    // The MAC column takes what the IP column leaves, shrinking when the vertical scroll bar
+    // comes, so the bar does not bring a horizontal one with it.
+    grid_->horizontalHeader()->setDefaultSectionSize(Twips::ToPixels(1500, this));
+    grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
@@ -285,11 +302,31 @@ void MainWindow::RefreshViews() {
 }
 
 void MainWindow::ShowExplanation() {
-    // One line under the list; the tooltip holds every cause on a line of its own.
+    // Every line whole, wrapped to the window's width; the lists below give way.
     QString text = list1_->currentIndex().data(LinesModel::kExplanationRole).toString();
     lblExplain_->setToolTip(text);
-    text.replace('\n', QStringLiteral(" / "));
-    lblExplain_->setText(text.isEmpty() ? QString() : Text(texts::kExplainPrefix) + text);
+    lblExplain_->setText(text.isEmpty() ? QString()
+                                        : Text(texts::kExplainPrefix) + QChar('\n') + text);
+    LayOutLowerHalf();
+}
+
+void MainWindow::LayOutLowerHalf() {
+    int base = Twips::ToPixels(kExplainHeightTwips, this);
+    int lists = std::max(1, Twips::ToPixels(HeightTwips() - kListMarginTwips, this));
+    int need = lblExplain_->text().isEmpty()
+                   ? base
+                   : lblExplain_->heightForWidth(explainArea_->viewport()->width());
+    int room = std::max(0, lists - Twips::ToPixels(kMinListHeightTwips, this));
+    int extra = std::clamp(need - base, 0, room);
+    // A scroll bar only for lines that do not fit, never for the empty line between alarms.
+    explainArea_->setVerticalScrollBarPolicy(need > base + extra ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
+    explainArea_->resize(explainArea_->width(), base + extra);
+    label2_->move(label2_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
+    label6_->move(label6_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
+    int top = Twips::ToPixels(kGridTopTwips, this) + extra;
+    grid_->setGeometry(grid_->x(), top, grid_->width(), std::max(1, lists - extra));
+    list2_->setGeometry(list2_->x(), top, list2_->width(), std::max(1, lists - extra));
 }
 
 void MainWindow::SetScanning(bool scanning) {
@@ -478,9 +515,7 @@ void MainWindow::Form_Resize() {
     if (isVisible()) {
         WriteMinimized("0");  // not while hidden in the tray or not yet shown
     }
-    int listHeight = std::max(1, Twips::ToPixels(HeightTwips() - kListMarginTwips, this));
-    grid_->resize(grid_->width(), listHeight);
-    list2_->resize(list2_->width(), listHeight);
+    LayOutLowerHalf();
 }
 
 }  // namespace kestrove

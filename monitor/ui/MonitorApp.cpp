@@ -52,6 +52,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.networkState = CreateNetworkStateSource();
     p.firstHopProber = CreateFirstHopProber();
     p.syslog = CreateSystemLog();
+    p.notifier = CreateDesktopNotifier();
     p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
         QDesktopServices::openUrl(url.startsWith('/') ? QUrl::fromLocalFile(url) : QUrl(url));
@@ -87,12 +88,17 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     immediate_ =
         std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *backgroundMail_);
     vendors_ = std::make_unique<OuiRegistry>(platform_.vendorFolder);
+    vendors_->LoadInBackground();
     // Beside the settings file, wherever that lives.
     memory_ = std::make_unique<HostMemory>(settings_, *platform_.clock,
                                            HostsFile::InFolder(settings_.Path().parent_path()),
                                            *vendors_);
     notifier_ = std::make_unique<NotificationLimiter>(
-        *platform_.clock, timers_, [this](const std::string& text) { Notify(text); });
+        *platform_.clock, timers_, [this](const DesktopText& text) { Notify(text); });
+    log_.SetOnFirstFailure([this] {
+        // Posted: the line may be written from deep inside a scan.
+        QTimer::singleShot(0, this, [this] { WarnLogNotRecorded(); });
+    });
     log_.SetMirror([this](std::string_view line) {
         if (platform_.syslog && StartupSwitchIsOn(settings_, "Log", "Syslog")) {
             platform_.syslog->Send(line);
@@ -111,6 +117,11 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     window_ = std::make_unique<MainWindow>(*engine_, settings_);
     trayIcon_ =
         std::make_unique<QtTrayIcon>(window_->PopupMenu(), [this] { tray_->RestoreFromTray(); });
+    if (platform_.notifier) {
+        platform_.notifier->SetFallback([this](const QString& summary, const QString& body) {
+            trayIcon_->ShowMessage(summary, body);
+        });
+    }
     tray_ = std::make_unique<TrayController>(*trayIcon_, *window_, timers_,
                                              [this] { return engine_->AlarmActive(); });
     window_->SetTray(tray_.get());
@@ -193,6 +204,9 @@ void MonitorApp::Wire() {
 }
 
 bool MonitorApp::Start() {
+    // Before anything reads them: files another user could have written decide nothing.
+    setAside_ = SetAsideUntrusted(
+        {settings_.Path(), HostsFile::InFolder(settings_.Path().parent_path()).Path()});
     engine_->StartScanning();
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
@@ -209,8 +223,62 @@ bool MonitorApp::Start() {
     }
     // From the event loop, not from here: a quit chosen while the box is open must end the
     // program, and a loop started after the box would outlive that quit.
-    QTimer::singleShot(0, this, [this] { WarnIfDataFolderReadOnly(); });
+    QTimer::singleShot(0, this, [this] {
+        WarnIfDataFolderReadOnly();
+        WarnOfSetAsideFiles();
+    });
     return true;
+}
+
+void MonitorApp::WarnOfSetAsideFiles() {
+    auto path = [](const std::filesystem::path& p) { return QString::fromStdString(p.string()); };
+    QStringList lines;
+    for (const SetAsideFile& file : setAside_) {
+        const char* why = texts::kUntrustedWritable;
+        switch (file.why) {
+            case FileTrust::NotRegular:
+                why = texts::kUntrustedNotRegular;
+                break;
+            case FileTrust::OtherOwner:
+                why = texts::kUntrustedOtherOwner;
+                break;
+            case FileTrust::FolderOtherOwner:
+                why = texts::kUntrustedFolderOtherOwner;
+                break;
+            case FileTrust::FolderWritable:
+                why = texts::kUntrustedFolderWritable;
+                break;
+            default:
+                break;
+        }
+        lines << QString::fromUtf8(file.moved ? texts::kUntrustedMoved : texts::kUntrustedStuck)
+                     .arg(path(file.file), QString::fromUtf8(why), path(file.movedTo));
+    }
+    if (!lines.isEmpty()) {
+        lines << QString::fromUtf8(texts::kUntrustedAdvice);
+    }
+    // A folder that cannot be written at all was told already, and holds no table to tell of.
+    HostsFile hosts = HostsFile::InFolder(settings_.Path().parent_path());
+    std::optional<HostsFile::LoadStatus> loaded = memory_->LoadResult();
+    if (data_.writable && loaded == HostsFile::LoadStatus::SetAside) {
+        lines << QString::fromUtf8(texts::kHostsSetAside)
+                     .arg(path(hosts.Path()), path(hosts.BadPath()));
+    } else if (data_.writable && loaded == HostsFile::LoadStatus::Stuck) {
+        lines << QString::fromUtf8(texts::kHostsStuck).arg(path(hosts.Path()));
+    }
+    setAside_.clear();
+    if (!lines.isEmpty()) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle), lines.join("\n\n"));
+    }
+}
+
+void MonitorApp::WarnLogNotRecorded() {
+    // A folder that cannot be written at all was told at start already.
+    if (data_.writable && !fatal_) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle),
+                            QString::fromUtf8(texts::kLogNotRecorded)
+                                .arg(QString::fromStdString(log_.Path().string())));
+    }
 }
 
 void MonitorApp::WarnIfDataFolderReadOnly() {
@@ -256,14 +324,14 @@ void MonitorApp::StartMemory() {
     if (!platform_.arpTable->Read(table)) {
         table.clear();
     }
-    Ipv4 gateway = 0;
+    gateway_ = 0;
     for (Ipv4 g : platform_.gateways ? platform_.gateways() : std::vector<Ipv4>{}) {
         if (adapters_->InWatchedSubnet(g)) {
-            gateway = g;
+            gateway_ = g;
             break;
         }
     }
-    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway, table);
+    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway_, table);
     memory_->SetBeyondIpv4Source(
         {[this]() -> const KnownNetwork& { return networkAlarms_->Known(); },
          [this] { return networkAlarms_->KnownVersion(); }});
@@ -292,23 +360,14 @@ void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,
     if (!StartupSwitchIsOn(settings_, "Watch", "Notify")) {
         return;
     }
-    std::string text{message};
-    text += '\n';
-    text += detail;
-    if (!explanation.empty()) {
-        text += '\n';
-        text += explanation;
-    }
-    notifier_->Post(std::move(text));
+    notifier_->Post(AlarmNotice{AlarmRank(message, detail, gateway_), std::string(message),
+                                std::string(detail), std::string(explanation)});
 }
 
-void MonitorApp::Notify(const std::string& text) {
-    QString title = QString::fromUtf8(texts::kTitle);
-    QString body = QString::fromStdString(text);
-    if (platform_.notify) {
-        platform_.notify(title, body);
-    } else {
-        trayIcon_->ShowMessage(title, body);
+void MonitorApp::Notify(const DesktopText& text) {
+    if (platform_.notifier) {
+        platform_.notifier->Show(QString::fromStdString(text.summary),
+                                 QString::fromStdString(text.body));
     }
 }
 

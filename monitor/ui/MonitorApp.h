@@ -18,6 +18,8 @@
 #include "monitor/report/mail/MailLibrary.h"
 #include "monitor/settings/Autostart.h"
 #include "monitor/settings/IniFile.h"
+#include "monitor/settings/UntrustedFiles.h"
+#include "monitor/ui/DesktopNotifier.h"
 #include "monitor/ui/QtTimers.h"
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/FirstHopCheck.h"
@@ -70,8 +72,8 @@ struct MonitorPlatform {
     std::unique_ptr<SystemLog> syslog;
     // The default routes' gateways, which name the network whose hosts are remembered.
     std::function<std::vector<Ipv4>()> gateways;
-    // Shows a desktop notification; unset: through the tray icon.
-    std::function<void(const QString& title, const QString& text)> notify;
+    // Shows alarms on the desktop; where it cannot, through the tray icon's balloon.
+    std::unique_ptr<DesktopNotifier> notifier;
     // Where the IEEE registry files are read from.
     std::filesystem::path vendorFolder = OuiRegistry::kDefaultFolder;
 
@@ -138,9 +140,13 @@ private:
     void MReportOption_Click();
     void Fatal();
     void WarnIfDataFolderReadOnly();
+    // Files set aside at start (another user's, damaged) and a log that records nothing: told
+    // once, in one message box.
+    void WarnOfSetAsideFiles();
+    void WarnLogNotRecorded();
     void StartMemory();
     void StartNetworkWatch();
-    void Notify(const std::string& text);
+    void Notify(const DesktopText& text);
 
     std::filesystem::path folder_;
     DataFolderChoice data_;
@@ -174,6 +180,10 @@ private:
     std::unique_ptr<SourceWatcher> networkWatcher_;
     QPointer<AboutDialog> about_;
     QPointer<HelpWindow> help_;
+    // The default route's gateway in the watched subnet (0: none), whose change leads a
+    // summed-up notification.
+    Ipv4 gateway_ = 0;
+    std::vector<SetAsideFile> setAside_;
     bool quitting_ = false;
     bool fatal_ = false;
 };

@@ -54,6 +54,8 @@ struct AlarmHistory {
     std::optional<std::chrono::seconds> oldUnseenFor;
     // The address had the new MAC until it changed to the old one within a minute.
     bool flipBack = false;
+    // Other addresses hold the old MAC now: its host is still there.
+    bool oldHeldElsewhere = false;
     // Other addresses holding the new MAC now.
     std::size_t otherAddresses = 0;
     // The address is the default gateway's, or an IPv6 router's.
@@ -72,8 +74,9 @@ public:
     virtual std::optional<MacAddress> Remembered(Ipv4 address) = 0;
     // After every scan: the in-subnet rows it read.
     virtual void Seen(const std::vector<ArpEntry>& rows) = 0;
-    // How long `address` had not been seen with `mac` when asked; nothing when it is not
-    // remembered with that MAC.
+    // How long this run watched `address` without seeing it with `mac`; nothing when it is not
+    // remembered with that MAC. Time the monitor was not running is not counted: an absence
+    // nobody watched proves nothing.
     virtual std::optional<std::chrono::seconds> UnseenFor(Ipv4 address,
                                                           const MacAddress& mac) const = 0;
     // `address` answers with `mac` from now on (heard at once, before the next scan's rows).

@@ -62,6 +62,7 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
     mismatch_.reset();
     fresh_ = true;
     confirmed_ = true;
+    runStart_ = NowSeconds();
     remembering_ = false;
     if (!RememberOn()) {
         return;
@@ -285,20 +286,13 @@ std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
     if (it == current_.hosts.end() || it->second.mac != mac) {
         return std::nullopt;
     }
-    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - it->second.lastSeen));
+    std::int64_t since = std::max(it->second.lastSeen, runStart_);
+    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - since));
 }
 
 std::string HostMemory::Explain(const AlarmFacts& facts, const AlarmHistory& history) const {
-    // An IPv6 change is explained like an IPv4 one, and an IPv6 address showing this computer's
-    // MAC like its IPv4 kin; the other network kinds by their own causes alone.
-    AlarmFacts like = facts;
-    if (facts.kind == AlarmKind::Ipv6Change) {
-        like.kind = AlarmKind::Change;
-    } else if (facts.kind == AlarmKind::Ipv6Broadcast) {
-        like.kind = AlarmKind::Broadcast;
-    }
-    std::string text =
-        IsNetworkAlarm(like.kind) ? std::string() : explainer_.Explain(like, history);
+    // The network kinds' own causes come first; an IPv6 change has the IPv4 change's clues too.
+    std::string text = explainer_.Explain(facts, history);
     std::string network = NetworkCauses(facts, history);
     if (!network.empty()) {
         text = text.empty() ? network : network + "\n" + text;

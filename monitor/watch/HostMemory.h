@@ -111,6 +111,8 @@ private:
     // The table may be saved: not one begun under a gateway MAC that may be forged.
     bool confirmed_ = true;
     std::optional<TimePoint> lastSave_;
+    // Since when this run watches: an absence before it was not seen, only not watched.
+    std::int64_t runStart_ = 0;
     bool remembering_ = false;
     bool dirty_ = false;
     // A file that could be neither read nor moved aside is never overwritten.

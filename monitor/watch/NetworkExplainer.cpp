@@ -24,7 +24,9 @@ std::string NetworkCauses(const AlarmFacts& facts, const AlarmHistory& history) 
     std::string text;
     switch (facts.kind) {
         case AlarmKind::Ipv6Change:
-            AddLine(text, history.gateway ? explain6::kRouterForged : explain6::kNeighbourForged);
+            if (history.gateway) {
+                AddLine(text, explain6::kRouterForged);
+            }
             break;
         case AlarmKind::Router:
             AddLine(text, explain6::kRogueRouter);

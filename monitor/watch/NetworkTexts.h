@@ -43,8 +43,6 @@ namespace kestrove::explain6 {
 // The causes the IPv6, router and gateway alarms add to their explanations.
 inline constexpr std::string_view kRouterForged =
     "ルーターのアドレスです。偽の近隣広告（NDPスプーフィング）による通信の横取りの可能性があります";
-inline constexpr std::string_view kNeighbourForged =
-    "偽の近隣広告（NDPスプーフィング）の可能性は否定できません";
 inline constexpr std::string_view kRogueRouter =
     "偽のルーター広告で通信を引き寄せようとしている可能性があります。正当なルーターなら「クリア」で"
     "既知のルーターになります";

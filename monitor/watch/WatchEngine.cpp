@@ -181,6 +181,7 @@ void WatchEngine::ChangeSeen(Ipv4 address, const MacAddress& recorded, const Mac
     }
     history.flipBack = verdict.flipBack;
     history.otherAddresses = hosts_.Holders(seen) - 1;  // the address itself holds it now
+    history.oldHeldElsewhere = hosts_.Holders(recorded) > 0;
     RaiseChangeAlarm(address, recorded, seen, history);
 }
 

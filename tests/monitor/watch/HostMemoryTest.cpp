@@ -109,6 +109,21 @@ TEST_F(HostMemoryTest, AChangedMacBecomesTheRememberedOneAfterADayWithoutTheOldO
     EXPECT_THAT(RunList1(), IsEmpty());
 }
 
+// An hour off: the old MAC was not seen, but nobody watched, so nothing speaks for a harmless
+// readdressing; poisoning is named.
+TEST_F(HostMemoryTest, AnAbsenceWhileStoppedIsNoEvidenceOfReaddressing) {
+    StartRun();
+    RunScan();
+    EndRun();
+    arp.Replace(kGateway, kAttackerMac);
+    clock.Advance(std::chrono::hours(1));
+    StartRun();
+    RunScan();
+    ASSERT_EQ(RunList1().size(), 2u);
+    EXPECT_THAT(run->List1().Explanation(0), HasSubstr("ARPポイズニング"));
+    EXPECT_THAT(run->List1().Explanation(0), Not(HasSubstr("割り当て直された")));
+}
+
 TEST_F(HostMemoryTest, ClearForgetsTheRememberedTable) {
     StartRun();
     RunScan();
