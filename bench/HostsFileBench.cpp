@@ -11,7 +11,9 @@ RememberedHosts FullTable() {
     RememberedHosts hosts;
     const std::uint8_t gateway[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
     hosts.tables.push_back(HostsTable{
-        {MakeIpv4(10, 0, 0, 0), MakeIpv4(255, 255, 0, 0), MacAddress::FromBytes(gateway, 6)}, {}});
+        {MakeIpv4(10, 0, 0, 0), MakeIpv4(255, 255, 0, 0), MacAddress::FromBytes(gateway, 6)},
+        {},
+        {}});
     for (std::uint32_t i = 0; i < RememberedHosts::kMaxHostsPerNetwork; ++i) {
         const std::uint8_t mac[6] = {
             0x02, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};

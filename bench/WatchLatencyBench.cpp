@@ -26,6 +26,7 @@
 #include "testsupport/FakeClock.h"
 #include "testsupport/FakeNetInfo.h"
 #include "testsupport/FakeTimers.h"
+#include "testsupport/NeighbourWriter.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove {
@@ -34,22 +35,18 @@ namespace {
 using Steady = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// The monitor's give-way without Qt: once per slice, what the event loop would find waiting
-// (the neighbour notifications) is handled.
-class HearingYielder final : public SlicedYielder {
+// The monitor's event loop without Qt: it waits for the neighbour notifications and hands
+// them to the engine as they come.
+class EventLoop {
 public:
-    explicit HearingYielder(const Clock& clock) : SlicedYielder(clock) {}
-    void Pause(std::chrono::milliseconds duration) override {
-        RunFor(duration);
-        StartSlice();
-    }
-    // The event loop waiting for notifications until `until`.
     void RunUntil(Steady::time_point until) {
         for (auto now = Steady::now(); now < until; now = Steady::now()) {
             auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(until - now) + 1ms;
             pollfd ready{events ? events->Handle() : -1, POLLIN, 0};
             ::poll(&ready, 1, static_cast<int>(wait.count()));
-            RunPendingEvents();
+            if (engine && events && (ready.revents & POLLIN) != 0) {
+                engine->HearNeighbours(*events);
+            }
             if (stop && stop()) {
                 return;
             }
@@ -60,85 +57,31 @@ public:
     WatchEngine* engine = nullptr;
     NeighbourEvents* events = nullptr;
     std::function<bool()> stop;
-
-protected:
-    void RunPendingEvents() override {
-        if (engine && events) {
-            engine->HearNeighbours(*events);
-        }
-    }
-};
-
-// Replaces one permanent entry over rtnetlink and waits for the kernel's answer.
-class NeighbourWriter {
-public:
-    NeighbourWriter() : fd_(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE)) {
-        ifindex_ = static_cast<int>(::if_nametoindex("veth0"));
-    }
-    bool Replace(Ipv4 address, const std::uint8_t (&mac)[6]) {
-        struct {
-            nlmsghdr header;
-            ndmsg body;
-            rtattr dst;
-            std::uint8_t dstBytes[4];
-            rtattr lladdr;
-            std::uint8_t macBytes[8];
-        } request{};
-        request.header.nlmsg_len = sizeof request;
-        request.header.nlmsg_type = RTM_NEWNEIGH;
-        request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_CREATE | NLM_F_REPLACE | NLM_F_ACK;
-        request.header.nlmsg_seq = ++sequence_;
-        request.body.ndm_family = AF_INET;
-        request.body.ndm_ifindex = ifindex_;
-        request.body.ndm_state = NUD_PERMANENT;
-        request.dst = {static_cast<unsigned short>(sizeof(rtattr) + 4), NDA_DST};
-        for (int i = 0; i < 4; ++i) {
-            request.dstBytes[i] = static_cast<std::uint8_t>(address >> (24 - 8 * i));
-        }
-        request.lladdr = {static_cast<unsigned short>(sizeof(rtattr) + 6), NDA_LLADDR};
-        std::memcpy(request.macBytes, mac, 6);
-        if (::send(fd_.Get(), &request, sizeof request, 0) != sizeof request) {
-            return false;
-        }
-        char answer[1024];
-        ssize_t n = ::recv(fd_.Get(), answer, sizeof answer, 0);
-        if (n < static_cast<ssize_t>(sizeof(nlmsghdr) + sizeof(nlmsgerr))) {
-            return false;
-        }
-        nlmsgerr error;
-        std::memcpy(&error, answer + sizeof(nlmsghdr), sizeof error);
-        return error.error == 0;
-    }
-
-private:
-    UniqueFd fd_;
-    int ifindex_ = 0;
-    std::uint32_t sequence_ = 0;
 };
 
 // An engine watching the table of `ns`, as the monitor's is put together, with its timers
 // replaced by the benchmark's own schedule.
 struct NamespaceEngine {
-    NamespaceEngine(test::NetNamespace& ns, bool hear) : yielder(clock) {
+    NamespaceEngine(test::NetNamespace& ns, bool hear) {
         test::ScopedNetnsEnter inside(ns);
         arp = std::make_unique<NetlinkArpTableSource>();
         floor = std::make_unique<NetlinkArpTableSource>();
         if (hear) {
             notifications = std::make_unique<NetlinkNeighbourEvents>();
         }
-        writer = std::make_unique<NeighbourWriter>();
+        writer = std::make_unique<test::NeighbourWriter>();
         adapterSource.Add("eth0", "02-00-00-FF-FF-FF", "10.64.255.254", "255.192.0.0");
         adapters.GetOwnAdapters(nullptr);
         settings.WriteIni("Watch", "Change", "1");
-        engine = std::make_unique<WatchEngine>(WatchServices{
-            settings, log, *arp, adapters, hostNames, clock, timers, yielder, events});
-        yielder.engine = engine.get();
-        yielder.events = notifications.get();
+        engine = std::make_unique<WatchEngine>(
+            WatchServices{settings, log, *arp, adapters, hostNames, clock, timers, events});
+        loop.engine = engine.get();
+        loop.events = notifications.get();
     }
 
     bool Ready(std::size_t count) {
         engine->ScanArpTable();
-        yielder.RunFor(20ms);  // what the set-up itself announced
+        loop.RunFor(20ms);  // what the set-up itself announced
         return engine->HostCount() == count;
     }
 
@@ -154,7 +97,7 @@ struct NamespaceEngine {
     std::unique_ptr<NetlinkArpTableSource> arp;
     std::unique_ptr<NetlinkArpTableSource> floor;
     std::unique_ptr<NetlinkNeighbourEvents> notifications;
-    std::unique_ptr<NeighbourWriter> writer;
+    std::unique_ptr<test::NeighbourWriter> writer;
     test::FakeAdapters adapterSource;
     OwnAdapters adapters{adapterSource};
     test::FakeResolver resolver;
@@ -162,7 +105,7 @@ struct NamespaceEngine {
     SystemClock clock;
     test::FakeClock timerClock;
     test::FakeTimerFactory timers{timerClock};
-    HearingYielder yielder;
+    EventLoop loop;
     bench::QuietEvents events;
     std::unique_ptr<WatchEngine> engine;
 };
@@ -213,14 +156,14 @@ void BM_ChangeToLog(benchmark::State& state) {
     for (auto _ : state) {
         Steady::time_point nextScan = watch.Tick();
         auto runUntil = [&](Steady::time_point until, const std::function<bool()>& done) {
-            watch.yielder.stop = done;
+            watch.loop.stop = done;
             while (Steady::now() < until && !(done && done())) {
-                watch.yielder.RunUntil(std::min(until, nextScan));
+                watch.loop.RunUntil(std::min(until, nextScan));
                 if (Steady::now() >= nextScan && !(done && done())) {
                     nextScan = watch.Tick();
                 }
             }
-            watch.yielder.stop = nullptr;
+            watch.loop.stop = nullptr;
         };
         latencies.clear();
         for (int k = 0; k < kChanges; ++k) {
@@ -233,13 +176,13 @@ void BM_ChangeToLog(benchmark::State& state) {
                                          static_cast<std::uint8_t>(index >> 16),
                                          static_cast<std::uint8_t>(index >> 8),
                                          static_cast<std::uint8_t>(index)};
-            const std::size_t before = watch.engine->List1().Lines().size();
+            const std::size_t before = watch.engine->List1().Count();
             if (!watch.writer->Replace(bench::TableAddress(index), mac)) {
                 state.SkipWithError("the kernel refused the change");
                 return;
             }
             const auto changed = Steady::now();
-            auto logged = [&] { return watch.engine->List1().Lines().size() > before; };
+            auto logged = [&] { return watch.engine->List1().Count() > before; };
             runUntil(changed + 10s, logged);
             if (!logged()) {
                 state.SkipWithError("a change was not logged within 10 s");
@@ -259,8 +202,8 @@ BENCHMARK(BM_ChangeToLog)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
-// One poll cycle (dump, the engine's steps for every entry, the grid published, the give-way
-// hearing notifications) next to the raw dump alone, alternating in the same loop.
+// One poll cycle (dump, the engine's steps for every entry, the grid published) next to the raw
+// dump alone, alternating in the same loop.
 void BM_PollCycle(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     test::NetNamespace* ns = TableOrSkip(state, count);
@@ -284,7 +227,7 @@ void BM_PollCycle(benchmark::State& state) {
         dump += t1 - t0;
         cycle += t2 - t1;
     }
-    if (!watch.engine->List1().Lines().empty()) {
+    if (watch.engine->List1().Count() != 0) {
         state.SkipWithError("a steady table raised an alarm");
     }
     const auto n = static_cast<double>(state.iterations());

@@ -91,25 +91,28 @@ function(kestrove_embed_qt_translations target)
   target_sources(${target} PRIVATE ${qrc})
 endfunction()
 
-# The pictures of a Qt resource file `qrc` for `target`. Where Qt draws SVG the drawings are used
-# as they are; the static Windows build has no SVG module, so pictures are rendered from the same
-# drawings at build time instead, a few heights each, under "<prefix>/<name>/<height>.png" in a
-# resource file of the same name (ResourceIcon picks whichever the program holds).
-#   kestrove_drawings(target qrc PREFIX /kestrove DRAWINGS a.svg b.svg ...)
+# The pictures of `target`, in a Qt resource file named `qrc` made at build time. Where Qt draws
+# SVG the drawings are used as they are ("<prefix>/<name>.svg"); the static Windows build has no
+# SVG module, so pictures are rendered from the same drawings at build time instead, a few
+# heights each, under "<prefix>/<name>/<height>.png" (ResourceIcon picks whichever the program
+# holds).
+#   kestrove_drawings(target name.qrc PREFIX /kestrove DRAWINGS a.svg b.svg ...)
 function(kestrove_drawings target qrc)
   cmake_parse_arguments(D "" "PREFIX" "DRAWINGS" ${ARGN})
-  if(NOT WIN32)
-    target_sources(${target} PRIVATE ${qrc})
-    return()
-  endif()
-  find_program(RSVG_CONVERT rsvg-convert REQUIRED)
   get_filename_component(qrc_name ${qrc} NAME)
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/drawings)
   set(entries "")
   set(pngs)
+  if(WIN32)
+    find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+  endif()
   foreach(drawing ${D_DRAWINGS})
     get_filename_component(name ${drawing} NAME_WE)
     get_filename_component(drawing ${drawing} ABSOLUTE)
+    if(NOT WIN32)
+      string(APPEND entries "    <file alias=\"${name}.svg\">${drawing}</file>\n")
+      continue()
+    endif()
     foreach(height 16 20 24 32 40 48 64)
       set(png ${dir}/${name}/${height}.png)
       add_custom_command(OUTPUT ${png}
@@ -120,9 +123,11 @@ function(kestrove_drawings target qrc)
       string(APPEND entries "    <file alias=\"${name}/${height}.png\">${png}</file>\n")
     endforeach()
   endforeach()
-  add_custom_target(${target}_drawings DEPENDS ${pngs})
-  # Qt's resource compiler runs before the target and must find the pictures made.
-  add_dependencies(${target} ${target}_drawings)
+  if(pngs)
+    add_custom_target(${target}_drawings DEPENDS ${pngs})
+    # Qt's resource compiler runs before the target and must find the pictures made.
+    add_dependencies(${target} ${target}_drawings)
+  endif()
   set(out ${dir}/${qrc_name})
   file(CONFIGURE OUTPUT ${out} CONTENT
        "<RCC>\n  <qresource prefix=\"${D_PREFIX}\">\n${entries}  </qresource>\n</RCC>\n")

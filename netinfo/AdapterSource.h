@@ -14,6 +14,9 @@ struct AdapterRecord {
     MacAddress mac;
     std::string ipAddress = "0.0.0.0";
     std::string ipMask = "0.0.0.0";
+    // The system's number of the interface (0 when unknown): how neighbour and route tables
+    // name it.
+    int interfaceIndex = 0;
 };
 
 enum class AdapterQueryStatus { Ok, NotSupported, InvalidParameter, NoAdapter, Failed };

@@ -5,6 +5,16 @@
 namespace kestrove {
 
 std::string HostNameLookup::GetHostNameByIP(std::string_view addressText) {
+    return Ask(addressText, std::nullopt);
+}
+
+std::string HostNameLookup::GetHostNameByIP(std::string_view addressText,
+                                            std::chrono::milliseconds limit) {
+    return Ask(addressText, limit);
+}
+
+std::string HostNameLookup::Ask(std::string_view addressText,
+                                std::optional<std::chrono::milliseconds> limit) {
     if (noHostLookup_) {
         return "";
     }
@@ -14,7 +24,9 @@ std::string HostNameLookup::GetHostNameByIP(std::string_view addressText) {
     std::string name;
     Ipv4 address = 0;
     if (ParseDotted(plain, address)) {
-        name = SanitizeHostName(resolver_.ReverseLookup(address).value_or(""));
+        std::optional<std::string> answer = limit ? resolver_.ReverseLookupWithin(address, *limit)
+                                                  : resolver_.ReverseLookup(address);
+        name = SanitizeHostName(answer.value_or(""));
     }
     if (name.empty()) {
         noHostLookup_ = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,13 @@ public:
     // The name a reverse lookup gives for the address, or nothing (no name, any failure, no
     // answer in time). It must return within a bounded time: the user-interface thread waits.
     virtual std::optional<std::string> ReverseLookup(Ipv4 address) = 0;
+    // The same, giving up after `limit` at most. A resolver that cannot cut its wait short
+    // answers as ReverseLookup does.
+    virtual std::optional<std::string> ReverseLookupWithin(Ipv4 address,
+                                                           std::chrono::milliseconds limit) {
+        (void)limit;
+        return ReverseLookup(address);
+    }
 };
 
 // Reverse lookups for the change alarm. A network without reverse name service would stall
@@ -25,10 +33,14 @@ public:
 
     // `addressText` may be padded (192.168.␣␣1.␣␣5) or plain. Returns the name, or "".
     std::string GetHostNameByIP(std::string_view addressText);
+    // The same, waiting at most `limit` for the answer: no answer in time is no name.
+    std::string GetHostNameByIP(std::string_view addressText, std::chrono::milliseconds limit);
 
     bool NoHostLookup() const { return noHostLookup_; }
 
 private:
+    std::string Ask(std::string_view addressText, std::optional<std::chrono::milliseconds> limit);
+
     HostNameResolver& resolver_;
     bool noHostLookup_ = false;
 };

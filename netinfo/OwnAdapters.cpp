@@ -63,6 +63,7 @@ void OwnAdapters::GetOwnAdapters(SettingsStore* settings) {
     }
     WatchIP = SplitOctets(OwnIpList[0]);
     WatchMask = SplitOctets(OwnMaskList[0]);
+    WatchInterface = Adapters[0].interfaceIndex;
 }
 
 }  // namespace kestrove

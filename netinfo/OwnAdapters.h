@@ -39,6 +39,9 @@ public:
     std::array<std::string, kMaxAdapters> OwnMaskList;
     Ipv4 WatchIP = 0;
     Ipv4 WatchMask = 0;
+    // The watched adapter's interface number (0 when unknown): the link whose IPv6 neighbours
+    // and routers are watched.
+    int WatchInterface = 0;
 
 private:
     AdapterSource& source_;

@@ -16,20 +16,14 @@ bool EntryBefore(const ArpEntry& a, const ArpEntry& b) {
 PolledNeighbourEvents::PolledNeighbourEvents(std::unique_ptr<ArpTableSource> table,
                                              std::chrono::milliseconds interval,
                                              std::unique_ptr<Clock> clock)
-    : table_(std::move(table)), interval_(interval), clock_(std::move(clock)) {}
+    : table_(std::move(table)), pacing_(interval, std::move(clock)) {}
 
 std::chrono::milliseconds PolledNeighbourEvents::PollInterval() const {
-    return std::clamp(lastReadTook_ * kSlowReadFactor, interval_,
-                      std::max(interval_, kLongestInterval));
+    return pacing_.Interval();
 }
 
 NeighbourEventStatus PolledNeighbourEvents::Read(std::vector<ArpEntry>& entries) {
-    TimePoint started = clock_->Now();
-    bool read = table_->Read(read_);
-    // A clock set back gives no negative time.
-    lastReadTook_ =
-        std::max(std::chrono::milliseconds(0),
-                 std::chrono::duration_cast<std::chrono::milliseconds>(clock_->Now() - started));
+    bool read = pacing_.Timed([&] { return table_->Read(read_); });
     // A read that fails tells nothing; the next one compares with the last good table.
     if (!read) {
         return NeighbourEventStatus::Drained;

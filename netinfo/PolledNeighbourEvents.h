@@ -7,6 +7,7 @@
 #include "common/Clock.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/NeighbourEvents.h"
+#include "netinfo/ReadPacing.h"
 
 namespace kestrove {
 
@@ -14,15 +15,9 @@ namespace kestrove {
 // interval and only the entries that are new, or hold another MAC than at the last read, are
 // handed on, as a notification would announce them. The first read hands on every entry.
 // Entries that vanish are not told: a notification of a removal carries nothing to check.
-//
-// It must cost little: where a read of the table is slow (Wine answers each row with a round
-// trip to another process), the poll waits at least kSlowReadFactor times as long as the last
-// read took, so reading never takes more than about a twentieth of the time.
+// It must cost little: a slow read makes the next wait longer (ReadPacing).
 class PolledNeighbourEvents final : public NeighbourEvents {
 public:
-    static constexpr int kSlowReadFactor = 20;
-    static constexpr std::chrono::milliseconds kLongestInterval{60'000};
-
     PolledNeighbourEvents(std::unique_ptr<ArpTableSource> table, std::chrono::milliseconds interval,
                           std::unique_ptr<Clock> clock = std::make_unique<SystemClock>());
 
@@ -32,9 +27,7 @@ public:
 
 private:
     std::unique_ptr<ArpTableSource> table_;
-    std::chrono::milliseconds interval_;
-    std::unique_ptr<Clock> clock_;
-    std::chrono::milliseconds lastReadTook_{0};
+    ReadPacing pacing_;
     // The last read in the table's own order (most reads repeat it exactly), and the same
     // entries sorted, to find what changed when one does not.
     std::vector<ArpEntry> last_;

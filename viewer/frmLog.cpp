@@ -12,6 +12,7 @@
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/ResourceIcon.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
 #include "viewer/ViewerTexts.h"
 
@@ -47,6 +48,7 @@ QString PathText(const std::filesystem::path& path) {
 frmLog::frmLog(std::filesystem::path logFilePath, QWidget* parent)
     : QMainWindow(parent), document_(std::move(logFilePath)) {
     setObjectName("frmLog");
+    ScreenFit::Keep(this);
     setWindowTitle(Text(viewertexts::kfrmLog));
     InitViewerResources();
     setWindowIcon(ResourceIcon(":/quillpane/quillpane"));

@@ -30,14 +30,13 @@ std::string HostIp(int i) {
     return "192.168." + std::to_string(100 + i / 200) + "." + std::to_string(1 + i % 200);
 }
 
-// The engine on fakes; the give-way runs the window's events as the real one does, without
-// its sleep. With `window`, the main window draws every change.
+// The engine on fakes; the window's events run after each burst, as the event loop runs them
+// after the scan's handler. With `window`, the main window draws every change.
 class Burst final : public WatchEvents {
 public:
     explicit Burst(bool window) {
         adapterSource.Add("eth0", "00-AA-BB-CC-DD-01", "192.168.1.5", "255.255.0.0");
         adapters.GetOwnAdapters(&settings);
-        yielder.onGiveWay = [](int) { QApplication::processEvents(); };
         for (int i = 0; i < kHosts; ++i) {
             arp.Put(HostIp(i), HostMac(0, i));
         }
@@ -51,12 +50,14 @@ public:
     // Every host answers with a new MAC; one scan raises an alarm for each.
     void Raise(int round) {
         for (int i = 0; i < kHosts; ++i) {
-            arp.table[static_cast<std::size_t>(i)].mac = test::Mac(HostMac(round % 2, i));
+            // A MAC of its own each round: a host flipping between two MACs would be counted
+            // rather than logged after its first changes.
+            arp.table[static_cast<std::size_t>(i)].mac = test::Mac(HostMac(1 + round % 250, i));
         }
         engine.ScanArpTable();
         Flush();
     }
-    std::size_t Rows() const { return engine.List1().Lines().size(); }
+    std::size_t Rows() const { return engine.List1().Count(); }
 
     void StartIconBlink() override {}
     void StopIconBlink() override {}
@@ -86,9 +87,8 @@ private:
     HostNameLookup hostNames{resolver};
     test::FakeClock clock;
     test::FakeTimerFactory timers{clock};
-    test::HookYielder yielder;
     WatchEngine engine{
-        WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, *this}};
+        WatchServices{settings, log, arp, adapters, hostNames, clock, timers, *this}};
     std::unique_ptr<MainWindow> window_;
 };
 

@@ -41,5 +41,6 @@ set(ZLIB_USE_STATIC_LIBS ON)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Test programs (and gtest_discover_tests' listing) run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine-run)
+# Test programs (and gtest_discover_tests' listing) run under Wine, started again when Wine ends
+# one before it has run.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine-run --test)

@@ -1,5 +1,7 @@
 #include "common/ui/MessageBox.h"
 
+#include "common/ui/ScreenFit.h"
+
 namespace kestrove {
 namespace {
 
@@ -22,6 +24,7 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
         return buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok;
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    ScreenFit::Keep(&box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

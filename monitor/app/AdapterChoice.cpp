@@ -50,6 +50,12 @@ void AdapterChoice::ApplyWatch(const Shown& shown) {
     }
     adapters_.WatchIP = ip;
     adapters_.WatchMask = mask;
+    for (const AdapterRecord& adapter : adapters_.Adapters) {
+        if (adapter.ipAddress == shown.ip) {
+            adapters_.WatchInterface = adapter.interfaceIndex;
+            break;
+        }
+    }
 }
 
 }  // namespace kestrove

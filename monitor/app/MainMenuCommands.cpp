@@ -54,6 +54,18 @@ void MainMenuCommands::MNotify_Click() {
     p_.settings.WriteIni("Watch", "Notify", Toggle(MenuItem::MNotify) ? "1" : "0");
 }
 
+void MainMenuCommands::MWatchIpv6_Click() {
+    p_.settings.WriteIni("Watch", "IPv6", Toggle(MenuItem::MWatchIpv6) ? "1" : "0");
+}
+
+void MainMenuCommands::MWatchRouter_Click() {
+    p_.settings.WriteIni("Watch", "Router", Toggle(MenuItem::MWatchRouter) ? "1" : "0");
+}
+
+void MainMenuCommands::MWatchFirstHop_Click() {
+    p_.settings.WriteIni("Watch", "FirstHop", Toggle(MenuItem::MWatchFirstHop) ? "1" : "0");
+}
+
 void MainMenuCommands::MSyslog_Click() {
     p_.settings.WriteIni("Log", "Syslog", Toggle(MenuItem::MSyslog) ? "1" : "0");
 }

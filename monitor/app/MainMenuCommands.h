@@ -20,6 +20,10 @@ public:
     // Desktop notifications of alarms, and alarm-log lines copied to the system log.
     void MNotify_Click();
     void MSyslog_Click();
+    // The watch of IPv6 neighbours, of routers and gateways, and the first-hop check.
+    void MWatchIpv6_Click();
+    void MWatchRouter_Click();
+    void MWatchFirstHop_Click();
 
 private:
     // Toggles the item's check mark and returns the new state.

@@ -15,7 +15,10 @@ enum class MenuItem {
     MReport,
     MWithWindows,
     MNotify,
-    MSyslog
+    MSyslog,
+    MWatchIpv6,
+    MWatchRouter,
+    MWatchFirstHop
 };
 
 // The main window as the start-up, shut-down and menu logic see it.

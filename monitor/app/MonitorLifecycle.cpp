@@ -12,7 +12,7 @@ bool MonitorLifecycle::ReadOwnAdapters() {
     p_.adapters.GetOwnAdapters(&p_.settings);
     if (p_.adapters.OwnMacList[0].empty()) {
         // Adapters may still be coming up right after logon: wait half a second, once.
-        p_.yielder.Pause(std::chrono::milliseconds(500));
+        p_.wait(std::chrono::milliseconds(500));
         p_.adapters.GetOwnAdapters(&p_.settings);
     }
     return !p_.adapters.OwnMacList[0].empty();
@@ -32,6 +32,10 @@ MonitorLifecycle::StartResult MonitorLifecycle::Form_Load() {
     p_.view.SetChecked(MenuItem::MWithWindows, p_.settings.IsOn("Startup", "WithWindows"));
     p_.view.SetChecked(MenuItem::MNotify, StartupSwitchIsOn(p_.settings, "Watch", "Notify"));
     p_.view.SetChecked(MenuItem::MSyslog, StartupSwitchIsOn(p_.settings, "Log", "Syslog"));
+    p_.view.SetChecked(MenuItem::MWatchIpv6, StartupSwitchIsOn(p_.settings, "Watch", "IPv6"));
+    p_.view.SetChecked(MenuItem::MWatchRouter, StartupSwitchIsOn(p_.settings, "Watch", "Router"));
+    p_.view.SetChecked(MenuItem::MWatchFirstHop,
+                       StartupSwitchIsOn(p_.settings, "Watch", "FirstHop"));
 
     bool record = StartupSwitchIsOn(p_.settings, "Log", "Record");
     p_.view.SetChecked(MenuItem::MRecordLog, record);

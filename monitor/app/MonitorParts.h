@@ -1,11 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
 #include "common/ProcessControl.h"
 #include "common/SettingsStore.h"
-#include "common/Yielder.h"
 #include "monitor/app/MainView.h"
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/WatchEngine.h"
@@ -22,7 +22,8 @@ struct MonitorParts {
     OwnAdapters& adapters;
     ProcessControl& processes;
     MainView& view;
-    Yielder& yielder;
+    // Waits out a short delay of the start-up, before the window shows.
+    std::function<void(std::chrono::milliseconds)> wait;
     // Switches the scheduled-report timer `timReport` on or off.
     std::function<void(bool)> setReportTimer;
 };

@@ -12,13 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/MonitorThread.h"
 #include "monitor/report/ReportMailSender.h"
 #include "monitor/report/mail/MailLibrary.h"
 
 namespace kestrove {
-
-// Runs a task on the monitor's thread, later; may be called from any thread.
-using PostToMonitorThread = std::function<void(std::function<void()>)>;
 
 // Sends report mails on a thread of their own, one at a time in the order made, so a slow or
 // stalled mail server (one an attacker on the path can stall at will) never holds the monitor

@@ -1,5 +1,6 @@
 #include "monitor/report/ImmediateReports.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "monitor/report/ReportTexts.h"
@@ -19,6 +20,11 @@ ImmediateReports::ImmediateReports(SettingsStore& settings, TimerFactory& timers
 }
 
 void ImmediateReports::Request() {
+    // A request while one is already waiting changes nothing: the switch is not read again
+    // for each alarm of a burst.
+    if (timImmediate_->IsActive() || (immediateHold_ && requestedDuringHold_)) {
+        return;
+    }
     if (!settings_.IsOn("Report", "Immediate")) {
         return;
     }
@@ -34,14 +40,18 @@ void ImmediateReports::timImmediate_Timer() {
     timImmediate_->Stop();
     ReportOutcome outcome = MakeDatedReport(builder_, settings_, kPeriodHourly, false);
     // The hold runs from the end of the mail step, which may take a while in the background.
-    mailer_.SendReportMail(kImmediateMailSubject, outcome.attachment,
-                           [this] { timImmediateReset_->Start(); });
+    mailer_.SendReportMail(kImmediateMailSubject, outcome.attachment, [this] {
+        timImmediateReset_->SetInterval(
+            std::min(kInterval * (1 << std::min(busyHolds_, 16)), kMaxHold));
+        timImmediateReset_->Start();
+    });
 }
 
 void ImmediateReports::timImmediateReset_Timer() {
     immediateHold_ = false;
     timImmediateReset_->Stop();
     bool pending = std::exchange(requestedDuringHold_, false);
+    busyHolds_ = pending ? busyHolds_ + 1 : 0;
     if (pending) {
         Request();
     }

@@ -119,6 +119,27 @@ RowCells DuplicateCells(std::string_view line) {
     return cells;
 }
 
+namespace {
+
+// The MAC cell of a change line: the 17 characters on either side of the arrow.
+std::string BeforeAndAfter(std::string_view line) {
+    std::string_view before;
+    std::string_view after;
+    std::size_t arrow = line.find(kArrow);
+    if (arrow != npos) {
+        // The old MAC fills the 17 characters that begin 18 before the arrow; on a line too
+        // short for that, only the part of that span that exists is taken.
+        std::size_t moved = 0;
+        std::size_t start = BackChars(line, arrow, kCharsBeforeArrow, moved);
+        std::size_t missing = kCharsBeforeArrow - moved;
+        before = missing < kMacChars ? Chars(line, start, kMacChars - missing) : std::string_view{};
+        after = Chars(line, SkipChars(line, arrow, kCharsAfterArrowStart), kMacChars);
+    }
+    return "前：" + Escaped(before) + "<BR>後：" + Escaped(after);
+}
+
+}  // namespace
+
 RowCells ChangeCells(std::string_view line) {
     RowCells cells;
     cells.time = Escaped(Chars(line, 0, kStampChars));
@@ -132,20 +153,29 @@ RowCells ChangeCells(std::string_view line) {
         }
         cells.address = Escaped(address) + ")";
     }
+    cells.mac = BeforeAndAfter(line);
+    return cells;
+}
 
-    std::string_view before;
-    std::string_view after;
-    std::size_t arrow = line.find(kArrow);
-    if (arrow != npos) {
-        // The old MAC fills the 17 characters that begin 18 before the arrow; on a line too
-        // short for that, only the part of that span that exists is taken.
-        std::size_t moved = 0;
-        std::size_t start = BackChars(line, arrow, kCharsBeforeArrow, moved);
-        std::size_t missing = kCharsBeforeArrow - moved;
-        before = missing < kMacChars ? Chars(line, start, kMacChars - missing) : std::string_view{};
-        after = Chars(line, SkipChars(line, arrow, kCharsAfterArrowStart), kMacChars);
+RowCells Ipv6ChangeCells(std::string_view line) {
+    RowCells cells;
+    cells.time = Escaped(Chars(line, 0, kStampChars));
+    if (std::optional<std::string_view> group = ChangeGroup(line)) {
+        std::string address = WithoutSpaces(*group);
+        std::size_t colon = address.rfind(':');
+        if (colon != std::string::npos) {
+            address = address.substr(0, colon) + "(" + address.substr(colon + 1);
+        }
+        cells.address = Escaped(address) + ")";
     }
-    cells.mac = "前：" + Escaped(before) + "<BR>後：" + Escaped(after);
+    cells.mac = BeforeAndAfter(line);
+    return cells;
+}
+
+RowCells EventCells(std::string_view line, std::string_view details) {
+    RowCells cells;
+    cells.time = Escaped(Chars(line, 0, kStampChars));
+    cells.address = Escaped(details);
     return cells;
 }
 

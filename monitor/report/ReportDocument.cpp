@@ -1,5 +1,7 @@
 #include "monitor/report/ReportDocument.h"
 
+#include <array>
+#include <iterator>
 #include <span>
 
 #include "common/Cp932.h"
@@ -89,6 +91,25 @@ constexpr std::string_view kFindingsTableHead[] = {
     "<td width='50%' align='center'>MACアドレス</td>",
     "</tr>",
 };
+// Sections of the IPv6, router and gateway alarms, in the order of their LineKind; the IPv6
+// change section has the change table's cells, the others the time and the details.
+constexpr std::string_view kNetworkTitles[] = {
+    "<p>IPv6アドレスのMACアドレスの変化を検出</p>",
+    "<p>新しいルーターを検出</p>",
+    "<p>デフォルトゲートウェイの変化を検出</p>",
+    "<p>このPCのIPv6アドレスの重複を検出</p>",
+    "<p>最初の中継点の確認結果</p>",
+};
+constexpr std::string_view kEventTableHead[] = {
+    "<div align='center'>",
+    "<table border='1' cellspacing='0' width='90%' style='border-collapse: collapse' "
+    "bordercolor='#111111' cellpadding='0'>",
+    "<tr>",
+    "<td width='30%' align='center'>日時</td>",
+    "<td width='70%' align='center'>内容</td>",
+    "</tr>",
+};
+constexpr std::string_view kDetailsCellOpen = "<td width='70%'>";
 // "</center>" closes nothing; readers of older reports expect the same markup.
 constexpr std::string_view kFindingsTableTail[] = {"</table>", "</center>", "</div>"};
 
@@ -125,11 +146,21 @@ struct Cp932Texts {
     std::string dupHead = Utf8ToCp932(Line(kDupTitle) + Lines(kFindingsTableHead));
     std::string changeHead = Utf8ToCp932(Line(kChangeTitle) + Lines(kFindingsTableHead));
     std::string sectionTail = Lines(kFindingsTableTail);
+    std::array<std::string, std::size(kNetworkTitles)> networkHeads = [] {
+        std::array<std::string, std::size(kNetworkTitles)> heads;
+        for (std::size_t i = 0; i < heads.size(); ++i) {
+            heads[i] =
+                Utf8ToCp932(Line(kNetworkTitles[i]) +
+                            Lines(i == 0 ? Pieces(kFindingsTableHead) : Pieces(kEventTableHead)));
+        }
+        return heads;
+    }();
     std::string tail =
         Utf8ToCp932(std::string(kCrLf) + Lines(kPeriodTableTailAndAdvice) + std::string(kCrLf));
     RowMarkup row{
         Line(kRowOpen) + std::string(kTimeCellOpen),
         Line(kCellClose) + std::string(kAddressCellOpen),
+        Line(kCellClose) + std::string(kDetailsCellOpen),
         Line(kCellClose) + std::string(kMacCellOpen),
         Line(kCellClose) + Line(kRowClose),
         Utf8ToCp932(kBefore),
@@ -162,6 +193,10 @@ void AppendDuplicateSectionHead(std::string& out) {
 
 void AppendChangeSectionHead(std::string& out) {
     out += Texts().changeHead;
+}
+
+void AppendNetworkSectionHead(std::string& out, int kindIndex) {
+    out += Texts().networkHeads.at(static_cast<std::size_t>(kindIndex));
 }
 
 void AppendSectionTail(std::string& out) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ void AppendDocumentHead(std::string& out, const ReportHeader& header);
 // A findings table up to its rows, and after them (a section without rows has neither).
 void AppendDuplicateSectionHead(std::string& out);
 void AppendChangeSectionHead(std::string& out);
+// The section of one of the IPv6, router and gateway kinds (LineKind).
+void AppendNetworkSectionHead(std::string& out, int kindIndex);
 void AppendSectionTail(std::string& out);
 // Between the duplicate and the change section.
 void AppendSectionGap(std::string& out);
@@ -31,6 +34,7 @@ void AppendDocumentTail(std::string& out);
 struct RowMarkup {
     std::string open;           // "<tr>", CR LF and the time cell's opening
     std::string timeToAddress;  // closes the time cell, opens the address cell
+    std::string timeToDetails;  // in a two-cell row: closes the time cell, opens the details
     std::string addressToMac;
     std::string close;   // closes the MAC cell and the row
     std::string before;  // "前："
@@ -38,8 +42,8 @@ struct RowMarkup {
 
     // All of them: the most markup one row holds.
     std::size_t Bytes() const {
-        return open.size() + timeToAddress.size() + addressToMac.size() + close.size() +
-               before.size() + after.size();
+        return open.size() + std::max(timeToAddress.size(), timeToDetails.size()) +
+               addressToMac.size() + close.size() + before.size() + after.size();
     }
 };
 const RowMarkup& Cp932RowMarkup();

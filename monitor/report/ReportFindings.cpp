@@ -1,5 +1,7 @@
 #include "monitor/report/ReportFindings.h"
 
+#include <algorithm>
+
 #include "monitor/report/ReportDocument.h"
 #include "monitor/report/ReportRows.h"
 
@@ -11,8 +13,10 @@ void AppendRow(std::string& out, std::string_view line, LineKind kind) {
     MessageField field = FindMessageField(line);
     if (kind == LineKind::Duplicate) {
         AppendDuplicateRow(out, line, field);
-    } else {
+    } else if (kind == LineKind::Change) {
         AppendChangeRow(out, line, field);
+    } else {
+        AppendNetworkRow(out, line, field, kind);
     }
 }
 
@@ -25,6 +29,14 @@ bool WriteRows(ReportFile& file, LineSpool& lines, LineKind kind) {
 }
 
 }  // namespace
+
+ReportFindings::ReportFindings(ReportFile& file, const std::filesystem::path& scratchFolder)
+    : file_(file), dupLines_(scratchFolder), changeLines_(scratchFolder) {
+    networkLines_.reserve(kNetworkKinds);
+    for (int i = 0; i < kNetworkKinds; ++i) {
+        networkLines_.emplace_back(scratchFolder);
+    }
+}
 
 void ReportFindings::Line(std::string_view line) {
     MessageField field = FindMessageField(line);
@@ -46,18 +58,28 @@ void ReportFindings::Line(std::string_view line) {
             break;
         case LineKind::Other:
             break;
+        default:
+            networkLines_[static_cast<std::size_t>(static_cast<int>(KindOf(line, field)) -
+                                                   kFirstNetworkKind)]
+                .Add(line);
+            break;
     }
 }
 
 void ReportFindings::Restart() {
     dupLines_.Clear();
     changeLines_.Clear();
+    for (LineSpool& spool : networkLines_) {
+        spool.Clear();
+    }
 }
 
 bool ReportFindings::Finish() {
     std::size_t dups = DupCount();
     std::size_t changes = ChangeCount();
-    if (dups == 0 && changes == 0) {
+    bool network = std::any_of(networkLines_.begin(), networkLines_.end(),
+                               [](const LineSpool& s) { return s.Lines() > 0; });
+    if (dups == 0 && changes == 0 && !network) {
         AppendNoFindings(file_.Bytes());
         file_.Appended();
         return true;
@@ -74,6 +96,16 @@ bool ReportFindings::Finish() {
     if (changes > 0) {
         AppendChangeSectionHead(file_.Bytes());
         ok = WriteRows(file_, changeLines_, LineKind::Change) && ok;
+        AppendSectionTail(file_.Bytes());
+    }
+    for (int i = 0; i < kNetworkKinds; ++i) {
+        LineSpool& spool = networkLines_[static_cast<std::size_t>(i)];
+        if (spool.Lines() == 0) {
+            continue;
+        }
+        AppendSectionGap(file_.Bytes());
+        AppendNetworkSectionHead(file_.Bytes(), i);
+        ok = WriteRows(file_, spool, static_cast<LineKind>(kFirstNetworkKind + i)) && ok;
         AppendSectionTail(file_.Bytes());
     }
     file_.Appended();

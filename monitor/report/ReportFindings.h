@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "monitor/report/AlarmLogScan.h"
 #include "monitor/report/LineSpool.h"
@@ -16,8 +17,7 @@ namespace kestrove {
 class ReportFindings final : public AlarmLogLines {
 public:
     // `scratchFolder` holds the spools' scratch files when rows outgrow memory.
-    ReportFindings(ReportFile& file, const std::filesystem::path& scratchFolder)
-        : file_(file), dupLines_(scratchFolder), changeLines_(scratchFolder) {}
+    ReportFindings(ReportFile& file, const std::filesystem::path& scratchFolder);
 
     void Line(std::string_view line) override;
     void Restart() override;
@@ -33,6 +33,9 @@ private:
     ReportFile& file_;
     LineSpool dupLines_;
     LineSpool changeLines_;
+    // The IPv6, router and gateway lines, one spool per kind; their sections follow the
+    // change section only when they have lines, so a log without any gives the same report.
+    std::vector<LineSpool> networkLines_;
     std::size_t dupWritten_ = 0;
     bool startFixed_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/OutsideText.h"
 #include "common/TimeFormat.h"
 #include "common/Utf8Path.h"
 #include "monitor/report/mail/MailTexts.h"
@@ -33,20 +34,7 @@ std::string OneLogField(std::string_view text) {
         }
         text = text.substr(0, cut);
     }
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto u = static_cast<unsigned char>(text[i]);
-        // C1 controls arrive as UTF-8 0xC2 0x80..0x9F.
-        bool c1 = u == 0xC2 && i + 1 < text.size() &&
-                  (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
-        if (u < 0x20 || u == 0x7F || c1) {
-            out += ' ';
-            i += c1 ? 1 : 0;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    return CleanOutsideText(text);
 }
 
 }  // namespace
@@ -90,12 +78,14 @@ std::optional<ReportMail> ReportMailSender::PrepareReportMail(
     report.subject = subject;
     report.attachment = PathToUtf8(attachment);
     report.dataFolder = PathToUtf8(dataFolder_);
+    report.requireTls = Report("RequireTLS") == "1";
     return report;
 }
 
 std::vector<std::string> ReportMailSender::DeliverReportMail(MailLibrary& mail,
                                                              const ReportMail& report) {
     std::vector<std::string> errors;
+    mail.SetRequireTls(report.requireTls);
     if (report.popBeforeSmtp) {
         // Its outcome is otherwise not looked at: the SMTP server's answer tells whether the
         // login counted. A login withheld for want of TLS is logged, as no server's answer can

@@ -29,6 +29,9 @@ struct ReportMail {
     std::string subject;
     std::string attachment;  // UTF-8
     std::string dataFolder;  // UTF-8
+    // [Report] RequireTLS: the mail itself, not only a password, goes out over TLS or not at
+    // all (the reports list the network's hosts and MACs).
+    bool requireTls = false;
 };
 
 // Mails a report as the [Report] settings say, with POP before SMTP or SMTP AUTH where chosen.

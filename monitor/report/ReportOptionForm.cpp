@@ -14,7 +14,7 @@ constexpr std::string_view kControlNames[] = {
     "chkIjo", "Frame2",    "txtReportSave", "Command1",  "Check2",     "Frame3",
     "Label1", "Label2",    "Label3",        "Text1",     "Text2",      "Text3",
     "Frame4", "chkAuth",   "optSMTPAuth",   "optPBS",    "Label4",     "Label5",
-    "Label6", "Text4",     "Text5",         "Text6",     "Check4",
+    "Label6", "Text4",     "Text5",         "Text6",     "Check4",     "chkTls",
 };
 static_assert(std::size(kControlNames) == static_cast<std::size_t>(ReportOptionControl::kCount));
 
@@ -102,6 +102,7 @@ void ReportOptionForm::Form_Load() {
     std::string password = ScramblePassword("RESET", read("Password")).value_or("");
     std::string compress = read("Compress");
     std::string immediate = read("Immediate");
+    std::string requireTls = read("RequireTLS");
     std::string authMethod = read("AuthMethod");
 
     values_.check1 = autoReport == "1";
@@ -117,6 +118,7 @@ void ReportOptionForm::Form_Load() {
     values_.text6 = password;
     values_.check4 = compress == "1";
     values_.chkIjo = immediate == "1";
+    values_.chkTls = requireTls == "1";
     if (authMethod == "SMTPAuth") {
         optSMTPAuth_Click();
     } else if (authMethod == "POPBeforeSMTP") {
@@ -168,7 +170,7 @@ void ReportOptionForm::Check1Rule() {
                 Control::Label2,     Control::Label3,    Control::Text1,    Control::Text2,
                 Control::Text3,      Control::Frame4,    Control::chkAuth,  Control::Label4,
                 Control::Label5,     Control::Label6,    Control::Text4,    Control::Text5,
-                Control::Text6,      Control::Check4,    Control::chkIjo},
+                Control::Text6,      Control::Check4,    Control::chkIjo,   Control::chkTls},
                on);
     if (on) {
         Check2Rule();
@@ -180,7 +182,7 @@ void ReportOptionForm::Check2Rule() {
     SetEnabled({Control::Frame3, Control::Label1, Control::Label2, Control::Label3, Control::Text1,
                 Control::Text2, Control::Text3, Control::Frame4, Control::chkAuth, Control::Label4,
                 Control::Label5, Control::Label6, Control::Text4, Control::Text5, Control::Text6,
-                Control::chkIjo},
+                Control::chkIjo, Control::chkTls},
                values_.check2);
     chkAuthRule();
 }
@@ -306,6 +308,7 @@ void ReportOptionForm::Save(const std::string& scrambledPassword) {
     write("Password", scrambledPassword);
     write("Compress", Switch(v.check4));
     write("Immediate", Switch(v.chkIjo));
+    write("RequireTLS", Switch(v.chkTls));
 }
 
 void ReportOptionForm::SetEnabled(std::initializer_list<Control> controls, bool enabled) {

@@ -44,6 +44,7 @@ enum class ReportOptionControl : std::size_t {
     Text5,
     Text6,
     Check4,
+    chkTls,
     kCount
 };
 
@@ -69,6 +70,7 @@ struct ReportOptionValues {
     std::string text5;    // user ID
     std::string text6;    // password, plain
     bool check4 = false;  // zip reports
+    bool chkTls = false;  // every report mail over TLS, with or without a login
 };
 
 // The logic of the report options dialog (frmReportOption) without any widgets: what it loads,

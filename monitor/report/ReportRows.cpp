@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "common/Cp932.h"
 #include "monitor/report/ReportCells.h"
 #include "monitor/report/ReportDocument.h"
 #include "monitor/report/RowBytes.h"
+#include "monitor/watch/NetworkTexts.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -61,6 +63,23 @@ const std::string& DuplicateMessage() {
 const std::string& ChangeMessage() {
     static const std::string text = Utf8ToCp932(kChangeMessage);
     return text;
+}
+
+struct NetworkMessage {
+    std::string text;
+    LineKind kind;
+};
+
+const std::vector<NetworkMessage>& NetworkMessages() {
+    static const std::vector<NetworkMessage> messages{
+        {Utf8ToCp932(kIpv6ChangeMessage), LineKind::Ipv6Change},
+        {Utf8ToCp932(kRouterMessage), LineKind::Router},
+        {Utf8ToCp932(kGatewayMessage), LineKind::Gateway},
+        {Utf8ToCp932(kGatewayMacMessage), LineKind::Gateway},
+        {Utf8ToCp932(kDadMessage), LineKind::AddressConflict},
+        {Utf8ToCp932(kFirstHopMessage), LineKind::FirstHop},
+    };
+    return messages;
 }
 
 // The first "->": found by its ">", which is rarer in a log line than "-".
@@ -117,6 +136,11 @@ LineKind KindOf(std::string_view line, const MessageField& field) {
     }
     if (message == ChangeMessage()) {
         return LineKind::Change;
+    }
+    for (const NetworkMessage& m : NetworkMessages()) {
+        if (message == m.text) {
+            return m.kind;
+        }
     }
     return LineKind::Other;
 }
@@ -189,6 +213,29 @@ void AppendChangeRow(std::string& out, std::string_view line, const MessageField
     row.PutEscaped(newMac);
     row.Put(markup.close);
     out += row.View();
+}
+
+}  // namespace kestrove
+
+namespace kestrove {
+
+void AppendNetworkRow(std::string& out, std::string_view line, const MessageField& field,
+                      LineKind kind) {
+    std::string text = Cp932ToUtf8(line);
+    if (kind == LineKind::Ipv6Change) {
+        AppendCells(out, Ipv6ChangeCells(text));
+        return;
+    }
+    // The details follow the message and its tab.
+    std::string_view details =
+        field.end < line.size() ? line.substr(field.end + 1) : std::string_view{};
+    RowCells cells = EventCells(text, Cp932ToUtf8(details));
+    const RowMarkup& markup = Cp932RowMarkup();
+    out += markup.open;
+    out += Utf8ToCp932(cells.time);
+    out += markup.timeToDetails;
+    out += Utf8ToCp932(cells.address);
+    out += markup.close;
 }
 
 }  // namespace kestrove

@@ -6,7 +6,19 @@
 
 namespace kestrove {
 
-enum class LineKind { Other, Duplicate, Change };
+enum class LineKind {
+    Other,
+    Duplicate,
+    Change,
+    // The IPv6, router and gateway alarms and the first-hop evidence, each a section of its own.
+    Ipv6Change,
+    Router,
+    Gateway,
+    AddressConflict,
+    FirstHop,
+};
+inline constexpr int kFirstNetworkKind = static_cast<int>(LineKind::Ipv6Change);
+inline constexpr int kNetworkKinds = static_cast<int>(LineKind::FirstHop) - kFirstNetworkKind + 1;
 
 // Where a CP932 log line's message stands: from its 21st character (after the 19-character
 // stamp and a tab) up to the next tab or the end of the line.
@@ -26,5 +38,9 @@ LineKind KindOf(std::string_view line, const MessageField& field);
 // cells encoded again, which gives the same cells for every line.
 void AppendDuplicateRow(std::string& out, std::string_view line, const MessageField& field);
 void AppendChangeRow(std::string& out, std::string_view line, const MessageField& field);
+// Rows of the IPv6, router and gateway sections: an IPv6 change like a change row (its address
+// split from the host name at the last ":"), the others as the time and the line's details.
+void AppendNetworkRow(std::string& out, std::string_view line, const MessageField& field,
+                      LineKind kind);
 
 }  // namespace kestrove

@@ -24,9 +24,8 @@ constexpr StartupDefault kDefaults[] = {
 // Switches read with a default but never written at start-up: the file gets them when the
 // user first changes them.
 constexpr StartupDefault kReadDefaults[] = {
-    {"Watch", "Remember", "1"},
-    {"Watch", "Notify", "1"},
-    {"Log", "Syslog", "0"},
+    {"Watch", "Remember", "1"}, {"Watch", "Notify", "1"}, {"Log", "Syslog", "0"},
+    {"Watch", "IPv6", "1"},     {"Watch", "Router", "1"}, {"Watch", "FirstHop", "1"},
 };
 
 }  // namespace

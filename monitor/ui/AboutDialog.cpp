@@ -9,8 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/ui/ResourceIcon.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
+#include "monitor/ui/AppIcons.h"
 
 namespace kestrove {
 namespace {
@@ -27,13 +28,14 @@ constexpr const char* kDisclaimer =
 AboutDialog::AboutDialog(QString webAddress, Opener opener, QWidget* parent)
     : QDialog(parent), webAddress_(std::move(webAddress)), opener_(std::move(opener)) {
     setObjectName("frmAbout");
+    ScreenFit::Keep(this);
     setWindowTitle("Kestrove");
     setMouseTracking(true);
     installEventFilter(this);
 
     auto* icon = new QLabel(this);
     icon->setObjectName("picIcon");
-    icon->setPixmap(ResourceIcon(":/kestrove/logo").pixmap(QSize(31, 32)));
+    icon->setPixmap(icons::Normal().pixmap(QSize(31, 32)));
     auto* title = new QLabel("Kestrove", this);
     title->setObjectName("lblTitle");
     QFont courier("Courier New");

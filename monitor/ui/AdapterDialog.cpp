@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
 
 namespace kestrove {
@@ -19,6 +20,7 @@ QString Text(const std::string& utf8) {
 AdapterDialog::AdapterDialog(AdapterChoice& choice, QWidget* parent)
     : QDialog(parent), choice_(choice) {
     setObjectName("frmNic");
+    ScreenFit::Keep(this);
     setWindowTitle(QString::fromUtf8("Kestrove - 監視するLANカード"));
     setModal(true);
     setFixedSize(Twips::Size(5400, 2940, this));

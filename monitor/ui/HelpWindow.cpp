@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "common/ui/ScreenFit.h"
+
 namespace kestrove {
 namespace {
 
@@ -73,6 +75,7 @@ QListWidgetItem* AddEntry(QListWidget* list, const Entry& entry) {
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("HelpWindow");
+    ScreenFit::Keep(this);
     setWindowTitle(QString::fromUtf8("Kestrove ヘルプ"));
     resize(860, 560);
 

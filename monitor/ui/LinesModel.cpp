@@ -6,10 +6,6 @@
 namespace kestrove {
 namespace {
 
-std::size_t Hash(const std::string& line) {
-    return std::hash<std::string_view>{}(line);
-}
-
 // The next code point of `text` from `pos`; a malformed sequence counts as one U+FFFD per byte.
 char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -37,9 +33,11 @@ char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
 
 }  // namespace
 
-LinesModel::LinesModel(Lines lines, Stamp version, Stamp generation, Growth growth, QObject* parent)
+LinesModel::LinesModel(Count count, Line line, Stamp version, Stamp generation, Growth growth,
+                       QObject* parent)
     : QAbstractListModel(parent),
-      lines_(std::move(lines)),
+      count_(std::move(count)),
+      line_(std::move(line)),
       version_(std::move(version)),
       generation_(std::move(generation)),
       growth_(growth) {
@@ -60,19 +58,18 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != kExplanationRole) {
         return {};
     }
-    const auto& lines = lines_();
     auto row = static_cast<std::size_t>(index.row());
-    if (row >= lines.size()) {
+    if (row >= count_()) {
         return {};
     }
-    const std::string& line = lines[row];
+    const std::string line = line_(row);
     QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     if (role == Qt::DisplayRole) {
         return text;
     }
     QString explanation;
     if (explanation_) {
-        const std::string& causes = explanation_(row);
+        const std::string causes = explanation_(row);
         explanation = QString::fromUtf8(causes.data(), static_cast<qsizetype>(causes.size()));
     }
     if (role == kExplanationRole) {
@@ -88,7 +85,7 @@ void LinesModel::SetMetrics(const QFont& font, int horizontalPadding, int rowHei
     padding_ = horizontalPadding;
     rowHeight_ = rowHeight;
     widest_ = 0;
-    Measure(lines_(), 0, static_cast<std::size_t>(rows_));
+    Measure(0, static_cast<std::size_t>(rows_));
 }
 
 int LinesModel::Width(std::string_view utf8) {
@@ -106,14 +103,18 @@ int LinesModel::Width(std::string_view utf8) {
     return width;
 }
 
-void LinesModel::Measure(const std::vector<std::string>& lines, std::size_t first,
-                         std::size_t last) {
+void LinesModel::Measure(std::size_t first, std::size_t last) {
     if (rowHeight_ <= 0) {
         return;
     }
-    for (std::size_t i = first; i < last && i < lines.size(); ++i) {
-        widest_ = std::max(widest_, Width(lines[i]));
+    last = std::min(last, count_());
+    for (std::size_t i = first; i < last; ++i) {
+        widest_ = std::max(widest_, Width(line_(i)));
     }
+}
+
+std::size_t LinesModel::KeyOf(std::size_t row) const {
+    return key_ ? key_(row) : std::hash<std::string>{}(line_(row));
 }
 
 LinesModel::Change LinesModel::Refresh() {
@@ -124,8 +125,8 @@ LinesModel::Change LinesModel::Refresh() {
     if (generation_() != shownGeneration_) {
         return Reload();
     }
-    const auto& lines = lines_();
-    int count = static_cast<int>(lines.size());
+    const std::size_t total = count_();
+    int count = static_cast<int>(total);
     shownVersion_ = version;
     if (count < rows_) {
         return Reload();  // lines went without the generation moving: trust nothing
@@ -133,52 +134,53 @@ LinesModel::Change LinesModel::Refresh() {
     if (count == rows_) {
         return Change::None;
     }
-    return growth_ == Growth::Append ? Append(count) : Insert(lines);
+    return growth_ == Growth::Append ? Append(count) : Insert(total);
 }
 
 LinesModel::Change LinesModel::Reload() {
     beginResetModel();
     shownVersion_ = version_();
     shownGeneration_ = generation_();
-    const auto& lines = lines_();
-    rows_ = static_cast<int>(lines.size());
+    const std::size_t total = count_();
+    rows_ = static_cast<int>(total);
     hashes_.clear();
     if (growth_ == Growth::Insert) {
-        hashes_.reserve(lines.size());
-        std::transform(lines.begin(), lines.end(), std::back_inserter(hashes_), Hash);
+        hashes_.reserve(total);
+        for (std::size_t i = 0; i < total; ++i) {
+            hashes_.push_back(KeyOf(i));
+        }
     }
     widest_ = 0;
-    Measure(lines, 0, lines.size());
+    Measure(0, total);
     endResetModel();
     return Change::Reloaded;
 }
 
 LinesModel::Change LinesModel::Append(int count) {
-    Measure(lines_(), static_cast<std::size_t>(rows_), static_cast<std::size_t>(count));
+    Measure(static_cast<std::size_t>(rows_), static_cast<std::size_t>(count));
     beginInsertRows({}, rows_, count - 1);
     rows_ = count;
     endInsertRows();
     return Change::Added;
 }
 
-LinesModel::Change LinesModel::Insert(const std::vector<std::string>& lines) {
+LinesModel::Change LinesModel::Insert(std::size_t total) {
     const std::size_t shown = hashes_.size();
-    const std::size_t total = lines.size();
     // Runs of new lines (first row, count) in the engine's order, found by walking both lists.
     std::vector<std::pair<std::size_t, std::size_t>> runs;
     std::vector<std::size_t> hashes;
     hashes.reserve(total);
-    if (shown > 0 && Hash(lines[shown - 1]) == hashes_[shown - 1]) {
+    if (shown > 0 && KeyOf(shown - 1) == hashes_[shown - 1]) {
         // Everything new sorts after the last shown line: the common case of a growing subnet.
         hashes = hashes_;
         runs.emplace_back(shown, total - shown);
         for (std::size_t i = shown; i < total; ++i) {
-            hashes.push_back(Hash(lines[i]));
+            hashes.push_back(KeyOf(i));
         }
     } else {
         std::size_t j = 0;
         for (std::size_t i = 0; i < total; ++i) {
-            std::size_t h = Hash(lines[i]);
+            std::size_t h = KeyOf(i);
             hashes.push_back(h);
             if (j < shown && h == hashes_[j] && total - i >= shown - j) {
                 ++j;
@@ -199,7 +201,7 @@ LinesModel::Change LinesModel::Insert(const std::vector<std::string>& lines) {
     }
     hashes_.swap(hashes);
     for (auto [first, count] : runs) {
-        Measure(lines, first, first + count);
+        Measure(first, first + count);
         beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
         rows_ += static_cast<int>(count);
         endInsertRows();

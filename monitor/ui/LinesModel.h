@@ -12,27 +12,33 @@
 
 namespace kestrove {
 
-// A list box over lines the engine owns (`List1`, `List2`): nothing is copied, rows are turned
-// into text only when drawn. Between two moves of the list's generation lines are only added,
-// so a refresh tells the view about the new rows instead of reloading the whole list; the
-// widest line is tracked as lines arrive, so the horizontal scroll range costs nothing per row.
+// A list box over lines the engine owns (`List1`, `List2`): nothing is copied, rows are made
+// into text by the engine only when drawn. Between two moves of the list's generation lines are
+// only added, so a refresh tells the view about the new rows instead of reloading the whole list;
+// the widest line is tracked as lines arrive, so the horizontal scroll range costs nothing per row.
 class LinesModel final : public QAbstractListModel {
     Q_OBJECT
 public:
-    using Lines = std::function<const std::vector<std::string>&()>;
+    using Count = std::function<std::size_t()>;
+    using Line = std::function<std::string(std::size_t row)>;
+    // What tells a row from the others, so inserted rows are found without making every line.
+    using Key = std::function<std::size_t(std::size_t row)>;
     using Stamp = std::function<std::uint64_t()>;
     // `List1` appends at its end; `List2` keeps text order, so its new lines land anywhere.
     enum class Growth { Append, Insert };
     enum class Change { None, Added, Reloaded };
 
     // The explanation of a line (the likely causes of the alarm it belongs to), or "".
-    using Explanation = std::function<const std::string&(std::size_t row)>;
+    using Explanation = std::function<std::string(std::size_t row)>;
     // Holds the row's explanation as a QString (empty when there is none).
     static constexpr int kExplanationRole = Qt::UserRole + 1;
 
-    LinesModel(Lines lines, Stamp version, Stamp generation, Growth growth,
+    LinesModel(Count count, Line line, Stamp version, Stamp generation, Growth growth,
                QObject* parent = nullptr);
 
+    // Rows of a list that grows by insertion are told apart by this key (by their text's hash
+    // when none is given).
+    void SetKey(Key key) { key_ = std::move(key); }
     // Rows with an explanation show it as their tooltip and under kExplanationRole.
     void SetExplanation(Explanation explanation) { explanation_ = std::move(explanation); }
 
@@ -50,11 +56,14 @@ public:
 private:
     Change Reload();
     Change Append(int count);
-    Change Insert(const std::vector<std::string>& lines);
-    void Measure(const std::vector<std::string>& lines, std::size_t first, std::size_t last);
+    Change Insert(std::size_t total);
+    void Measure(std::size_t first, std::size_t last);
     int Width(std::string_view utf8);
+    std::size_t KeyOf(std::size_t row) const;
 
-    Lines lines_;
+    Count count_;
+    Line line_;
+    Key key_;
     Stamp version_;
     Stamp generation_;
     Growth growth_;
@@ -62,7 +71,7 @@ private:
     std::uint64_t shownGeneration_ = 0;
     Explanation explanation_;
     int rows_ = 0;
-    // Inserted lines are found by comparing the shown lines' hashes with the engine's list.
+    // Inserted lines are found by comparing the shown lines' keys with the engine's list.
     std::vector<std::size_t> hashes_;
     QFontMetrics metrics_{QFont()};
     std::unordered_map<char32_t, int> advances_;

@@ -14,15 +14,19 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <algorithm>
 
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/ResourceIcon.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
+#include "monitor/ui/AppIcons.h"
 #include "monitor/ui/HostGridModel.h"
 #include "monitor/ui/LinesModel.h"
 #include "monitor/ui/MainWindowTexts.h"
@@ -44,8 +48,9 @@ QString Text(const char* utf8) {
 MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), engine_(engine), settings_(settings) {
     setObjectName("Form1");
+    ScreenFit::Keep(this);
     setWindowTitle(Text(texts::kTitle));
-    setWindowIcon(ResourceIcon(":/kestrove/tray-normal"));
+    setWindowIcon(icons::Normal());
     lampOn_ = ResourceIcon(":/kestrove/lamp-on").pixmap(QSize(32, 32));
     lampOff_ = ResourceIcon(":/kestrove/lamp-off").pixmap(QSize(32, 32));
     BuildMenus();
@@ -90,6 +95,10 @@ void MainWindow::BuildMenus() {
     QMenu* watch = AddMenu(option, "MWatch", texts::kMWatch);
     AddAction(watch, "MWatch1", texts::kMWatch1, true)->setChecked(true);
     AddAction(watch, "MWatch2", texts::kMWatch2, true)->setChecked(true);
+    AddSeparator(watch, "MBar10");
+    AddAction(watch, "MWatchIpv6", texts::kMWatchIpv6, true)->setChecked(true);
+    AddAction(watch, "MWatchRouter", texts::kMWatchRouter, true)->setChecked(true);
+    AddAction(watch, "MWatchFirstHop", texts::kMWatchFirstHop, true)->setChecked(true);
     AddSeparator(option, "MBar9");
     AddAction(option, "MNic", texts::kMNic)->setVisible(false);
     AddSeparator(option, "MBar8")->setVisible(false);
@@ -150,27 +159,38 @@ void MainWindow::BuildControls() {
 
     PlaceTwips(new QLabel(Text(texts::kLabel1), central), "Label1", 120, 690, 1500, 240);
     list1_ = PlaceTwips(new QListView(central), "List1", 120, 930, 6135, 630);
-    list1Model_ = new LinesModel(
-        [this]() -> const auto& { return engine_.List1().Lines(); },
-        [this] { return engine_.List1().Version(); },
-        [this] { return engine_.List1().Generation(); }, LinesModel::Growth::Append, this);
+    list1Model_ = new LinesModel([this] { return engine_.List1().Count(); },
+                                 [this](std::size_t row) { return engine_.List1().Line(row); },
+                                 [this] { return engine_.List1().Version(); },
+                                 [this] { return engine_.List1().Generation(); },
+                                 LinesModel::Growth::Append, this);
     SetUpLineList(list1_, list1Model_);
     list1_->setAutoFillBackground(true);
     command1_ = PlaceTwips(new QPushButton(Text(texts::kCommand1), central), "Command1", 6375, 930,
                            1095, 375);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::Command1Clicked);
 
-    lblExplain_ =
-        PlaceTwips(new QLabel(central), "lblExplain", 120, 1590, 7350, kExplainHeightTwips);
+    explainArea_ =
+        PlaceTwips(new QScrollArea(central), "explainArea", 120, 1590, 7350, kExplainHeightTwips);
+    explainArea_->setFrameShape(QFrame::NoFrame);
+    explainArea_->setWidgetResizable(true);
+    explainArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    explainArea_->setBackgroundRole(QPalette::Window);
+    lblExplain_ = new QLabel(explainArea_);
+    lblExplain_->setObjectName("lblExplain");
+    lblExplain_->setWordWrap(true);
+    lblExplain_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    explainArea_->setWidget(lblExplain_);
     list1Model_->SetExplanation(
-        [this](std::size_t row) -> const std::string& { return engine_.List1().Explanation(row); });
+        [this](std::size_t row) { return engine_.List1().Explanation(row); });
     connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ShowExplanation(); });
     connect(list1Model_, &QAbstractItemModel::modelReset, this, [this] { ShowExplanation(); });
 
-    PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, kLowerTopTwips, 3000, 240);
-    PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, kLowerTopTwips, 3600,
-               240);
+    label2_ = PlaceTwips(new QLabel(Text(texts::kLabel2), central), "Label2", 120, kLowerTopTwips,
+                         3000, 240);
+    label6_ = PlaceTwips(new QLabel(Text(texts::kLabel6), central), "Label6", 3735, kLowerTopTwips,
+                         3600, 240);
 
     grid_ = PlaceTwips(new QTableView(central), "MSFlexGrid1", 120, kGridTopTwips, 3495, 1170);
     gridModel_ = new HostGridModel(engine_.Grid(), this);
@@ -178,7 +198,10 @@ void MainWindow::BuildControls() {
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
     grid_->setColumnWidth(0, Twips::ToPixels(1500, this));
-    grid_->setColumnWidth(1, Twips::ToPixels(1800, this));
+    // The MAC column takes what the IP column leaves, shrinking when the vertical scroll bar
+    // comes, so the bar does not bring a horizontal one with it.
+    grid_->horizontalHeader()->setDefaultSectionSize(Twips::ToPixels(1500, this));
+    grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
@@ -186,10 +209,19 @@ void MainWindow::BuildControls() {
     grid_->setTabKeyNavigation(false);
 
     list2_ = PlaceTwips(new QListView(central), "List2", 3735, kGridTopTwips, 3735, 1170);
-    list2Model_ = new LinesModel(
-        [this]() -> const auto& { return engine_.List2().Lines(); },
-        [this] { return engine_.List2().Version(); },
-        [this] { return engine_.List2().Generation(); }, LinesModel::Growth::Insert, this);
+    list2Model_ = new LinesModel([this] { return engine_.List2().Count(); },
+                                 [this](std::size_t row) { return engine_.List2().Line(row); },
+                                 [this] { return engine_.List2().Version(); },
+                                 [this] { return engine_.List2().Generation(); },
+                                 LinesModel::Growth::Insert, this);
+    list2Model_->SetKey([this](std::size_t row) {
+        const ListedHost& host = engine_.List2().At(row);
+        std::uint64_t key = host.address;
+        for (std::uint8_t b : host.mac.bytes) {
+            key = key * 0x100000001B3ull ^ b;
+        }
+        return static_cast<std::size_t>(key ^ host.mac.length);
+    });
     SetUpLineList(list2_, list2Model_);
 
     refreshTimer_.setSingleShot(true);
@@ -238,17 +270,14 @@ void MainWindow::OnMenu(const QString& name, std::function<void()> handler) {
 }
 
 void MainWindow::ViewsChanged() {
-    // A burst of alarms calls this thousands of times: the first change is drawn at once, the
-    // rest of the burst at most once every refresh gap.
+    // A burst of alarms calls this thousands of times: the first change is drawn as soon as the
+    // engine's handler has ended (not inside it, which would make one long stall of the two),
+    // the rest of the burst at most once every refresh gap.
     if (refreshTimer_.isActive()) {
         return;
     }
     qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshGapMs;
-    if (since >= kRefreshGapMs) {
-        RefreshViews();
-    } else {
-        refreshTimer_.start(static_cast<int>(kRefreshGapMs - since));
-    }
+    refreshTimer_.start(static_cast<int>(std::max<qint64>(0, kRefreshGapMs - since)));
 }
 
 void MainWindow::RefreshViews() {
@@ -274,11 +303,31 @@ void MainWindow::RefreshViews() {
 }
 
 void MainWindow::ShowExplanation() {
-    // One line under the list; the tooltip holds every cause on a line of its own.
+    // Every line whole, wrapped to the window's width; the lists below give way.
     QString text = list1_->currentIndex().data(LinesModel::kExplanationRole).toString();
     lblExplain_->setToolTip(text);
-    text.replace('\n', QStringLiteral(" / "));
-    lblExplain_->setText(text.isEmpty() ? QString() : Text(texts::kExplainPrefix) + text);
+    lblExplain_->setText(text.isEmpty() ? QString()
+                                        : Text(texts::kExplainPrefix) + QChar('\n') + text);
+    LayOutLowerHalf();
+}
+
+void MainWindow::LayOutLowerHalf() {
+    int base = Twips::ToPixels(kExplainHeightTwips, this);
+    int lists = std::max(1, Twips::ToPixels(HeightTwips() - kListMarginTwips, this));
+    int need = lblExplain_->text().isEmpty()
+                   ? base
+                   : lblExplain_->heightForWidth(explainArea_->viewport()->width());
+    int room = std::max(0, lists - Twips::ToPixels(kMinListHeightTwips, this));
+    int extra = std::clamp(need - base, 0, room);
+    // A scroll bar only for lines that do not fit, never for the empty line between alarms.
+    explainArea_->setVerticalScrollBarPolicy(need > base + extra ? Qt::ScrollBarAsNeeded
+                                                                 : Qt::ScrollBarAlwaysOff);
+    explainArea_->resize(explainArea_->width(), base + extra);
+    label2_->move(label2_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
+    label6_->move(label6_->x(), Twips::ToPixels(kLowerTopTwips, this) + extra);
+    int top = Twips::ToPixels(kGridTopTwips, this) + extra;
+    grid_->setGeometry(grid_->x(), top, grid_->width(), std::max(1, lists - extra));
+    list2_->setGeometry(list2_->x(), top, list2_->width(), std::max(1, lists - extra));
 }
 
 void MainWindow::SetScanning(bool scanning) {
@@ -307,6 +356,12 @@ QAction* MainWindow::ItemAction(MenuItem item) const {
             return Action("MNotify");
         case MenuItem::MSyslog:
             return Action("MSyslog");
+        case MenuItem::MWatchIpv6:
+            return Action("MWatchIpv6");
+        case MenuItem::MWatchRouter:
+            return Action("MWatchRouter");
+        case MenuItem::MWatchFirstHop:
+            return Action("MWatchFirstHop");
     }
     return nullptr;
 }
@@ -461,9 +516,7 @@ void MainWindow::Form_Resize() {
     if (isVisible()) {
         WriteMinimized("0");  // not while hidden in the tray or not yet shown
     }
-    int listHeight = std::max(1, Twips::ToPixels(HeightTwips() - kListMarginTwips, this));
-    grid_->resize(grid_->width(), listHeight);
-    list2_->resize(list2_->width(), listHeight);
+    LayOutLowerHalf();
 }
 
 }  // namespace kestrove

@@ -20,6 +20,7 @@ class QLabel;
 class QListView;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 
 namespace kestrove {
@@ -66,8 +67,11 @@ public:
     void ShowNormalAndActivate() override;
 
     static constexpr int kOuterWidthTwips = 7725;
-    // The explanation line under `List1` moves the lower half down by kExplainHeightTwips.
+    // The explanation under `List1` moves the lower half down by kExplainHeightTwips, and by as
+    // much more as its lines need while the lists keep kMinListHeightTwips; beyond that it
+    // scrolls.
     static constexpr int kExplainHeightTwips = 240;
+    static constexpr int kMinListHeightTwips = 600;
     static constexpr int kMinOuterHeightTwips = 3855 + kExplainHeightTwips;
     static constexpr int kListMarginTwips = 2685 + kExplainHeightTwips;
     static constexpr qint64 kRefreshGapMs = 100;
@@ -94,6 +98,8 @@ private:
     void SetUpLineList(QListView* list, LinesModel* model);
     void Form_Resize();
     void ShowExplanation();
+    // Places the explanation and the lower half below it for the window's height.
+    void LayOutLowerHalf();
     void WriteMinimized(const char* value);
     QSize FrameExtra() const;
     int OuterHeight() const;
@@ -112,6 +118,9 @@ private:
     QTableView* grid_ = nullptr;
     QLabel* image3_ = nullptr;
     QLabel* lblExplain_ = nullptr;
+    QScrollArea* explainArea_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* label6_ = nullptr;
     QPushButton* command1_ = nullptr;
     LinesModel* list1Model_ = nullptr;
     LinesModel* list2Model_ = nullptr;

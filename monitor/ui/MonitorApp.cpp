@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTimer>
 #include <QUrl>
+#include <thread>
 
 #include "common/Utf8Path.h"
 #include "common/ui/MessageBox.h"
@@ -19,10 +20,10 @@
 #include "monitor/ui/HelpWindow.h"
 #include "monitor/ui/MainWindow.h"
 #include "monitor/ui/MainWindowTexts.h"
-#include "monitor/ui/NeighbourNotifier.h"
 #include "monitor/ui/QtTrayIcon.h"
 #include "monitor/ui/ReportOptionDialog.h"
 #include "monitor/ui/SignalWatcher.h"
+#include "monitor/ui/SourceWatcher.h"
 #include "monitor/ui/TrayController.h"
 #include "monitor/watch/WatchTexts.h"
 #include "netinfo/NetInfoPlatform.h"
@@ -49,7 +50,10 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.clock = std::make_unique<SystemClock>();
     p.mail = std::make_unique<CurlMailLibrary>();
     p.neighbourEvents = CreateNeighbourEvents();
+    p.networkState = CreateNetworkStateSource();
+    p.firstHopProber = CreateFirstHopProber();
     p.syslog = CreateSystemLog();
+    p.notifier = CreateDesktopNotifier();
     p.gateways = [] { return ReadDefaultGateways(); };
     p.openUrl = [](const QString& url) {
         // A file's path ("/..." here, "C:\\..." on Windows) or a web address.
@@ -68,8 +72,7 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
       platform_(std::move(platform)),
       settings_(IniFile::InFolder(data_.folder)),
       log_(data_.folder),
-      timers_([this] { Fatal(); }),
-      yielder_(*platform_.clock) {
+      timers_([this] { Fatal(); }) {
     InitKestroveResources();
     adapters_ = std::make_unique<OwnAdapters>(*platform_.adapters);
     hostNames_ = std::make_unique<HostNameLookup>(*platform_.resolver);
@@ -87,12 +90,17 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     immediate_ =
         std::make_unique<ImmediateReports>(settings_, timers_, *reports_, *backgroundMail_);
     vendors_ = std::make_unique<OuiRegistry>(platform_.vendorFolder);
+    vendors_->LoadInBackground();
     // Beside the settings file, wherever that lives.
     memory_ = std::make_unique<HostMemory>(settings_, *platform_.clock,
                                            HostsFile::InFolder(settings_.Path().parent_path()),
                                            *vendors_);
     notifier_ = std::make_unique<NotificationLimiter>(
-        *platform_.clock, timers_, [this](const std::string& text) { Notify(text); });
+        *platform_.clock, timers_, [this](const DesktopText& text) { Notify(text); });
+    log_.SetOnFirstFailure([this] {
+        // Posted: the line may be written from deep inside a scan.
+        QTimer::singleShot(0, this, [this] { WarnLogNotRecorded(); });
+    });
     log_.SetMirror([this](std::string_view line) {
         if (platform_.syslog && StartupSwitchIsOn(settings_, "Log", "Syslog")) {
             platform_.syslog->Send(line);
@@ -100,17 +108,37 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     });
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
-                                                          timers_, yielder_, *this});
+                                                          timers_, *this});
+    firstHop_ = std::make_unique<FirstHopCheck>(
+        platform_.firstHopProber.get(), *platform_.clock, [this](std::function<void()> task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        });
+    networkAlarms_ = std::make_unique<NetworkAlarms>(*engine_, settings_, *adapters_,
+                                                     *platform_.clock, timers_, firstHop_.get());
+    engine_->SetGatewayWatch(networkAlarms_.get());
     window_ = std::make_unique<MainWindow>(*engine_, settings_);
     trayIcon_ =
         std::make_unique<QtTrayIcon>(window_->PopupMenu(), [this] { tray_->RestoreFromTray(); });
+    if (platform_.notifier) {
+        platform_.notifier->SetFallback([this](const QString& summary, const QString& body) {
+            trayIcon_->ShowMessage(summary, body);
+        });
+    }
     tray_ = std::make_unique<TrayController>(*trayIcon_, *window_, timers_,
                                              [this] { return engine_->AlarmActive(); });
     window_->SetTray(tray_.get());
 
-    MonitorParts parts{folder_,  settings_,  *engine_,
-                       log_,     *adapters_, *platform_.processes,
-                       *window_, yielder_,   [this](bool on) { SetReportTimer(on); }};
+    // The one wait of the start-up (adapters coming up after logon) comes before the window
+    // shows and the event loop runs: nothing is held up by sleeping through it.
+    MonitorParts parts{folder_,
+                       settings_,
+                       *engine_,
+                       log_,
+                       *adapters_,
+                       *platform_.processes,
+                       *window_,
+                       [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); },
+                       [this](bool on) { SetReportTimer(on); }};
     lifecycle_ = std::make_unique<MonitorLifecycle>(parts);
     commands_ = std::make_unique<MainMenuCommands>(parts, *platform_.autostart);
     adapterChoice_ = std::make_unique<AdapterChoice>(settings_, *adapters_);
@@ -121,6 +149,10 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
 MonitorApp::~MonitorApp() {
     // The engine's timers must not fire into a half-destroyed window.
     engine_->Shutdown();
+    if (networkWatcher_) {
+        networkWatcher_->Stop();
+    }
+    firstHop_->Stop();
     if (neighbours_) {
         neighbours_->Stop();
     }
@@ -138,6 +170,9 @@ void MonitorApp::Wire() {
     w.OnMenu("MWithWindows", [&c] { c.MWithWindows_Click(); });
     w.OnMenu("MNotify", [&c] { c.MNotify_Click(); });
     w.OnMenu("MSyslog", [&c] { c.MSyslog_Click(); });
+    w.OnMenu("MWatchIpv6", [&c] { c.MWatchIpv6_Click(); });
+    w.OnMenu("MWatchRouter", [&c] { c.MWatchRouter_Click(); });
+    w.OnMenu("MWatchFirstHop", [&c] { c.MWatchFirstHop_Click(); });
     w.OnMenu("MNic", [this] { ShowAdapterDialog(); });
     w.OnMenu("MVersion", [this] { ShowAbout(); });
     w.OnMenu("MHelpMain", [this] { ShowHelp(); });
@@ -152,6 +187,7 @@ void MonitorApp::Wire() {
     }
     connect(&w, &MainWindow::Command1Clicked, this, [this] {
         engine_->Command1_Click();
+        networkAlarms_->Clear();
         memory_->Forget();
     });
     connect(&w, &MainWindow::IntervalChosen, this,
@@ -162,6 +198,7 @@ void MonitorApp::Wire() {
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!fatal_) {
             backgroundMail_->Stop();
+            networkAlarms_->Finish();
             lifecycle_->Form_QueryUnload();
             memory_->SaveNow();
         }
@@ -169,6 +206,9 @@ void MonitorApp::Wire() {
 }
 
 bool MonitorApp::Start() {
+    // Before anything reads them: files another user could have written decide nothing.
+    setAside_ = SetAsideUntrusted(
+        {settings_.Path(), HostsFile::InFolder(settings_.Path().parent_path()).Path()});
     engine_->StartScanning();
     if (lifecycle_->Form_Load() != MonitorLifecycle::StartResult::Started) {
         return false;
@@ -176,16 +216,73 @@ bool MonitorApp::Start() {
     window_->RefreshViews();
     // The memory first: a notification heard from here on may be a remembered host's.
     StartMemory();
-    neighbours_ = std::make_unique<NeighbourNotifier>(
-        std::move(platform_.neighbourEvents),
-        [this](NeighbourEvents& source) { return engine_->HearNeighbours(source); });
+    if (NeighbourEvents* source = platform_.neighbourEvents.get()) {
+        neighbours_ = std::make_unique<SourceWatcher>(
+            source->Handle(), [source] { return source->PollInterval(); },
+            [this, source] { return engine_->HearNeighbours(*source); });
+    }
+    StartNetworkWatch();
     if (!tray_->InTray() && !window_->isMinimized()) {
         window_->show();
     }
     // From the event loop, not from here: a quit chosen while the box is open must end the
     // program, and a loop started after the box would outlive that quit.
-    QTimer::singleShot(0, this, [this] { WarnIfDataFolderReadOnly(); });
+    QTimer::singleShot(0, this, [this] {
+        WarnIfDataFolderReadOnly();
+        WarnOfSetAsideFiles();
+    });
     return true;
+}
+
+void MonitorApp::WarnOfSetAsideFiles() {
+    auto path = [](const std::filesystem::path& p) { return QString::fromStdString(p.string()); };
+    QStringList lines;
+    for (const SetAsideFile& file : setAside_) {
+        const char* why = texts::kUntrustedWritable;
+        switch (file.why) {
+            case FileTrust::NotRegular:
+                why = texts::kUntrustedNotRegular;
+                break;
+            case FileTrust::OtherOwner:
+                why = texts::kUntrustedOtherOwner;
+                break;
+            case FileTrust::FolderOtherOwner:
+                why = texts::kUntrustedFolderOtherOwner;
+                break;
+            case FileTrust::FolderWritable:
+                why = texts::kUntrustedFolderWritable;
+                break;
+            default:
+                break;
+        }
+        lines << QString::fromUtf8(file.moved ? texts::kUntrustedMoved : texts::kUntrustedStuck)
+                     .arg(path(file.file), QString::fromUtf8(why), path(file.movedTo));
+    }
+    if (!lines.isEmpty()) {
+        lines << QString::fromUtf8(texts::kUntrustedAdvice);
+    }
+    // A folder that cannot be written at all was told already, and holds no table to tell of.
+    HostsFile hosts = HostsFile::InFolder(settings_.Path().parent_path());
+    std::optional<HostsFile::LoadStatus> loaded = memory_->LoadResult();
+    if (data_.writable && loaded == HostsFile::LoadStatus::SetAside) {
+        lines << QString::fromUtf8(texts::kHostsSetAside)
+                     .arg(path(hosts.Path()), path(hosts.BadPath()));
+    } else if (data_.writable && loaded == HostsFile::LoadStatus::Stuck) {
+        lines << QString::fromUtf8(texts::kHostsStuck).arg(path(hosts.Path()));
+    }
+    setAside_.clear();
+    if (!lines.isEmpty()) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle), lines.join("\n\n"));
+    }
+}
+
+void MonitorApp::WarnLogNotRecorded() {
+    // A folder that cannot be written at all was told at start already.
+    if (data_.writable && !fatal_) {
+        MessageBox::Warning(nullptr, QString::fromUtf8(texts::kTitle),
+                            QString::fromUtf8(texts::kLogNotRecorded)
+                                .arg(QString::fromStdString(log_.Path().string())));
+    }
 }
 
 void MonitorApp::WarnIfDataFolderReadOnly() {
@@ -205,6 +302,9 @@ void MonitorApp::Quit() {
     quitting_ = true;
     // Before the end line, so a mail cut off by the end is logged while the program still runs.
     backgroundMail_->Stop();
+    // A probe under way ends within its wait; its answer is not logged after the end line.
+    firstHop_->Stop();
+    networkAlarms_->Finish();
     lifecycle_->Form_QueryUnload();
     memory_->SaveNow();
     trayIcon_->Remove();
@@ -223,20 +323,40 @@ void MonitorApp::Quit() {
 
 void MonitorApp::StartMemory() {
     // The network is known only now that the adapters are read. The engine asks the memory
-    // from here on; a scan that ran while the start-up gave way saw its hosts silently.
+    // from here on.
     std::vector<ArpEntry> table;
     if (!platform_.arpTable->Read(table)) {
         table.clear();
     }
-    Ipv4 gateway = 0;
+    gateway_ = 0;
     for (Ipv4 g : platform_.gateways ? platform_.gateways() : std::vector<Ipv4>{}) {
         if (adapters_->InWatchedSubnet(g)) {
-            gateway = g;
+            gateway_ = g;
             break;
         }
     }
-    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway, table);
+    memory_->Start(adapters_->WatchIP, adapters_->WatchMask, gateway_, table);
+    memory_->SetBeyondIpv4Source(
+        {[this]() -> const KnownNetwork& { return networkAlarms_->Known(); },
+         [this] { return networkAlarms_->KnownVersion(); }});
     engine_->SetMemory(memory_.get());
+}
+
+void MonitorApp::StartNetworkWatch() {
+    NetworkStateSource* source = platform_.networkState.get();
+    NetworkSnapshot snapshot;
+    if (source == nullptr || !source->Dump(snapshot)) {
+        snapshot = {};
+    }
+    networkAlarms_->Start(snapshot, memory_->BeyondIpv4());
+    if (const auto& mismatch = memory_->Mismatch()) {
+        networkAlarms_->GatewayMacDiffers(mismatch->gateway, mismatch->remembered, mismatch->seen);
+    }
+    if (source != nullptr) {
+        networkWatcher_ = std::make_unique<SourceWatcher>(
+            source->Handle(), [source] { return source->PollInterval(); },
+            [this, source] { return networkAlarms_->Hear(*source); });
+    }
 }
 
 void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,
@@ -244,23 +364,14 @@ void MonitorApp::AlarmRaised(std::string_view message, std::string_view detail,
     if (!StartupSwitchIsOn(settings_, "Watch", "Notify")) {
         return;
     }
-    std::string text{message};
-    text += '\n';
-    text += detail;
-    if (!explanation.empty()) {
-        text += '\n';
-        text += explanation;
-    }
-    notifier_->Post(std::move(text));
+    notifier_->Post(AlarmNotice{AlarmRank(message, detail, gateway_), std::string(message),
+                                std::string(detail), std::string(explanation)});
 }
 
-void MonitorApp::Notify(const std::string& text) {
-    QString title = QString::fromUtf8(texts::kTitle);
-    QString body = QString::fromStdString(text);
-    if (platform_.notify) {
-        platform_.notify(title, body);
-    } else {
-        trayIcon_->ShowMessage(title, body);
+void MonitorApp::Notify(const DesktopText& text) {
+    if (platform_.notifier) {
+        platform_.notifier->Show(QString::fromStdString(text.summary),
+                                 QString::fromStdString(text.body));
     }
 }
 

@@ -18,17 +18,23 @@
 #include "monitor/report/mail/MailLibrary.h"
 #include "monitor/settings/Autostart.h"
 #include "monitor/settings/IniFile.h"
+#include "monitor/settings/UntrustedFiles.h"
+#include "monitor/ui/DesktopNotifier.h"
 #include "monitor/ui/QtTimers.h"
 #include "monitor/watch/AlarmLog.h"
+#include "monitor/watch/FirstHopCheck.h"
 #include "monitor/watch/HostMemory.h"
+#include "monitor/watch/NetworkAlarms.h"
 #include "monitor/watch/NotificationLimiter.h"
 #include "monitor/watch/OuiRegistry.h"
 #include "monitor/watch/SystemLog.h"
 #include "monitor/watch/WatchEngine.h"
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
+#include "netinfo/FirstHopProber.h"
 #include "netinfo/HostNameLookup.h"
 #include "netinfo/NeighbourEvents.h"
+#include "netinfo/NetworkStateSource.h"
 #include "netinfo/OwnAdapters.h"
 
 namespace kestrove {
@@ -38,7 +44,7 @@ class AdapterChoice;
 class HelpWindow;
 class MainMenuCommands;
 class MainWindow;
-class NeighbourNotifier;
+class SourceWatcher;
 class QtTrayIcon;
 class ReportOptionDialog;
 class SignalWatcher;
@@ -55,14 +61,18 @@ struct MonitorPlatform {
     std::unique_ptr<MailLibrary> mail;
     // May be empty: the monitor then polls only.
     std::unique_ptr<NeighbourEvents> neighbourEvents;
+    // IPv6 neighbours, routes and own IPv6 addresses, and the first-hop check; either may be
+    // empty (no such watch, no probe).
+    std::unique_ptr<NetworkStateSource> networkState;
+    std::unique_ptr<FirstHopProber> firstHopProber;
     // Opens a file or web address in the user's default program.
     std::function<void(const QString& url)> openUrl;
     // Alarm-log lines for `[Log] Syslog`; none: not sent.
     std::unique_ptr<SystemLog> syslog;
     // The default routes' gateways, which name the network whose hosts are remembered.
     std::function<std::vector<Ipv4>()> gateways;
-    // Shows a desktop notification; unset: through the tray icon.
-    std::function<void(const QString& title, const QString& text)> notify;
+    // Shows alarms on the desktop; where it cannot, through the tray icon's balloon.
+    std::unique_ptr<DesktopNotifier> notifier;
     // Where the IEEE registry files are read from.
     std::filesystem::path vendorFolder = OuiRegistry::kDefaultFolder;
 
@@ -129,8 +139,13 @@ private:
     void MReportOption_Click();
     void Fatal();
     void WarnIfDataFolderReadOnly();
+    // Files set aside at start (another user's, damaged) and a log that records nothing: told
+    // once, in one message box.
+    void WarnOfSetAsideFiles();
+    void WarnLogNotRecorded();
     void StartMemory();
-    void Notify(const std::string& text);
+    void StartNetworkWatch();
+    void Notify(const DesktopText& text);
 
     std::filesystem::path folder_;
     DataFolderChoice data_;
@@ -138,7 +153,6 @@ private:
     IniFile settings_;
     AlarmLog log_;
     QtTimerFactory timers_;
-    QtYielder yielder_;
     std::unique_ptr<OwnAdapters> adapters_;
     std::unique_ptr<HostNameLookup> hostNames_;
     std::unique_ptr<UrlDocumentOpener> opener_;
@@ -159,9 +173,16 @@ private:
     std::unique_ptr<AdapterChoice> adapterChoice_;
     std::unique_ptr<SignalWatcher> signals_;
     std::unique_ptr<ReportOptionDialog> reportOptions_;
-    std::unique_ptr<NeighbourNotifier> neighbours_;
+    std::unique_ptr<SourceWatcher> neighbours_;
+    std::unique_ptr<FirstHopCheck> firstHop_;
+    std::unique_ptr<NetworkAlarms> networkAlarms_;
+    std::unique_ptr<SourceWatcher> networkWatcher_;
     QPointer<AboutDialog> about_;
     QPointer<HelpWindow> help_;
+    // The default route's gateway in the watched subnet (0: none), whose change leads a
+    // summed-up notification.
+    Ipv4 gateway_ = 0;
+    std::vector<SetAsideFile> setAside_;
     bool quitting_ = false;
     bool fatal_ = false;
 };

@@ -1,8 +1,5 @@
 #include "monitor/ui/QtTimers.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-
 namespace kestrove {
 
 QtTimer::QtTimer(std::chrono::milliseconds interval, const std::function<void()>& onFatal) {
@@ -36,20 +33,6 @@ void QtTimer::SetInterval(std::chrono::milliseconds interval) {
 
 std::unique_ptr<Timer> QtTimerFactory::Create(std::chrono::milliseconds interval) {
     return std::make_unique<QtTimer>(interval, onFatal_);
-}
-
-void QtYielder::RunPendingEvents() {
-    QCoreApplication::processEvents();
-}
-
-void QtYielder::Pause(std::chrono::milliseconds duration) {
-    if (duration.count() > 0) {
-        // Quitting the application ends this loop too, so a shut-down is not held up.
-        QEventLoop loop;
-        QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    StartSlice();
 }
 
 }  // namespace kestrove

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "common/Timer.h"
-#include "common/Yielder.h"
 
 namespace kestrove {
 
@@ -34,17 +33,6 @@ public:
 
 private:
     std::function<void()> onFatal_;
-};
-
-// Lets Qt process the pending events once a slice of work has passed; pauses in a nested
-// event loop, so a pause wakes only for events and costs no processor time.
-class QtYielder final : public SlicedYielder {
-public:
-    explicit QtYielder(const Clock& clock) : SlicedYielder(clock) {}
-    void Pause(std::chrono::milliseconds duration) override;
-
-protected:
-    void RunPendingEvents() override;
 };
 
 }  // namespace kestrove

@@ -2,15 +2,13 @@
 
 #include <QMenu>
 
-#include "common/ui/ResourceIcon.h"
+#include "monitor/ui/AppIcons.h"
 #include "monitor/ui/MainWindowTexts.h"
 
 namespace kestrove {
 
 QtTrayIcon::QtTrayIcon(QMenu* popup, std::function<void()> onLeftClick, QObject* parent)
-    : QObject(parent),
-      normalIcon_(ResourceIcon(":/kestrove/tray-normal")),
-      alarmIcon_(ResourceIcon(":/kestrove/tray-alarm")) {
+    : QObject(parent), normalIcon_(icons::Normal()), alarmIcon_(icons::Alarm()) {
     icon_.setIcon(normalIcon_);
     icon_.setToolTip(QString::fromUtf8(texts::kTitle));
     icon_.setContextMenu(popup);
@@ -20,16 +18,38 @@ QtTrayIcon::QtTrayIcon(QMenu* popup, std::function<void()> onLeftClick, QObject*
                     onLeftClick();
                 }
             });
+    balloonEnd_.setSingleShot(true);
+    connect(&balloonEnd_, &QTimer::timeout, this, [this] {
+        if (onlyForBalloon_) {
+            Remove();
+        }
+    });
 }
 
 void QtTrayIcon::Add() {
+    onlyForBalloon_ = false;
     if (!icon_.isVisible()) {
         icon_.show();
     }
 }
 
+void QtTrayIcon::Remove() {
+    onlyForBalloon_ = false;
+    icon_.hide();
+}
+
 void QtTrayIcon::ShowMessage(const QString& title, const QString& text) {
-    icon_.showMessage(title, text, QSystemTrayIcon::Warning);
+    if (!Available()) {
+        return;  // no tray: nowhere to show a balloon
+    }
+    if (!icon_.isVisible()) {
+        icon_.show();
+        onlyForBalloon_ = true;
+    }
+    if (onlyForBalloon_) {
+        balloonEnd_.start(kBalloonMs);
+    }
+    icon_.showMessage(title, text, QSystemTrayIcon::Warning, kBalloonMs);
 }
 
 void QtTrayIcon::SetAlarmPicture(bool alarm) {

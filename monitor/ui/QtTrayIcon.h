@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <functional>
 
 #include "monitor/ui/TrayController.h"
@@ -16,19 +17,25 @@ namespace kestrove {
 class QtTrayIcon final : public QObject, public TrayIcon {
     Q_OBJECT
 public:
+    // How long a balloon stays, and with it an icon shown only to carry it.
+    static constexpr int kBalloonMs = 10000;
+
     QtTrayIcon(QMenu* popup, std::function<void()> onLeftClick, QObject* parent = nullptr);
 
     bool Available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
     void Add() override;
-    void Remove() override { icon_.hide(); }
+    void Remove() override;
     void SetAlarmPicture(bool alarm) override;
-    // A desktop notification (the freedesktop service where one runs, else a balloon).
+    // A balloon at the icon. While the window is open there is no icon: one is shown for the
+    // balloon's time and taken away again.
     void ShowMessage(const QString& title, const QString& text);
 
 private:
     QSystemTrayIcon icon_;
     QIcon normalIcon_;
     QIcon alarmIcon_;
+    QTimer balloonEnd_;
+    bool onlyForBalloon_ = false;
 };
 
 }  // namespace kestrove

@@ -20,6 +20,7 @@
 #include "common/ui/FrameStyle.h"
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/Twips.h"
 
 namespace kestrove {
@@ -55,6 +56,7 @@ constexpr ControlSpec kControls[] = {
     {"Text2",         Kind::Text,     ""},
     {"Label1",        Kind::Label,    "送信メールサーバー"},
     {"Text3",         Kind::Text,     ""},
+    {"chkTls",        Kind::Check,    "常にTLSで暗号化して送信する"},
     {"Frame4",        Kind::Frame,    "送信サーバーは認証が必要である場合"},
     {"chkAuth",       Kind::Check,    "メール送信に認証が必要"},
     {"optSMTPAuth",   Kind::Option,   "SMTPAuth"},
@@ -80,10 +82,10 @@ constexpr int kButtonWidthTwips = 1215;
 constexpr int kButtonHeightTwips = 375;
 
 constexpr const char* kTabOrder[] = {
-    "Check1",        "optHourly", "optDaily",    "optWeekly", "optMonthly", "cboTime",
-    "txtReportSave", "Command1",  "Check2",      "Text1",     "Text2",      "Text3",
-    "Text4",         "Text5",     "Text6",       "Check4",    "Command2",   "Command3",
-    "chkIjo",        "optPBS",    "optSMTPAuth", "chkAuth",
+    "Check1",        "optHourly", "optDaily", "optWeekly",   "optMonthly", "cboTime",
+    "txtReportSave", "Command1",  "Check2",   "Text1",       "Text2",      "Text3",
+    "chkTls",        "Text4",     "Text5",    "Text6",       "Check4",     "Command2",
+    "Command3",      "chkIjo",    "optPBS",   "optSMTPAuth", "chkAuth",
 };
 
 constexpr const char* kCaption = "レポート自動作成の設定";
@@ -136,6 +138,7 @@ ReportOptionDialog::ReportOptionDialog(SettingsStore& settings,
                                        QWidget* parent)
     : QDialog(parent), form_(settings, std::move(setReportTimer)) {
     setObjectName("frmReportOption");
+    ScreenFit::Keep(this);
     setWindowTitle(QString::fromUtf8(kCaption));
     setModal(false);
     setFont(JapaneseUiFont(9));
@@ -219,6 +222,7 @@ void ReportOptionDialog::BuildControls() {
         frame3->addWidget(get(label), row, 0);
         frame3->addWidget(get(text), row++, 1);
     }
+    frame3->addWidget(get("chkTls"), row++, 1, Qt::AlignLeft);
     frame3->addWidget(get("Frame4"), row, 0, 1, 2);
     frame3->setColumnStretch(1, 1);
 
@@ -349,6 +353,8 @@ void ReportOptionDialog::ConnectControls() {
     ConnectCheck("Check2", &ReportOptionForm::Check2_Click);
     ConnectCheck("chkAuth", &ReportOptionForm::chkAuth_Click);
     ConnectCheck("Check4", &ReportOptionForm::Check4_Click);
+    connect(findChild<QCheckBox*>("chkTls"), &QCheckBox::clicked, this,
+            [this](bool on) { form_.Values().chkTls = on; });
     connect(findChild<QCheckBox*>("chkIjo"), &QCheckBox::clicked, this,
             [this](bool on) { form_.Values().chkIjo = on; });
     ConnectOption("optHourly", &ReportOptionForm::optHourly_Click);
@@ -456,6 +462,7 @@ void ReportOptionDialog::Refresh() {
     setText("Text5", v.text5);
     setText("Text6", v.text6);
     setChecked("Check4", v.check4);
+    setChecked("chkTls", v.chkTls);
     for (std::size_t i = 0; i < static_cast<std::size_t>(ReportOptionControl::kCount); ++i) {
         auto control = static_cast<ReportOptionControl>(i);
         QString name = FromUtf8(ReportOptionForm::ControlName(control));

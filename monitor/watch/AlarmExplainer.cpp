@@ -5,11 +5,13 @@
 namespace kestrove {
 namespace {
 
+bool IsIana(const MacAddress& mac) {
+    return mac.length == 6 && mac.bytes[0] == 0x00 && mac.bytes[1] == 0x00 && mac.bytes[2] == 0x5E;
+}
+
 bool IsVrrp(const MacAddress& mac) {
     // 00-00-5E-00-01-xx (IPv4) and 00-00-5E-00-02-xx (IPv6); CARP uses the same addresses.
-    return mac.length == 6 && mac.bytes[0] == 0x00 && mac.bytes[1] == 0x00 &&
-           mac.bytes[2] == 0x5E && mac.bytes[3] == 0x00 &&
-           (mac.bytes[4] == 0x01 || mac.bytes[4] == 0x02);
+    return IsIana(mac) && mac.bytes[3] == 0x00 && (mac.bytes[4] == 0x01 || mac.bytes[4] == 0x02);
 }
 
 bool IsHsrp(const MacAddress& mac) {
@@ -21,8 +23,32 @@ bool IsHsrp(const MacAddress& mac) {
            (mac.bytes[3] == 0x9F && (mac.bytes[4] & 0xF0) == 0xF0);
 }
 
+bool IsMulticast(const MacAddress& mac) {
+    return mac.length > 0 && (mac.bytes[0] & 0x01) != 0;
+}
+
 bool IsLocallyAdministered(const MacAddress& mac) {
     return mac.length > 0 && (mac.bytes[0] & 0x02) != 0;
+}
+
+// The reserved block a MAC belongs to, or empty for an ordinary maker's address.
+std::string_view ReservedBlock(const MacAddress& mac) {
+    if (IsVrrp(mac)) {
+        return explain::kVrrp;
+    }
+    if (IsHsrp(mac)) {
+        return explain::kHsrp;
+    }
+    if (IsMulticast(mac)) {
+        return explain::kMulticast;
+    }
+    if (IsLocallyAdministered(mac)) {
+        return explain::kLocal;
+    }
+    if (IsIana(mac)) {
+        return explain::kIana;
+    }
+    return {};
 }
 
 std::string Concat(std::initializer_list<std::string_view> parts) {
@@ -35,37 +61,17 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool ParseHistoryLine(std::string_view line, MacAddress& mac, Ipv4& address) {
-    std::size_t open = line.find(" (");
-    if (open == std::string_view::npos || line.empty() || line.back() != ')' ||
-        !ParseMac(line.substr(0, open), mac)) {
-        return false;
+void AlarmExplainer::MacFacts(std::string_view side, const MacAddress& mac,
+                              std::vector<std::string>& causes) const {
+    std::string text = Concat({side, "（", FormatMac(mac), "）"});
+    if (std::string_view block = ReservedBlock(mac); !block.empty()) {
+        causes.push_back(text + std::string(block));
+        return;
     }
-    std::string dotted;
-    for (char c : line.substr(open + 2, line.size() - open - 3)) {
-        if (c != ' ') {
-            dotted.push_back(c);
-        }
-    }
-    return ParseDotted(dotted, address);
-}
-
-void AlarmExplainer::MacCauses(std::string_view side, const MacAddress& mac,
-                               std::vector<std::string>& causes) const {
-    if (IsVrrp(mac)) {
-        causes.push_back(Concat({side, "（", FormatMac(mac), "）", explain::kVrrp}));
-    } else if (IsHsrp(mac)) {
-        causes.push_back(Concat({side, "（", FormatMac(mac), "）", explain::kHsrp}));
-    } else if (IsLocallyAdministered(mac)) {
-        causes.push_back(Concat({side, "（", FormatMac(mac), "）", explain::kLocal}));
-    }
-}
-
-void AlarmExplainer::VendorCause(std::string_view side, const MacAddress& mac,
-                                 std::vector<std::string>& causes) const {
+    // A reserved block's registered owner (IANA, the router maker) is no maker of the device.
     std::string vendor = vendors_.Vendor(mac);
     if (!vendor.empty()) {
-        causes.push_back(Concat({side, explain::kVendorJoin, vendor, explain::kVendorAfter}));
+        causes.push_back(Concat({text, explain::kVendorJoin, vendor, explain::kVendorAfter}));
     }
 }
 
@@ -73,15 +79,14 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
                                                 const AlarmHistory& history) const {
     std::vector<std::string> causes;
     switch (facts.kind) {
+        case AlarmKind::FlipSummary:
         case AlarmKind::Change:
-            MacCauses(explain::kOldSide, facts.oldMac, causes);
-            MacCauses(explain::kNewSide, facts.newMac, causes);
-            if (history.oldUnseenFor && *history.oldUnseenFor > kUnseenLimit) {
-                auto minutes =
-                    std::chrono::duration_cast<std::chrono::minutes>(*history.oldUnseenFor);
-                causes.push_back(Concat({explain::kUnseenBefore, std::to_string(minutes.count()),
-                                         explain::kUnseenAfter}));
-            }
+        case AlarmKind::Ipv6FlipSummary:
+        case AlarmKind::Ipv6Change:
+            causes.emplace_back(facts.kind == AlarmKind::Ipv6Change ||
+                                        facts.kind == AlarmKind::Ipv6FlipSummary
+                                    ? explain::kChangeLead6
+                                    : explain::kChangeLead);
             if (history.flipBack) {
                 causes.emplace_back(explain::kFlipBack);
             }
@@ -90,26 +95,27 @@ std::vector<std::string> AlarmExplainer::Causes(const AlarmFacts& facts,
                     Concat({explain::kHoldsOthersBefore, std::to_string(history.otherAddresses),
                             explain::kHoldsOthersAfter}));
             }
-            if (causes.empty()) {
-                // The makers alone tell nothing about the cause.
-                causes.emplace_back(explain::kNoClue);
+            // Harmless readdressing only when the monitor itself saw the old MAC gone from
+            // every entry that long (the memory counts only the time it watched).
+            if (history.oldUnseenFor && *history.oldUnseenFor > kUnseenLimit &&
+                !history.oldHeldElsewhere && !history.flipBack) {
+                auto minutes =
+                    std::chrono::duration_cast<std::chrono::minutes>(*history.oldUnseenFor);
+                causes.push_back(Concat({explain::kUnseenBefore, std::to_string(minutes.count()),
+                                         explain::kUnseenAfter}));
             }
-            VendorCause(explain::kOldSide, facts.oldMac, causes);
-            VendorCause(explain::kNewSide, facts.newMac, causes);
+            MacFacts(explain::kOldSide, facts.oldMac, causes);
+            MacFacts(explain::kNewSide, facts.newMac, causes);
             break;
         case AlarmKind::Duplicate:
-        case AlarmKind::Broadcast: {
-            MacAddress mac;
-            Ipv4 address = 0;
-            bool parsed = ParseHistoryLine(facts.firstLine, mac, address);
+        case AlarmKind::Broadcast:
+        case AlarmKind::Ipv6Broadcast:
             causes.emplace_back(facts.kind == AlarmKind::Duplicate ? explain::kDuplicate
                                                                    : explain::kBroadcast);
-            if (parsed) {
-                MacCauses(explain::kSharedSide, mac, causes);
-                VendorCause(explain::kSharedSide, mac, causes);
-            }
+            MacFacts(explain::kSharedSide, facts.newMac, causes);
             break;
-        }
+        default:
+            break;  // the IPv6, router and gateway kinds: NetworkCauses
     }
     return causes;
 }

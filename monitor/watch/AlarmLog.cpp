@@ -18,7 +18,16 @@ bool AlarmLog::AppendAlarmLine(std::string_view text) const {
     std::string bytes = Utf8ToCp932(text);
     bytes += "\r\n";
 
-    return AppendWholeOrNothing(path_, bytes);
+    if (AppendWholeOrNothing(path_, bytes)) {
+        return true;
+    }
+    if (!failed_) {
+        failed_ = true;
+        if (onFailure_) {
+            onFailure_();
+        }
+    }
+    return false;
 }
 
 void AlarmLog::Clear() const {

@@ -22,6 +22,9 @@ public:
 
     // Also hands every line to `mirror` (the system log), whether the file took it or not.
     void SetMirror(std::function<void(std::string_view)> mirror) { mirror_ = std::move(mirror); }
+    // Called at the first line the file could not take, once: a log that silently records
+    // nothing would be trusted for alarms it never kept.
+    void SetOnFirstFailure(std::function<void()> onFailure) { onFailure_ = std::move(onFailure); }
 
     // Deletes the log at once; a missing file or any other error is ignored.
     void Clear() const;
@@ -32,6 +35,8 @@ private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
     std::function<void(std::string_view)> mirror_;
+    std::function<void()> onFailure_;
+    mutable bool failed_ = false;
 };
 
 }  // namespace kestrove

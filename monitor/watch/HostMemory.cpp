@@ -1,6 +1,9 @@
 #include "monitor/watch/HostMemory.h"
 
+#include "monitor/watch/NetworkExplainer.h"
+
 #include <algorithm>
+#include <unordered_set>
 
 #include "monitor/settings/StartupDefaults.h"
 
@@ -21,13 +24,19 @@ std::size_t SharedHosts(const HostsTable& t, Ipv4 gateway, const std::vector<Arp
     return shared;
 }
 
+std::uint64_t MacKey(const MacAddress& mac) {
+    std::uint64_t key = mac.length;
+    for (std::uint8_t b : mac.bytes) {
+        key = key * 257 + b;
+    }
+    return key;
+}
+
 }  // namespace
 
 HostMemory::HostMemory(SettingsStore& settings, const Clock& clock, HostsFile file,
                        const OuiRegistry& vendors)
-    : settings_(settings), clock_(clock), file_(std::move(file)), explainer_(vendors) {
-    runStart_ = NowSeconds();
-}
+    : settings_(settings), clock_(clock), file_(std::move(file)), explainer_(vendors) {}
 
 bool HostMemory::RememberOn() const {
     return StartupSwitchIsOn(settings_, "Watch", "Remember");
@@ -45,9 +54,14 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
             id.gateway = e.mac;
         }
     }
-    current_ = HostsTable{id, {}};
+    current_ = HostsTable{id, {}, {}};
+    gatewayAddress_ = gateway;
+    gatewayMacNow_ = id.gateway;
     others_.clear();
-    seenThisRun_.clear();
+    disputes_.clear();
+    mismatch_.reset();
+    fresh_ = true;
+    confirmed_ = true;
     runStart_ = NowSeconds();
     remembering_ = false;
     if (!RememberOn()) {
@@ -78,34 +92,24 @@ void HostMemory::Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<A
         // The table keeps the identity it was begun with, not a gateway MAC that may be forged.
         current_ = std::move(*chosen);
         file.tables.erase(chosen);
+        fresh_ = false;
+    } else if (gateway != 0 && id.gateway.length > 0) {
+        // Nothing shared but the gateway's address: forged before the start, or another
+        // network with the same addressing. Either way the user is told, and only the user's
+        // clear makes it a known network.
+        IpAddress address = IpAddress::FromV4(gateway);
+        for (const HostsTable& t : file.tables) {
+            if (sameSubnet(t) && t.beyondIpv4.gateways.contains(address) &&
+                t.network.gateway.length > 0 && t.network.gateway != id.gateway) {
+                mismatch_ = GatewayMismatch{gateway, t.network.gateway, id.gateway};
+                confirmed_ = false;
+                break;
+            }
+        }
     }
     others_ = std::move(file.tables);
     if (others_.size() >= RememberedHosts::kMaxNetworks) {
         others_.resize(RememberedHosts::kMaxNetworks - 1);  // room for the current one
-    }
-    RecountSeen();
-}
-
-void HostMemory::RecountSeen() {
-    seenThisRun_.clear();
-    for (const auto& entry : current_.hosts) {
-        Count(entry.second);
-    }
-}
-
-void HostMemory::Count(const RememberedHost& host) {
-    if (host.lastSeen >= runStart_) {
-        ++seenThisRun_[host.mac];
-    }
-}
-
-void HostMemory::Uncount(const RememberedHost& host) {
-    if (host.lastSeen < runStart_) {
-        return;
-    }
-    auto it = seenThisRun_.find(host.mac);
-    if (it != seenThisRun_.end() && --it->second == 0) {
-        seenThisRun_.erase(it);
     }
 }
 
@@ -126,50 +130,100 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         if (e.mac.IsUnresolved()) {
             continue;
         }
+        if (e.address == gatewayAddress_) {
+            gatewayMacNow_ = e.mac;
+        }
         auto it = current_.hosts.find(e.address);
         if (it == current_.hosts.end()) {
             if (current_.hosts.size() >= RememberedHosts::kMaxHostsPerNetwork) {
                 continue;  // a table this full is beyond any real subnet; the watch goes on
             }
-            Count(current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now}).first->second);
+            current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now});
             dirty_ = true;
             continue;
         }
         RememberedHost& host = it->second;
+        if (host.mac != e.mac) {
+            Dispute(e.address, e.mac, now);
+            continue;
+        }
         if (now - host.lastSeen >= kLastSeenStep.count()) {
             dirty_ = true;
         }
-        if (host.mac == e.mac && host.lastSeen >= runStart_ && now >= runStart_) {
-            // The scan's usual path: a host counted under this MAC stays counted.
-            host.lastSeen = now;
-            continue;
-        }
-        Uncount(host);
-        if (host.mac != e.mac) {
-            NoteChange(e.address, host, e.mac, now);
-        }
         host.lastSeen = now;
-        Count(host);
+        if (!disputes_.empty()) {
+            disputes_.erase(e.address);  // back with the remembered MAC
+        }
     }
+    AcceptDisputesDue(rows, now);
     SaveIfDue();
 }
 
-void HostMemory::NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to,
-                            std::int64_t now) {
-    if (lastChange_.size() >= RememberedHosts::kMaxHostsPerNetwork) {
-        std::erase_if(lastChange_,
-                      [&](const auto& c) { return now - c.second.at > kFlipBackWindow.count(); });
+void HostMemory::NoteChange(Ipv4 address, const MacAddress& mac) {
+    auto it = current_.hosts.find(address);
+    if (it == current_.hosts.end()) {
+        return;
     }
-    lastChange_[address] = Change{host.mac, to, now};
-    host.mac = to;
-    host.firstSeen = now;
-    dirty_ = true;
+    std::int64_t now = NowSeconds();
+    if (it->second.mac != mac) {
+        Dispute(address, mac, now);
+    } else {
+        disputes_.erase(address);
+        it->second.lastSeen = now;
+    }
+}
+
+void HostMemory::Dispute(Ipv4 address, const MacAddress& seen, std::int64_t now) {
+    auto [it, added] = disputes_.try_emplace(address, Disputed{seen, now});
+    if (!added && it->second.seen != seen) {
+        it->second = Disputed{seen, now};
+    }
+}
+
+void HostMemory::AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64_t now) {
+    if (disputes_.empty()) {
+        return;
+    }
+    const std::int64_t limit = std::chrono::seconds(kDisputeAccepted).count();
+    std::vector<Ipv4> due;
+    for (const auto& [address, d] : disputes_) {
+        auto host = current_.hosts.find(address);
+        if (host != current_.hosts.end() && now - d.since >= limit &&
+            now - host->second.lastSeen >= limit) {
+            due.push_back(address);
+        }
+    }
+    if (due.empty()) {
+        return;
+    }
+    // The old MAC must be gone from every entry, not only from this address.
+    std::unordered_set<std::uint64_t> present;
+    for (const ArpEntry& e : rows) {
+        present.insert(MacKey(e.mac));
+    }
+    for (Ipv4 address : due) {
+        RememberedHost& host = current_.hosts.at(address);
+        if (present.contains(MacKey(host.mac))) {
+            continue;
+        }
+        host.mac = disputes_.at(address).seen;
+        host.firstSeen = now;
+        host.lastSeen = now;
+        disputes_.erase(address);
+        dirty_ = true;
+    }
 }
 
 void HostMemory::Forget() {
     current_.hosts.clear();
-    lastChange_.clear();
-    seenThisRun_.clear();
+    disputes_.clear();
+    // The user accepts the network as it is now, a gateway that raised an alarm included.
+    confirmed_ = true;
+    mismatch_.reset();
+    if (gatewayMacNow_.length > 0) {
+        current_.network.gateway = gatewayMacNow_;
+        std::erase_if(others_, [&](const HostsTable& t) { return t.network == current_.network; });
+    }
     dirty_ = true;
     // The user's decision must outlast a crash: written at once, not within 10 s.
     if (RememberOn()) {
@@ -184,6 +238,9 @@ void HostMemory::SaveNow() {
 }
 
 void HostMemory::SaveIfDue() {
+    if (beyond_.version && beyond_.version() != beyondSaved_) {
+        dirty_ = true;
+    }
     if (!dirty_ || !RememberOn()) {
         return;
     }
@@ -199,9 +256,15 @@ bool HostMemory::Save() {
     if (!writable_) {
         return false;
     }
+    if (beyond_.known) {
+        current_.beyondIpv4 = beyond_.known();
+        beyondSaved_ = beyond_.version();
+    }
     RememberedHosts all;
     all.tables.reserve(others_.size() + 1);
-    all.tables.push_back(current_);
+    if (confirmed_) {
+        all.tables.push_back(current_);
+    }
     all.tables.insert(all.tables.end(), others_.begin(), others_.end());
     if (!file_.Save(all)) {
         return false;
@@ -210,36 +273,31 @@ bool HostMemory::Save() {
     return true;
 }
 
-std::string HostMemory::Explain(const AlarmFacts& facts) {
-    AlarmHistory history;
-    if (facts.kind == AlarmKind::Change) {
-        std::int64_t now = NowSeconds();
-        auto it = current_.hosts.find(facts.address);
-        if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
-            history.oldUnseenFor =
-                std::chrono::seconds(std::max<std::int64_t>(0, now - it->second.lastSeen));
-        }
-        auto change = lastChange_.find(facts.address);
-        history.flipBack = change != lastChange_.end() && change->second.from == facts.newMac &&
-                           change->second.to == facts.oldMac &&
-                           now - change->second.at <= kFlipBackWindow.count();
-        if (auto held = seenThisRun_.find(facts.newMac); held != seenThisRun_.end()) {
-            history.otherAddresses = held->second;
-            if (it != current_.hosts.end() && it->second.mac == facts.newMac &&
-                it->second.lastSeen >= runStart_) {
-                --history.otherAddresses;  // the alarm's own address is not another one
-            }
-        }
-        // Noted now rather than at the next scan: a change heard from the kernel may be undone
-        // before that scan, and its undoing must be recognised as the flip back it is.
-        if (it != current_.hosts.end() && it->second.mac == facts.oldMac) {
-            Uncount(it->second);
-            NoteChange(facts.address, it->second, facts.newMac, now);
-            it->second.lastSeen = now;
-            Count(it->second);
-        }
+std::optional<KnownNetwork> HostMemory::BeyondIpv4() const {
+    if (!remembering_ || fresh_ || current_.beyondIpv4.Empty()) {
+        return std::nullopt;
     }
-    return explainer_.Explain(facts, history);
+    return current_.beyondIpv4;
+}
+
+std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
+                                                          const MacAddress& mac) const {
+    auto it = current_.hosts.find(address);
+    if (it == current_.hosts.end() || it->second.mac != mac) {
+        return std::nullopt;
+    }
+    std::int64_t since = std::max(it->second.lastSeen, runStart_);
+    return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - since));
+}
+
+std::string HostMemory::Explain(const AlarmFacts& facts, const AlarmHistory& history) const {
+    // The network kinds' own causes come first; an IPv6 change has the IPv4 change's clues too.
+    std::string text = explainer_.Explain(facts, history);
+    std::string network = NetworkCauses(facts, history);
+    if (!network.empty()) {
+        text = text.empty() ? network : network + "\n" + text;
+    }
+    return text;
 }
 
 }  // namespace kestrove

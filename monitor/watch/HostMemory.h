@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -21,7 +22,6 @@ namespace kestrove {
 class HostMemory final : public AlarmMemory {
 public:
     static constexpr std::chrono::seconds kSaveInterval{10};
-    static constexpr std::chrono::seconds kFlipBackWindow{60};
     // A host seen again only moves its last sight in the file once a minute, so a quiet
     // network is not rewritten every 10 s.
     static constexpr std::chrono::seconds kLastSeenStep{60};
@@ -29,35 +29,58 @@ public:
     HostMemory(SettingsStore& settings, const Clock& clock, HostsFile file,
                const OuiRegistry& vendors);
 
+    // A MAC that raised a change alarm becomes the remembered one without the user's clear only
+    // after the old MAC has not been seen at that address, nor at any other, for this long.
+    static constexpr std::chrono::hours kDisputeAccepted{24};
+
     // Picks the current network's table from the file: the subnet and the MAC the gateway has
     // in `table` (the neighbour table now; `gateway` 0 when there is no default route). When
     // the gateway's MAC matches no table of that subnet (it may be poisoned already), the
-    // table of that subnet that shares most other hosts with `table` is taken.
+    // table of that subnet that shares most other hosts with `table` is taken. When none shares
+    // any but one of that subnet had this gateway address with another MAC, the gateway may
+    // have been forged before the start: a new table is begun, but kept out of the file until
+    // the user's clear accepts it (GatewayMismatch() tells the alarm to raise).
     void Start(Ipv4 subnet, Ipv4 mask, Ipv4 gateway, const std::vector<ArpEntry>& table);
 
-    // "クリア": the user accepts the network as it is now; its remembered table goes.
+    struct GatewayMismatch {
+        Ipv4 gateway = 0;
+        MacAddress remembered;
+        MacAddress seen;
+    };
+    const std::optional<GatewayMismatch>& Mismatch() const { return mismatch_; }
+
+    // What earlier runs knew of this network beyond its IPv4 hosts; nothing for a network
+    // begun at this start (or known before that was kept), which is then learnt silently.
+    std::optional<KnownNetwork> BeyondIpv4() const;
+    // Where the network's knowledge beyond IPv4 comes from when it is saved; `version` moves
+    // whenever it changes.
+    struct BeyondIpv4Source {
+        std::function<const KnownNetwork&()> known;
+        std::function<std::uint64_t()> version;
+    };
+    void SetBeyondIpv4Source(BeyondIpv4Source source) { beyond_ = std::move(source); }
+
+    // "クリア": the user accepts the network as it is now; its remembered table goes, and the
+    // network is known from now on by the MAC its gateway has now.
     void Forget();
     // At shut-down: writes what is not saved yet.
     void SaveNow();
 
     std::optional<MacAddress> Remembered(Ipv4 address) override;
     void Seen(const std::vector<ArpEntry>& rows) override;
-    std::string Explain(const AlarmFacts& facts) override;
+    std::optional<std::chrono::seconds> UnseenFor(Ipv4 address,
+                                                  const MacAddress& mac) const override;
+    void NoteChange(Ipv4 address, const MacAddress& mac) override;
+    std::string Explain(const AlarmFacts& facts, const AlarmHistory& history) const override;
 
     const HostsTable& Current() const { return current_; }
     std::optional<HostsFile::LoadStatus> LoadResult() const { return loadResult_; }
 
 private:
-    struct Change {
-        MacAddress from;
-        MacAddress to;
-        std::int64_t at = 0;
-    };
-    void NoteChange(Ipv4 address, RememberedHost& host, const MacAddress& to, std::int64_t now);
-    // Around every change of a host: take it out of seenThisRun_, then put it back.
-    void Uncount(const RememberedHost& host);
-    void Count(const RememberedHost& host);
-    void RecountSeen();
+    // A host seen with another MAC than the remembered one: the remembered one stays until the
+    // user's clear or kDisputeAccepted without it.
+    void Dispute(Ipv4 address, const MacAddress& seen, std::int64_t now);
+    void AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64_t now);
 
     bool RememberOn() const;
     std::int64_t NowSeconds() const;
@@ -72,22 +95,24 @@ private:
     HostsTable current_;
     // The other networks' tables, kept to be written back as they were read.
     std::vector<HostsTable> others_;
-    std::unordered_map<Ipv4, Change> lastChange_;
-    // How many hosts seen in this run hold each MAC, kept as hosts change, so explaining an
-    // alarm costs one lookup instead of a walk through every host (bursts of thousands).
-    struct MacHash {
-        std::size_t operator()(const MacAddress& mac) const {
-            std::uint64_t v = mac.length;
-            for (std::uint8_t b : mac.bytes) {
-                v = v * 257 + b;
-            }
-            return std::hash<std::uint64_t>{}(v);
-        }
-    };
-    std::unordered_map<MacAddress, std::size_t, MacHash> seenThisRun_;
     std::optional<HostsFile::LoadStatus> loadResult_;
-    std::int64_t runStart_ = 0;
+    struct Disputed {
+        MacAddress seen;
+        std::int64_t since = 0;
+    };
+    std::unordered_map<Ipv4, Disputed> disputes_;
+    std::optional<GatewayMismatch> mismatch_;
+    Ipv4 gatewayAddress_ = 0;
+    MacAddress gatewayMacNow_;
+    BeyondIpv4Source beyond_;
+    std::uint64_t beyondSaved_ = 0;
+    // The table was begun at this start (nothing known of the network before).
+    bool fresh_ = true;
+    // The table may be saved: not one begun under a gateway MAC that may be forged.
+    bool confirmed_ = true;
     std::optional<TimePoint> lastSave_;
+    // Since when this run watches: an absence before it was not seen, only not watched.
+    std::int64_t runStart_ = 0;
     bool remembering_ = false;
     bool dirty_ = false;
     // A file that could be neither read nor moved aside is never overwritten.

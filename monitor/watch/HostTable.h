@@ -1,30 +1,54 @@
 #pragma once
 
 #include <cstddef>
-#include <unordered_map>
+#include <cstdint>
+#include <vector>
 
 #include "netinfo/Ipv4.h"
 #include "netinfo/MacAddress.h"
 
 namespace kestrove {
 
-// The MAC last seen for every host of the watched subnet since the last clear. Keyed by the
-// whole IPv4 address: one hashed lookup per ARP entry, memory in proportion to the hosts seen,
-// and no limit on their number.
+// The MAC last seen for every host of the watched subnet since the last clear, and how many of
+// those hosts hold each MAC now. Both are flat open-addressed tables of 16-byte cells (no node
+// per host), so 65,536 hosts cost about 4 MiB however often their MACs change: a MAC that no
+// host holds any more leaves the index at once.
 class HostTable {
 public:
-    // The recorded MAC, or nullptr for a host never recorded.
-    const MacAddress* Find(Ipv4 address) const {
-        auto it = macs_.find(address);
-        return it == macs_.end() ? nullptr : &it->second;
-    }
+    // The recorded MAC, or nullptr for a host never recorded. Valid until the next Record.
+    const MacAddress* Find(Ipv4 address) const;
     // Records a new host or notes a changed MAC.
-    void Record(Ipv4 address, const MacAddress& mac) { macs_[address] = mac; }
-    void Clear() { macs_ = {}; }
-    std::size_t Count() const { return macs_.size(); }
+    void Record(Ipv4 address, const MacAddress& mac);
+    void Clear();
+    std::size_t Count() const { return hosts_.count; }
+    // How many recorded hosts hold `mac` now.
+    std::size_t Holders(const MacAddress& mac) const;
+    // What the two tables take, for the benchmarks' per-host figures.
+    std::size_t Bytes() const;
 
 private:
-    std::unordered_map<Ipv4, MacAddress> macs_;
+    struct HostSlot {
+        Ipv4 address = 0;
+        MacAddress mac;  // length 0: the slot is free (an empty MAC is never recorded)
+    };
+    struct MacSlot {
+        MacAddress mac;  // length 0: free
+        std::uint32_t holders = 0;
+    };
+    template <typename Slot>
+    struct Slots {
+        std::vector<Slot> cells;
+        std::size_t count = 0;
+        std::size_t Mask() const { return cells.size() - 1; }
+    };
+
+    HostSlot* FindHost(Ipv4 address);
+    void AddHolder(const MacAddress& mac);
+    void RemoveHolder(const MacAddress& mac);
+    std::size_t FindMac(const MacAddress& mac) const;  // the slot, or the size when absent
+
+    Slots<HostSlot> hosts_;
+    Slots<MacSlot> macs_;
 };
 
 }  // namespace kestrove

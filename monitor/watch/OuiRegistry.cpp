@@ -143,11 +143,25 @@ void OuiRegistry::Sort() const {
     sorted_ = true;
 }
 
-void OuiRegistry::LoadOnce() const {
-    if (loaded_) {
+OuiRegistry::~OuiRegistry() {
+    if (loader_.joinable()) {
+        loader_.join();
+    }
+}
+
+void OuiRegistry::LoadInBackground() {
+    if (state_.load() != State::NotLoaded || loader_.joinable()) {
         return;
     }
-    loaded_ = true;
+    state_ = State::Loading;
+    loader_ = std::thread([this] {
+        LoadFiles();
+        Sort();
+        state_.store(State::Loaded, std::memory_order_release);
+    });
+}
+
+void OuiRegistry::LoadFiles() const {
     // Line by line: a whole 5 MiB file read at once would leave the heap that much larger
     // for the rest of the run.
     std::string line;
@@ -171,7 +185,14 @@ std::string OuiRegistry::Vendor(const MacAddress& mac) const {
     if (mac.length < 6) {
         return {};
     }
-    LoadOnce();
+    State state = state_.load(std::memory_order_acquire);
+    if (state == State::Loading) {
+        return {};
+    }
+    if (state == State::NotLoaded) {
+        LoadFiles();
+        state_ = State::Loaded;
+    }
     Sort();
     std::uint32_t prefix =
         (std::uint32_t{mac.bytes[0]} << 16) | (std::uint32_t{mac.bytes[1]} << 8) | mac.bytes[2];

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "netinfo/MacAddress.h"
@@ -12,8 +14,8 @@ namespace kestrove {
 
 // Makers of network hardware by the first bytes of its MAC, from the IEEE registry files
 // (oui.txt and, for the finer MA-M and MA-S blocks, mam.txt, oui36.txt and iab.txt). The files
-// are read at the first lookup, not at start-up; a missing or damaged file only means fewer
-// makers are known.
+// are read on a thread of their own (LoadInBackground) or else at the first lookup; a missing
+// or damaged file only means fewer makers are known.
 class OuiRegistry {
 public:
     static constexpr const char* kDefaultFolder = "/usr/share/ieee-data";
@@ -24,11 +26,20 @@ public:
 
     explicit OuiRegistry(std::filesystem::path folder = kDefaultFolder)
         : folder_(std::move(folder)) {}
+    ~OuiRegistry();
+    OuiRegistry(const OuiRegistry&) = delete;
+    OuiRegistry& operator=(const OuiRegistry&) = delete;
 
-    // The registered organisation, or "" when unknown.
+    // Starts reading the files on a thread of its own (tens of milliseconds): a lookup made
+    // meanwhile answers "" at once rather than waiting, so no alarm waits for the files.
+    void LoadInBackground();
+    bool Loaded() const { return state_.load(std::memory_order_acquire) == State::Loaded; }
+
+    // The registered organisation, or "" when unknown (or still being read).
     std::string Vendor(const MacAddress& mac) const;
 
-    // Adds the assignments of one registry file's text (any of the four files' forms).
+    // Adds the assignments of one registry file's text (any of the four files' forms); not
+    // while a background load runs.
     void AddRegistryText(std::string_view text) { AddText(text); }
 
 private:
@@ -49,14 +60,18 @@ private:
         std::string name;
     };
 
-    void LoadOnce() const;
+    enum class State { NotLoaded, Loading, Loaded };
+
+    void LoadFiles() const;
     void AddText(std::string_view text) const;
     void AddLine(std::string_view line, Pending& pending) const;
     void AddBlock(const Pending& pending, std::uint32_t low, std::uint32_t high) const;
     void Sort() const;
 
     std::filesystem::path folder_;
-    mutable bool loaded_ = false;
+    // The loader thread alone touches the table while Loading; Loaded publishes it.
+    mutable std::atomic<State> state_{State::NotLoaded};
+    std::thread loader_;
     mutable bool sorted_ = true;
     // About 45,000 assignments: kept as one sorted array and one text of all names rather
     // than a map of strings, so the monitor grows by about 2 MiB when it first needs them.

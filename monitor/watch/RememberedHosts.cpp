@@ -9,6 +9,30 @@ namespace {
 constexpr std::string_view kNetworkWord = "network";
 constexpr std::string_view kHostWord = "host";
 constexpr std::string_view kNoGateway = "-";
+constexpr std::string_view kGatewayWord = "gateway";
+constexpr std::string_view kRouterWord = "router";
+constexpr std::string_view kHost6Word = "host6";
+
+// A line of a kind written by a later version: a lower-case word (digits and "-" allowed)
+// before a blank. Anything else that is not a known kind is damage.
+bool IsLaterKind(std::string_view line) {
+    std::size_t blank = line.find(' ');
+    if (blank == 0 || blank == std::string_view::npos) {
+        return false;
+    }
+    return std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(blank), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+    });
+}
+
+bool ParseIpv6(std::string_view text, IpAddress& address) {
+    // Only the canonical form is read, so every address has one way to be written.
+    return ParseIp(text, address) && address.IsV6() && FormatIp(address) == text;
+}
+
+bool ParseAnyIp(std::string_view text, IpAddress& address) {
+    return ParseIp(text, address) && FormatIp(address) == text;
+}
 
 // Splits at single blanks into exactly `count` non-empty fields.
 bool SplitFields(std::string_view line, std::size_t count, std::vector<std::string_view>& fields) {
@@ -80,6 +104,33 @@ std::string RememberedHosts::Serialize() const {
             out += std::to_string(host->lastSeen);
             out += "\r\n";
         }
+        const KnownNetwork& beyond = t.beyondIpv4;
+        for (const IpAddress& gateway : beyond.gateways) {
+            out += kGatewayWord;
+            out += ' ';
+            out += FormatIp(gateway);
+            out += "\r\n";
+        }
+        for (const auto& [router, mac] : beyond.routers) {
+            out += kRouterWord;
+            out += ' ';
+            out += FormatIp(router);
+            out += ' ';
+            out += mac.length == 0 ? std::string(kNoGateway) : FormatMac(mac);
+            out += "\r\n";
+        }
+        for (const auto& [address, host] : beyond.hosts6) {
+            out += kHost6Word;
+            out += ' ';
+            out += FormatIp(address);
+            out += ' ';
+            out += FormatMac(host.mac);
+            out += ' ';
+            out += std::to_string(host.firstSeen);
+            out += ' ';
+            out += std::to_string(host.lastSeen);
+            out += "\r\n";
+        }
     }
     return out;
 }
@@ -115,7 +166,7 @@ std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {
                 (f[3] != kNoGateway && !ParseHostMac(f[3], id.gateway))) {
                 return std::nullopt;
             }
-            result.tables.push_back(HostsTable{id, {}});
+            result.tables.push_back(HostsTable{id, {}, {}});
         } else if (line.starts_with("host ")) {
             Ipv4 address = 0;
             RememberedHost host;
@@ -129,7 +180,34 @@ std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {
                 return std::nullopt;
             }
             hosts[address] = host;
-        } else {
+        } else if (line.starts_with("gateway ")) {
+            IpAddress gateway;
+            if (result.tables.empty() || !SplitFields(line, 2, f) || !ParseAnyIp(f[1], gateway)) {
+                return std::nullopt;
+            }
+            result.tables.back().beyondIpv4.gateways.insert(gateway);
+        } else if (line.starts_with("router ")) {
+            IpAddress router;
+            MacAddress mac;
+            if (result.tables.empty() || !SplitFields(line, 3, f) || !ParseIpv6(f[1], router) ||
+                (f[2] != kNoGateway && !ParseHostMac(f[2], mac))) {
+                return std::nullopt;
+            }
+            result.tables.back().beyondIpv4.routers[router] = mac;
+        } else if (line.starts_with("host6 ")) {
+            IpAddress address;
+            KnownHost6 host;
+            if (result.tables.empty() || !SplitFields(line, 5, f) || !ParseIpv6(f[1], address) ||
+                !ParseHostMac(f[2], host.mac) || !ParseSeconds(f[3], host.firstSeen) ||
+                !ParseSeconds(f[4], host.lastSeen)) {
+                return std::nullopt;
+            }
+            auto& hosts6 = result.tables.back().beyondIpv4.hosts6;
+            if (hosts6.size() >= kMaxHostsPerNetwork && !hosts6.contains(address)) {
+                return std::nullopt;
+            }
+            hosts6[address] = host;
+        } else if (!IsLaterKind(line)) {
             return std::nullopt;
         }
     }

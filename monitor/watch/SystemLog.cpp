@@ -1,5 +1,6 @@
 #include "monitor/watch/SystemLog.h"
 
+#include "common/OutsideText.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
@@ -21,10 +22,9 @@ SyslogMessage MakeSyslogMessage(std::string_view line) {
     SyslogMessage m;
     bool plain = line == kStartMessage || line == kEndMessage;
     m.priority = kFacilityUser | (plain ? kInformation : kWarning);
-    for (char c : line) {
-        unsigned char u = static_cast<unsigned char>(c);
-        m.text.push_back(u < 0x20 || u == 0x7F ? ' ' : c);
-    }
+    // Lines hold texts from outside (a mail server's refusal): the daemon gets valid UTF-8
+    // without controls of any kind.
+    m.text = CleanOutsideText(line);
     if (m.text.size() > kMaxTextBytes) {
         std::size_t cut = kMaxTextBytes;
         while (cut > 0 && (static_cast<unsigned char>(m.text[cut]) & 0xC0) == 0x80) {

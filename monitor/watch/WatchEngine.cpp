@@ -1,51 +1,42 @@
 #include "monitor/watch/WatchEngine.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <utility>
 
 #include "common/TimeFormat.h"
 #include "monitor/settings/StartupDefaults.h"
 #include "monitor/watch/WatchTexts.h"
 
 namespace kestrove {
-namespace {
-
-// The first 17 characters of a `List2` line are its MAC text (for six-byte addresses).
-constexpr std::size_t kMacTextLength = 17;
-
-std::string HistoryLine(const ArpEntry& entry) {
-    std::string line;
-    line.reserve(3 * MacAddress::kMaxLength + 18);
-    line += FormatMac(entry.mac);
-    line += " (";
-    line += FormatAddressText(entry.address);
-    line += ")";
-    return line;
-}
-
-}  // namespace
 
 WatchEngine::WatchEngine(WatchServices services)
     : s_(services),
       timer1_(s_.timers.Create(kScanInterval)),
-      timer2_(s_.timers.Create(kCheckInterval)) {
+      timer2_(s_.timers.Create(kCheckInterval)),
+      pause_(s_.timers.Create(kScanPause)),
+      tally_(s_.timers.Create(kTallyInterval)),
+      names_(s_.hostNames, s_.clock) {
     timer1_->SetHandler([this] { Timer1_Timer(); });
     timer2_->SetHandler([this] { Timer2_Timer(); });
+    pause_->SetHandler([this] { EndOfPause(); });
+    tally_->SetHandler([this] { TallyFlips(); });
+}
+
+void WatchEngine::SetMemory(AlarmMemory* memory) {
+    memory_ = memory;
+    list1_.SetExplainer(memory);
 }
 
 void WatchEngine::Shutdown() {
     shutDown_ = true;
-    timer1_->Stop();
-    timer2_->Stop();
-}
-
-std::string WatchEngine::Stamp() const {
-    return FormatLogStamp(s_.clock.LocalNow());
+    for (Timer* timer : {timer1_.get(), timer2_.get(), pause_.get(), tally_.get()}) {
+        timer->Stop();
+    }
 }
 
 std::string WatchEngine::Line(std::string_view message) const {
-    std::string line = Stamp();
+    std::string line = FormatLogStamp(s_.clock.LocalNow());
     line += '\t';
     line += message;
     return line;
@@ -53,51 +44,27 @@ std::string WatchEngine::Line(std::string_view message) const {
 
 void WatchEngine::Timer1_Timer() {
     timer1_->Stop();
-    if (checking_) {
-        tickDeferred_ = true;  // the check runs the tick when it ends
+    if (shutDown_) {
         return;
     }
-    ticking_ = true;
     s_.events.ScanActivity(true);
-    rescanDue_ = true;
-    ScanWhileDue();
-    if (!shutDown_ && firstScan_) {
+    ScanArpTable();
+    if (firstScan_) {
         // After the first scan only, so the check's first run sees the hosts of that scan.
-        if (StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
+        if (DuplicateWatchOn()) {
             CheckDuplicates();
         }
         firstScan_ = false;
     }
-    if (!shutDown_) {
-        s_.yielder.Pause(kScanPause);
-        ScanWhileDue();
-    }
-    ticking_ = false;
-    // A check that fell due meanwhile runs now, unless the switch went off while it waited.
-    if (std::exchange(checkDeferred_, false) && !shutDown_ &&
-        StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
-        CheckDuplicates();
-    }
+    // The lamp stays lit for the pause; the interval counts from its end.
+    pause_->Start();
+}
+
+void WatchEngine::EndOfPause() {
+    pause_->Stop();
     s_.events.ScanActivity(false);
     if (!shutDown_) {
         timer1_->Start();
-    }
-}
-
-void WatchEngine::Timer2_Timer() {
-    if (ticking_) {
-        // Run after the scan tick rather than inside its give-way, where it would stall it.
-        timer2_->Stop();
-        checkDeferred_ = true;
-        return;
-    }
-    CheckDuplicates();
-}
-
-void WatchEngine::ScanWhileDue() {
-    while (rescanDue_ && !shutDown_) {
-        rescanDue_ = false;
-        ScanArpTable();
     }
 }
 
@@ -105,12 +72,11 @@ void WatchEngine::RescanNow() {
     if (shutDown_) {
         return;
     }
-    if (ticking_) {
-        rescanDue_ = true;  // the tick scans once more before it ends
-    } else if (checking_) {
-        tickDeferred_ = true;
-    } else {
-        Timer1_Timer();
+    ScanArpTable();
+    if (!pause_->IsActive()) {
+        // The scan timer counts from this scan; in a tick's pause it starts when the pause ends.
+        timer1_->Stop();
+        timer1_->Start();
     }
 }
 
@@ -118,40 +84,37 @@ void WatchEngine::ScanArpTable() {
     if (!s_.arpTable.Read(entries_)) {
         entries_.clear();  // an unreadable table shows like an empty one; the next tick retries
     }
-    rows_.clear();
-    rows_.reserve(entries_.size());
-    heardDuringScan_.clear();
-    scanning_ = true;
-    BeginBatch();
+    // The subnet's entries are kept in place and handed to the grid, whose previous rows come
+    // back as the next read's buffer.
+    std::size_t kept = 0;
     for (const ArpEntry& entry : entries_) {
-        if (heardDuringScan_.empty() || !heardDuringScan_.contains(entry.address)) {
-            if (ExamineEntry(entry)) {
-                rows_.push_back(entry);
-            }
-        } else if (s_.adapters.InWatchedSubnet(entry.address)) {
-            rows_.push_back(entry);
-        }
-        s_.yielder.GiveWay();
-        if (shutDown_) {
-            scanning_ = false;
-            --batchDepth_;
-            return;
+        if (ExamineEntry(entry)) {
+            entries_[kept++] = entry;
         }
     }
-    scanning_ = false;
-    grid_.Publish(rows_);
+    entries_.resize(kept);
+    grid_.Publish(entries_);
     if (memory_ != nullptr) {
         memory_->Seen(grid_.Rows());
     }
     redrawDue_ = true;
-    EndBatch();
+    FinishBatch();
 }
 
-void WatchEngine::EndBatch() {
-    if (--batchDepth_ == 0 && redrawDue_) {
-        redrawDue_ = false;
-        s_.events.ViewsChanged();
+bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
+    if (shutDown_) {
+        return false;
     }
+    heard_.clear();
+    NeighbourEventStatus status = source.Read(heard_);
+    for (const ArpEntry& entry : heard_) {
+        ExamineEntry(entry);
+    }
+    FinishBatch();
+    if (status == NeighbourEventStatus::Lost) {
+        RescanNow();
+    }
+    return status != NeighbourEventStatus::Closed;
 }
 
 bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
@@ -169,45 +132,19 @@ bool WatchEngine::ExamineEntry(const ArpEntry& entry) {
         // The new MAC is taken over whatever the switch says, so each change is reported once
         // and turning the switch on later reports nothing stale.
         hosts_.Record(entry.address, entry.mac);
-        if (StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
-            RaiseChangeAlarm(entry.address, old, entry.mac);
-        }
+        ChangeSeen(entry.address, old, entry.mac);
     }
     return true;
 }
 
 void WatchEngine::RecordNewHost(const ArpEntry& entry) {
-    list2_.Add(HistoryLine(entry));
+    ListedHost listed{entry.mac, entry.address};
+    list2_.Add(listed);
+    listedNow_.push_back(listed);
     hosts_.Record(entry.address, entry.mac);
+    redrawDue_ = true;
     CheckRemembered(entry);
 }
-
-bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
-    heard_.clear();
-    NeighbourEventStatus status = source.Read(heard_);
-    const auto list2 = list2_.Version();
-    BeginBatch();
-    for (const ArpEntry& entry : heard_) {
-        if (shutDown_) {
-            --batchDepth_;
-            return false;
-        }
-        if (scanning_) {
-            heardDuringScan_.insert(entry.address);
-        }
-        ExamineEntry(entry);
-    }
-    // Most notifications repeat a known MAC (a probe, a reachable entry): nothing to redraw.
-    if (list2 != list2_.Version()) {
-        redrawDue_ = true;
-    }
-    EndBatch();
-    if (status == NeighbourEventStatus::Lost) {
-        RescanNow();
-    }
-    return status != NeighbourEventStatus::Closed;
-}
-
 
 void WatchEngine::CheckRemembered(const ArpEntry& entry) {
     // A host that an earlier run knew with another MAC changed while nobody watched.
@@ -215,130 +152,248 @@ void WatchEngine::CheckRemembered(const ArpEntry& entry) {
         return;
     }
     std::optional<MacAddress> remembered = memory_->Remembered(entry.address);
-    if (remembered && *remembered != entry.mac &&
-        StartupSwitchIsOn(s_.settings, "Watch", "Change")) {
-        RaiseChangeAlarm(entry.address, *remembered, entry.mac);
+    if (!remembered || *remembered == entry.mac || !ChangeWatchOn()) {
+        return;
+    }
+    AlarmHistory history;
+    history.oldUnseenFor = memory_->UnseenFor(entry.address, *remembered);
+    history.otherAddresses = hosts_.Holders(entry.mac) - 1;
+    memory_->NoteChange(entry.address, entry.mac);
+    RaiseChangeAlarm(entry.address, *remembered, entry.mac, history);
+}
+
+void WatchEngine::ChangeSeen(Ipv4 address, const MacAddress& recorded, const MacAddress& seen) {
+    AlarmHistory history;
+    if (memory_ != nullptr) {
+        history.oldUnseenFor = memory_->UnseenFor(address, recorded);
+        memory_->NoteChange(address, seen);
+    }
+    if (!ChangeWatchOn()) {
+        return;
+    }
+    FlipTracker::Verdict verdict = flips_.Note(address, recorded, seen, s_.clock.Now());
+    if (verdict.ended) {
+        RaiseFlipSummary(*verdict.ended);  // the run's count goes before what ended it
+    }
+    if (verdict.counted) {
+        tally_->Start();
+        return;
+    }
+    history.flipBack = verdict.flipBack;
+    history.otherAddresses = hosts_.Holders(seen) - 1;  // the address itself holds it now
+    history.oldHeldElsewhere = hosts_.Holders(recorded) > 0;
+    RaiseChangeAlarm(address, recorded, seen, history);
+}
+
+void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen,
+                                   const AlarmHistory& history) {
+    AlarmRecord alarm{s_.clock.Now(), AlarmFacts{AlarmKind::Change, address, 0, recorded, seen},
+                      history};
+    bool gateway = gateways_ != nullptr && gateways_->IsGateway(address);
+    if (gateway) {
+        alarm.history.gateway = true;
+        alarm.history.otherFamilyMac = gateways_->RouterIpv6Mac();
+    }
+    // One lookup for the list, the log and the notification alike.
+    Raise(alarm, names_.NameOf(address), true);
+    if (gateway) {
+        gateways_->GatewayMacChanged(address, recorded, seen, list1_.LastAlarm());
     }
 }
 
-void WatchEngine::RaiseAlarm(std::string_view message, std::string listDetail,
-                             const AlarmFacts& facts) {
-    std::string explanation = memory_ != nullptr ? memory_->Explain(facts) : std::string();
-    list1_.BeginAlarm();
-    list1_.Add(Line(message), explanation);
-    list1_.Add(listDetail, explanation);
-    list1_.SetRed();
-    s_.events.StartIconBlink();
-    if (batchDepth_ > 0) {
+AlarmHandle WatchEngine::RaiseNetworkAlarm(AlarmKind kind, const MacAddress& from,
+                                           const MacAddress& to, std::string_view detail,
+                                           const AlarmHistory& history, bool startsReport) {
+    if (shutDown_) {
+        return {};
+    }
+    AlarmRecord alarm{s_.clock.Now(), AlarmFacts{kind, 0, 0, from, to}, history};
+    Raise(alarm, detail, startsReport);
+    AlarmHandle handle = list1_.LastAlarm();
+    FinishBatch();
+    return handle;
+}
+
+void WatchEngine::AddFirstHop(const AlarmHandle& alarm, std::string_view details) {
+    if (shutDown_ || details.empty()) {
+        return;
+    }
+    AlarmRecord record{s_.clock.Now(), AlarmFacts{AlarmKind::FirstHop, 0, 0, {}, {}}, {}};
+    // Evidence, not an alarm of its own: no blink, no notification, and in `List1` only
+    // beside the alarm it belongs to.
+    if (list1_.SetEvidence(alarm, details)) {
+        list1_.AddAlarm(record, details);
         redrawDue_ = true;
-    } else {
-        s_.events.ViewsChanged();
     }
-    s_.events.AlarmRaised(message, std::string_view(listDetail).substr(2), explanation);
+    if (recordLog_) {
+        s_.log.AppendAlarmLine(AlarmTitle(record) + "\t" + std::string(details));
+    }
+    FinishBatch();
 }
 
-void WatchEngine::RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded,
-                                   const MacAddress& seen) {
-    std::string addressText = FormatAddressText(address);
-    auto detail = [&] {
-        return "(" + addressText + ":" + s_.hostNames.GetHostNameByIP(addressText) + ") " +
-               FormatMac(recorded) + " -> " + FormatMac(seen);
-    };
-    RaiseAlarm(kChangeMessage, "  " + detail(),
-               AlarmFacts{AlarmKind::Change, address, recorded, seen, {}, {}});
+void WatchEngine::RaiseFlipSummary(const FlipTracker::Tally& tally) {
+    AlarmRecord alarm{s_.clock.Now(),
+                      AlarmFacts{AlarmKind::FlipSummary, tally.address, 0, tally.from, tally.to},
+                      AlarmHistory{}};
+    alarm.history.flipBack = true;
+    alarm.changes = tally.changes;
+    // No immediate report: the report leaves these lines out, and the run's first changes
+    // asked for one already.
+    Raise(alarm, names_.NameOf(tally.address), false);
+}
+
+void WatchEngine::Raise(const AlarmRecord& alarm, std::string_view hostName, bool startsReport) {
+    const AlarmRecord& listed = list1_.AddAlarm(alarm, hostName);
+    std::string detail = AlarmDetail(listed, hostName);
+    s_.events.StartIconBlink();
+    redrawDue_ = true;
+    s_.events.AlarmRaised(AlarmMessage(alarm.facts.kind), detail,
+                          list1_.Explanation(list1_.Count() - 1));
     if (recordLog_) {
-        s_.log.AppendAlarmLine(Line(kChangeMessage) + "\t" + detail());
-        s_.events.RequestImmediateReport();
+        s_.log.AppendAlarmLine(AlarmTitle(listed) + "\t" + detail);
+        if (startsReport) {
+            s_.events.RequestImmediateReport();
+        }
+    }
+}
+
+void WatchEngine::ReportPair(const ListedHost& first, const ListedHost& second) {
+    // A pair still shown in `List1` has been reported since the list was emptied.
+    if (list1_.WasReported(first, second)) {
+        return;
+    }
+    Raise(
+        AlarmRecord{s_.clock.Now(),
+                    AlarmFacts{AlarmKind::Duplicate, first.address, second.address, {}, first.mac},
+                    AlarmHistory{}},
+        {}, true);
+    list1_.MarkReported(first, second);
+}
+
+void WatchEngine::ReportOwnMac(const ListedHost& host) {
+    // Once per host until a clear empties both lists: the red list and the tray keep
+    // reminding the user, and the log does not fill with repeats.
+    if (list1_.WasReported(host, host)) {
+        return;
+    }
+    Raise(
+        AlarmRecord{s_.clock.Now(), AlarmFacts{AlarmKind::Broadcast, host.address, 0, {}, host.mac},
+                    AlarmHistory{}},
+        {}, false);
+    list1_.MarkReported(host, host);
+}
+
+std::vector<MacAddress> WatchEngine::OwnMacs() const {
+    // In adapter order; a text that no MAC formats to (empty, odd case) can match no line.
+    std::vector<MacAddress> own;
+    const OwnAdapters& a = s_.adapters;
+    for (int k = 0; k <= a.AdapterMax && k < OwnAdapters::kMaxAdapters; ++k) {
+        MacAddress mac;
+        if (ParseMac(a.OwnMacList[k], mac) && FormatMac(mac) == a.OwnMacList[k]) {
+            own.push_back(mac);
+        }
+    }
+    return own;
+}
+
+void WatchEngine::CheckListedNow() {
+    if (listedNow_.empty()) {
+        return;
+    }
+    if (!DuplicateWatchOn()) {
+        listedNow_.clear();
+        return;
+    }
+    if (listedNow_.size() * 8 > list2_.Count()) {
+        // Most of the list is new (a first scan): one walk over it all is cheaper than a search
+        // per entry, and finds the same pairs, those reported already aside.
+        listedNow_.clear();
+        ReportWholeList();
+        return;
+    }
+    std::sort(listedNow_.begin(), listedNow_.end(), ListedBefore);
+    // A new entry makes at most two new neighbouring pairs: with the entry before it and the
+    // one after it, where they share its MAC.
+    for (const ListedHost& host : listedNow_) {
+        auto [before, after] = list2_.SameMacNeighbours(host);
+        if (before != nullptr) {
+            ReportPair(*before, host);
+        }
+        if (after != nullptr) {
+            ReportPair(host, *after);
+        }
+    }
+    for (const MacAddress& own : OwnMacs()) {
+        for (const ListedHost& host : listedNow_) {
+            if (host.mac == own) {
+                ReportOwnMac(host);
+            }
+        }
+    }
+    listedNow_.clear();
+}
+
+void WatchEngine::ReportWholeList() {
+    // Hosts sharing a MAC stand next to each other in `List2` order.
+    const std::vector<ListedHost>& listed = list2_.Entries();
+    for (std::size_t i = 0; i + 1 < listed.size(); ++i) {
+        if (listed[i].mac == listed[i + 1].mac) {
+            ReportPair(listed[i], listed[i + 1]);
+        }
+    }
+    for (const MacAddress& own : OwnMacs()) {
+        for (const ListedHost& host : list2_.WithMac(own)) {
+            ReportOwnMac(host);
+        }
     }
 }
 
 void WatchEngine::CheckDuplicates() {
-    // A first-scan check may run inside a check that gave way; one run at a time is enough.
-    if (checking_ || shutDown_) {
+    timer2_->Stop();
+    // A check that falls due with the switch off does not run, and its timer stays off.
+    if (shutDown_ || !DuplicateWatchOn()) {
         return;
     }
-    checking_ = true;
-    timer2_->Stop();
-    BeginBatch();
-    CheckDuplicatePairs();
-    if (!shutDown_) {
-        CheckOwnMacs();
+    ReportWholeList();
+    FinishBatch();
+    timer2_->Start();
+}
+
+void WatchEngine::TallyFlips() {
+    for (const FlipTracker::Tally& tally : flips_.TakeTallies(s_.clock.Now())) {
+        RaiseFlipSummary(tally);
     }
-    EndBatch();
-    checking_ = false;
-    // The switch may have been turned off while the check gave way; it must stay off then.
-    if (!shutDown_ && StartupSwitchIsOn(s_.settings, "Watch", "Duplicate")) {
-        timer2_->Start();
-    }
-    if (!shutDown_ && tickDeferred_) {
-        tickDeferred_ = false;
-        Timer1_Timer();
+    tally_->Stop();
+    FinishBatch();
+}
+
+void WatchEngine::FinishBatch() {
+    CheckListedNow();
+    changeWatch_.reset();
+    if (std::exchange(redrawDue_, false)) {
+        s_.events.ViewsChanged();
     }
 }
 
-void WatchEngine::CheckDuplicatePairs() {
-    const std::size_t count = list2_.Count();
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        if (i + 1 >= list2_.Count()) {
-            break;  // a clear emptied the list while the check gave way
-        }
-        const std::string& a = list2_.Line(i);
-        const std::string& b = list2_.Line(i + 1);
-        if (a.compare(0, kMacTextLength, b, 0, kMacTextLength) == 0) {
-            std::string pair = "  " + a + std::string(kPairJoin) + b;
-            // A pair still shown in `List1` has been reported since the list was emptied.
-            if (!list1_.WasReported(pair)) {
-                std::string logged = Line(kDuplicateMessage) + "\t" + pair.substr(2);
-                RaiseAlarm(kDuplicateMessage, pair,
-                           AlarmFacts{AlarmKind::Duplicate, 0, {}, {}, a, b});
-                list1_.MarkReported(pair);
-                if (recordLog_) {
-                    s_.log.AppendAlarmLine(logged);
-                    s_.events.RequestImmediateReport();
-                }
-            }
-        }
-        s_.yielder.GiveWay();
-        if (shutDown_) {
-            return;
-        }
+bool WatchEngine::ChangeWatchOn() {
+    if (!changeWatch_) {
+        changeWatch_ = StartupSwitchIsOn(s_.settings, "Watch", "Change");
     }
+    return *changeWatch_;
 }
 
-void WatchEngine::CheckOwnMacs() {
-    const OwnAdapters& own = s_.adapters;
-    for (int k = 0; k <= own.AdapterMax && k < OwnAdapters::kMaxAdapters; ++k) {
-        const std::size_t count = list2_.Count();
-        for (std::size_t j = 0; j < count && j < list2_.Count(); ++j) {
-            const std::string& line = list2_.Line(j);
-            if (!own.OwnMacList[k].empty() &&
-                line.compare(0, kMacTextLength, own.OwnMacList[k]) == 0) {
-                // Once per line until a clear empties both lists: the red list and the tray
-                // keep reminding the user, and the log does not fill with repeats.
-                std::string detail = "  " + line;
-                if (!list1_.WasReported(detail)) {
-                    std::string logged = Line(kBroadcastMessage) + "\t" + line;
-                    RaiseAlarm(kBroadcastMessage, detail,
-                               AlarmFacts{AlarmKind::Broadcast, 0, {}, {}, line, {}});
-                    list1_.MarkReported(detail);
-                    if (recordLog_) {
-                        s_.log.AppendAlarmLine(logged);
-                    }
-                }
-            }
-            s_.yielder.GiveWay();
-            if (shutDown_) {
-                return;
-            }
-        }
-    }
+bool WatchEngine::DuplicateWatchOn() const {
+    return StartupSwitchIsOn(s_.settings, "Watch", "Duplicate");
 }
 
 void WatchEngine::Command1_Click() {
+    // Counted flips reach the log before the lists forget them.
+    TallyFlips();
     list1_.Reset();
     list1_.Add(Line(kClearedMessage));
     list2_.Clear();
     hosts_.Clear();
+    flips_.Clear();
     s_.events.StopIconBlink();
     s_.events.ViewsChanged();
 }
@@ -376,6 +431,7 @@ void WatchEngine::WriteStartLine() {
 }
 
 void WatchEngine::WriteEndLine() {
+    TallyFlips();
     if (recordLog_) {
         s_.log.AppendAlarmLine(Line(kEndMessage));
     }

@@ -2,18 +2,20 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "common/Clock.h"
 #include "common/SettingsStore.h"
 #include "common/Timer.h"
-#include "common/Yielder.h"
+#include "monitor/watch/AlarmHostNames.h"
 #include "monitor/watch/AlarmList.h"
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/AlarmMemory.h"
+#include "monitor/watch/FlipTracker.h"
+#include "monitor/watch/GatewayWatch.h"
 #include "monitor/watch/HostGrid.h"
 #include "monitor/watch/HostHistory.h"
 #include "monitor/watch/HostTable.h"
@@ -26,7 +28,7 @@
 namespace kestrove {
 
 // Everything the watch engine works with, passed in so tests can give fakes for the clock,
-// timers, give-way and the ARP table, and real files for the settings and the log.
+// timers and the ARP table, and real files for the settings and the log.
 struct WatchServices {
     SettingsStore& settings;
     AlarmLog& log;
@@ -35,38 +37,53 @@ struct WatchServices {
     HostNameLookup& hostNames;
     Clock& clock;
     TimerFactory& timers;
-    Yielder& yielder;
     WatchEvents& events;
 };
 
 // The heart of the monitor: reads the ARP table on `Timer1`, keeps the host table, and raises
 // the three alarms (MAC change, duplicate MAC, own MAC seen for another host) into `List1`,
 // the tray and the alarm log. Entries the platform announces between two scans go through the
-// same steps at once. Runs on the user-interface thread and asks to give way after every entry,
-// so a click, a neighbour event or another timer may run in the middle of a scan or a check;
-// the scan tick and the check never run inside one another: one waits for the other to end.
+// same steps at once, and a host listed by a scan or an announcement is checked for a shared
+// or an own MAC at the end of that batch, so every alarm comes at the moment of its change;
+// `Timer2`'s check stays as the safety net. Every handler runs to its end without giving way:
+// the work per entry is a few hundred nanoseconds, and a clear or a shut-down simply happens
+// between two handlers.
 class WatchEngine {
 public:
     static constexpr std::chrono::milliseconds kScanInterval{1000};
     static constexpr std::chrono::milliseconds kCheckInterval{10000};
     static constexpr std::chrono::milliseconds kScanPause{200};
+    // How often counted flips are summed up in the log.
+    static constexpr std::chrono::milliseconds kTallyInterval{60000};
 
     explicit WatchEngine(WatchServices services);
     WatchEngine(const WatchEngine&) = delete;
     WatchEngine& operator=(const WatchEngine&) = delete;
 
     // Hosts remembered from earlier runs and the alarms' explanations; none by default.
-    void SetMemory(AlarmMemory* memory) { memory_ = memory; }
+    void SetMemory(AlarmMemory* memory);
+    // The watch of routes and IPv6; none by default.
+    void SetGatewayWatch(GatewayWatch* gateways) { gateways_ = gateways; }
+
+    // The IPv6, router and gateway alarms, `detail` made whole by the caller: raised like the
+    // others (`List1`, the tray, the notification, the log, and an immediate report when
+    // `startsReport`). The handle finds the alarm again for its first-hop finding.
+    AlarmHandle RaiseNetworkAlarm(AlarmKind kind, const MacAddress& from, const MacAddress& to,
+                                  std::string_view detail, const AlarmHistory& history,
+                                  bool startsReport);
+    // What the first-hop check found after `alarm`: a line of its own in the log and in
+    // `List1` (while the alarm is still there), and a line of the alarm's explanation.
+    void AddFirstHop(const AlarmHandle& alarm, std::string_view details);
 
     // Starts the scan timer (it runs from the window's creation on).
     void StartScanning() { timer1_->Start(); }
-    // Stops both timers for good; a scan or check in progress ends at its next give-way.
+    // Stops every timer for good.
     void Shutdown();
 
     void ScanArpTable();
     void CheckDuplicates();
     void Timer1_Timer();
-    void Timer2_Timer();
+    void Timer2_Timer() { CheckDuplicates(); }
 
     // Reads what the neighbour notifications announce and runs every entry through the scan's
     // steps at once; lost notifications make a full scan. Returns false once the notifications
@@ -89,6 +106,7 @@ public:
 
     // Start and end lines: the log only while recording; the start line always in `List1`.
     void WriteStartLine();
+    // Sums up counted flips first, so the log ends with everything that happened.
     void WriteEndLine();
 
     // An alarm stands from the moment `List1` turns red until the next clear.
@@ -99,55 +117,70 @@ public:
     const AlarmList& List1() const { return list1_; }
     const HostHistory& List2() const { return list2_; }
     const HostGrid& Grid() const { return grid_; }
+    const HostTable& Hosts() const { return hosts_; }
     Timer& Timer1() { return *timer1_; }
     Timer& Timer2() { return *timer2_; }
+    // The pause after a scan: the lamp stays lit and `Timer1` waits until it ends.
+    Timer& ScanPause() { return *pause_; }
+    Timer& TallyTimer() { return *tally_; }
+    // What the host table, `List2` and `List1` take (the benchmarks' per-host figures).
+    std::size_t Bytes() const { return hosts_.Bytes() + list2_.Bytes() + list1_.Bytes(); }
 
 private:
-    std::string Stamp() const;
     std::string Line(std::string_view message) const;
+    void EndOfPause();
+    void RescanNow();
     // The steps of a scan for one entry: subnet test, change test, new-host line, record.
     // Returns false for an entry outside the watched subnet.
     bool ExamineEntry(const ArpEntry& entry);
     // First sight of a host of the subnet: listed in `List2` and recorded, no alarm.
     void RecordNewHost(const ArpEntry& entry);
-    // Alarms raised while a scan, a check or a batch of notifications works through its
-    // entries are drawn once, when it ends: 16,384 changes at once make one redraw, not 16,384.
-    void BeginBatch() { ++batchDepth_; }
-    void EndBatch();
-    void ScanWhileDue();
-    void RescanNow();
-    void RaiseAlarm(std::string_view message, std::string listDetail, const AlarmFacts& facts);
     void CheckRemembered(const ArpEntry& entry);
-    void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
-    void CheckDuplicatePairs();
-    void CheckOwnMacs();
+    void ChangeSeen(Ipv4 address, const MacAddress& recorded, const MacAddress& seen);
+    void RaiseChangeAlarm(Ipv4 address, const MacAddress& recorded, const MacAddress& seen,
+                          const AlarmHistory& history);
+    void RaiseFlipSummary(const FlipTracker::Tally& tally);
+    void Raise(const AlarmRecord& alarm, std::string_view hostName, bool startsReport);
+    void ReportPair(const ListedHost& first, const ListedHost& second);
+    void ReportOwnMac(const ListedHost& host);
+    std::vector<MacAddress> OwnMacs() const;
+    // The duplicate and own-MAC rules for the hosts the batch listed, in `List2` order: the
+    // pairs first, then the own-MAC lines, as a check of the whole list would find them.
+    void CheckListedNow();
+    // The rules over the whole of `List2`, in its order (the check).
+    void ReportWholeList();
+    void TallyFlips();
+    // Ends a scan, a batch of notifications or a check: the rules for what it listed, and one
+    // redraw.
+    void FinishBatch();
+    bool ChangeWatchOn();
+    bool DuplicateWatchOn() const;
 
     WatchServices s_;
     AlarmMemory* memory_ = nullptr;
+    GatewayWatch* gateways_ = nullptr;
     std::unique_ptr<Timer> timer1_;
     std::unique_ptr<Timer> timer2_;
+    std::unique_ptr<Timer> pause_;
+    std::unique_ptr<Timer> tally_;
 
     HostTable hosts_;
     AlarmList list1_;
     HostHistory list2_;
     HostGrid grid_;
+    FlipTracker flips_;
+    AlarmHostNames names_;
     std::vector<ArpEntry> entries_;
-    std::vector<ArpEntry> rows_;
     std::vector<ArpEntry> heard_;
-    // Addresses announced while a scan walks its copy of the table: that copy is older than
-    // what was heard, so the scan leaves these entries alone.
-    std::unordered_set<Ipv4> heardDuringScan_;
+
+    // The batch in progress: what it listed, and what it owes at its end. `[Watch] Change` is
+    // read once per batch: a burst of 16,384 changes is one moment, not 16,384 file reads.
+    std::vector<ListedHost> listedNow_;
+    std::optional<bool> changeWatch_;
+    bool redrawDue_ = false;
 
     bool recordLog_ = true;
     bool firstScan_ = true;
-    bool scanning_ = false;  // ScanArpTable is walking its entries
-    bool ticking_ = false;   // the scan tick runs (scan, first check, pause)
-    bool checking_ = false;
-    bool rescanDue_ = false;
-    int batchDepth_ = 0;
-    bool redrawDue_ = false;
-    bool checkDeferred_ = false;
-    bool tickDeferred_ = false;
     bool shutDown_ = false;
 };
 

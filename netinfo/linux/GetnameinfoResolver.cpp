@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 
 #include "netinfo/BoundedLookup.h"
@@ -29,6 +30,11 @@ std::optional<std::string> LookUp(Ipv4 address) {
 
 std::optional<std::string> GetnameinfoResolver::ReverseLookup(Ipv4 address) {
     return LookUpWithin(timeout_, [address] { return LookUp(address); });
+}
+
+std::optional<std::string> GetnameinfoResolver::ReverseLookupWithin(
+    Ipv4 address, std::chrono::milliseconds limit) {
+    return LookUpWithin(std::min(limit, timeout_), [address] { return LookUp(address); });
 }
 
 }  // namespace kestrove

@@ -16,6 +16,8 @@ public:
         : timeout_(timeout) {}
 
     std::optional<std::string> ReverseLookup(Ipv4 address) override;
+    std::optional<std::string> ReverseLookupWithin(Ipv4 address,
+                                                   std::chrono::milliseconds limit) override;
 
 private:
     std::chrono::milliseconds timeout_;

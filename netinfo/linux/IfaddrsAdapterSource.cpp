@@ -123,6 +123,7 @@ AdapterQueryStatus IfaddrsAdapterSource::Read(std::vector<AdapterRecord>& adapte
     for (Interface& i : interfaces) {
         std::string driver = DriverName(probe.Get(), i.name);
         i.record.description = driver.empty() ? i.name : i.name + " (" + driver + ")";
+        i.record.interfaceIndex = static_cast<int>(i.index);
         adapters.push_back(std::move(i.record));
     }
     return AdapterQueryStatus::Ok;

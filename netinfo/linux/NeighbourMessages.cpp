@@ -1,32 +1,19 @@
 #include "netinfo/linux/NeighbourMessages.h"
 
+#include "netinfo/linux/NetlinkParse.h"
+
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace kestrove {
 namespace {
 
-using Bytes = std::span<const std::uint8_t>;
+using netlink::Align4;
+using netlink::Bytes;
+using netlink::Load;
 
-// The caller has checked that sizeof(T) bytes are there; memcpy because the buffer may sit
-// at any alignment.
-template <class T>
-T Load(Bytes bytes, std::size_t offset) {
-    T value;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
-constexpr std::size_t Align4(std::size_t n) {
-    return (n + 3) & ~std::size_t{3};
-}
-
-constexpr std::size_t kHeaderSize = Align4(sizeof(nlmsghdr));
 constexpr std::size_t kNeighbourSize = Align4(sizeof(ndmsg));
 
 MacAddress UnresolvedMac() {
@@ -54,16 +41,8 @@ bool ParseNeighbour(Bytes body, const NeighbourDumpFilter& filter, std::vector<A
     // Incomplete and failed entries carry no hardware address: they read as the zero MAC.
     ArpEntry entry{0, UnresolvedMac()};
     bool haveAddress = false;
-    for (std::size_t offset = kNeighbourSize; offset < body.size();) {
-        if (body.size() - offset < sizeof(rtattr)) {
-            return false;
-        }
-        auto attribute = Load<rtattr>(body, offset);
-        if (attribute.rta_len < sizeof(rtattr) || attribute.rta_len > body.size() - offset) {
-            return false;
-        }
-        Bytes payload = body.subspan(offset + sizeof(rtattr), attribute.rta_len - sizeof(rtattr));
-        switch (attribute.rta_type & NLA_TYPE_MASK) {
+    bool fits = netlink::ForEachAttribute(body, kNeighbourSize, [&](unsigned type, Bytes payload) {
+        switch (type) {
             case NDA_DST:
                 if (payload.size() == 4) {
                     entry.address = MakeIpv4(payload[0], payload[1], payload[2], payload[3]);
@@ -76,7 +55,9 @@ bool ParseNeighbour(Bytes body, const NeighbourDumpFilter& filter, std::vector<A
             default:
                 break;
         }
-        offset += Align4(attribute.rta_len);
+    });
+    if (!fits) {
+        return false;
     }
     // An entry without a usable IPv4 address cannot be shown; the rest of the dump still can.
     if (haveAddress) {
@@ -93,27 +74,7 @@ NeighbourDumpStatus DoneStatus(Bytes body) {
     return NeighbourDumpStatus::Done;
 }
 
-// Calls `onMessage(header, body)` for every whole message of a datagram until it returns
-// false. Returns false when a header or length does not fit the bytes.
-template <class OnMessage>
-bool ForEachMessage(Bytes bytes, OnMessage onMessage) {
-    for (std::size_t offset = 0; offset < bytes.size();) {
-        if (bytes.size() - offset < sizeof(nlmsghdr)) {
-            return false;
-        }
-        auto header = Load<nlmsghdr>(bytes, offset);
-        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > bytes.size() - offset) {
-            return false;
-        }
-        Bytes body = bytes.subspan(offset, header.nlmsg_len);
-        body = body.subspan(std::min(kHeaderSize, body.size()));
-        if (!onMessage(header, body)) {
-            return true;
-        }
-        offset += Align4(header.nlmsg_len);
-    }
-    return true;
-}
+using netlink::ForEachMessage;
 
 }  // namespace
 

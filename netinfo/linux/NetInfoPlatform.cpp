@@ -5,6 +5,8 @@
 #include "netinfo/linux/IfaddrsAdapterSource.h"
 #include "netinfo/linux/NetlinkArpTableSource.h"
 #include "netinfo/linux/NetlinkNeighbourEvents.h"
+#include "netinfo/linux/NetlinkNetworkStateSource.h"
+#include "netinfo/linux/UdpFirstHopProber.h"
 
 namespace kestrove {
 
@@ -18,6 +20,14 @@ std::unique_ptr<AdapterSource> CreateAdapterSource() {
 
 std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
     return std::make_unique<NetlinkNeighbourEvents>();
+}
+
+std::unique_ptr<NetworkStateSource> CreateNetworkStateSource() {
+    return std::make_unique<NetlinkNetworkStateSource>();
+}
+
+std::unique_ptr<FirstHopProber> CreateFirstHopProber() {
+    return std::make_unique<UdpFirstHopProber>();
 }
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {

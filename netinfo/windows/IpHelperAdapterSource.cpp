@@ -68,6 +68,7 @@ AdapterQueryStatus IpHelperAdapterSource::Read(std::vector<AdapterRecord>& adapt
         UINT length = info->AddressLength > MAX_ADAPTER_ADDRESS_LENGTH ? MAX_ADAPTER_ADDRESS_LENGTH
                                                                        : info->AddressLength;
         record.mac = MacAddress::FromBytes(info->Address, length);
+        record.interfaceIndex = static_cast<int>(info->Index);
         record.ipAddress = FieldText(info->IpAddressList.IpAddress.String);
         record.ipMask = FieldText(info->IpAddressList.IpMask.String);
         if (record.ipAddress.empty()) {

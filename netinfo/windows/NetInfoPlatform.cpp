@@ -3,9 +3,12 @@
 #include <chrono>
 
 #include "netinfo/PolledNeighbourEvents.h"
+#include "netinfo/PolledNetworkStateSource.h"
 #include "netinfo/windows/DefaultGateways.h"
+#include "netinfo/windows/IcmpFirstHopProber.h"
 #include "netinfo/windows/IpHelperAdapterSource.h"
 #include "netinfo/windows/IpHelperArpTableSource.h"
+#include "netinfo/windows/IpHelperNetworkState.h"
 #include "netinfo/windows/WinsockResolver.h"
 
 namespace kestrove {
@@ -24,6 +27,18 @@ std::unique_ptr<AdapterSource> CreateAdapterSource() {
 std::unique_ptr<NeighbourEvents> CreateNeighbourEvents() {
     return std::make_unique<PolledNeighbourEvents>(CreateArpTableSource(),
                                                    std::chrono::milliseconds(50));
+}
+
+// IP Helper's route and address notifications (NotifyRouteChange2,
+// NotifyUnicastIpAddressChange) say nothing of IPv6 neighbours, so all of it is read at a short
+// interval, as the IPv4 neighbours are.
+std::unique_ptr<NetworkStateSource> CreateNetworkStateSource() {
+    return std::make_unique<PolledNetworkStateSource>(&ReadIpHelperNetworkState,
+                                                      std::chrono::milliseconds(50));
+}
+
+std::unique_ptr<FirstHopProber> CreateFirstHopProber() {
+    return std::make_unique<IcmpFirstHopProber>();
 }
 
 std::unique_ptr<HostNameResolver> CreateHostNameResolver() {

@@ -5,6 +5,7 @@
 #include <ws2tcpip.h>
 // clang-format on
 
+#include <algorithm>
 #include <array>
 
 #include "common/Utf8Path.h"
@@ -57,6 +58,11 @@ std::optional<std::string> LookUp(Ipv4 address) {
 
 std::optional<std::string> WinsockResolver::ReverseLookup(Ipv4 address) {
     return LookUpWithin(timeout_, [address] { return LookUp(address); });
+}
+
+std::optional<std::string> WinsockResolver::ReverseLookupWithin(Ipv4 address,
+                                                                std::chrono::milliseconds limit) {
+    return LookUpWithin(std::min(limit, timeout_), [address] { return LookUp(address); });
 }
 
 }  // namespace kestrove

@@ -16,6 +16,8 @@ public:
     explicit WinsockResolver(std::chrono::milliseconds timeout = kTimeout) : timeout_(timeout) {}
 
     std::optional<std::string> ReverseLookup(Ipv4 address) override;
+    std::optional<std::string> ReverseLookupWithin(Ipv4 address,
+                                                   std::chrono::milliseconds limit) override;
 
 private:
     std::chrono::milliseconds timeout_;

@@ -1,5 +1,6 @@
 #include "testsupport/ChildProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,7 +14,8 @@ extern char** environ;
 namespace kestrove::test {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::vector<std::string>& extraEnv) {
+                           const std::vector<std::string>& extraEnv,
+                           const std::string& stdoutFile) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         std::string entry = *e;
@@ -38,9 +40,16 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
         envp.push_back(e.data());
     }
     envp.push_back(nullptr);
-    if (::posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) {
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (!stdoutFile.empty()) {
+        ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutFile.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    if (::posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
         pid_ = -1;
     }
+    ::posix_spawn_file_actions_destroy(&actions);
 }
 
 ChildProcess::~ChildProcess() {

@@ -15,8 +15,10 @@ namespace kestrove::test {
 class ChildProcess {
 public:
     // `extraEnv` entries ("NAME=value") are added to, or replace, the test's environment.
+    // With `stdoutFile`, standard output goes to that file (created or emptied).
     explicit ChildProcess(const std::vector<std::string>& argv,
-                          const std::vector<std::string>& extraEnv = {});
+                          const std::vector<std::string>& extraEnv = {},
+                          const std::string& stdoutFile = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

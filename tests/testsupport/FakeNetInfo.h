@@ -1,12 +1,13 @@
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "common/Yielder.h"
 #include "netinfo/AdapterSource.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
@@ -76,44 +77,29 @@ public:
     AdapterQueryStatus status = AdapterQueryStatus::Ok;
 };
 
-// Answers reverse lookups from a table; never touches the network.
+// Answers reverse lookups from a table; never touches the network. An answer takes `delay`,
+// spent through `spend` (a fake clock moving on); a bounded lookup gives up at its limit.
 class FakeResolver final : public HostNameResolver {
 public:
     std::optional<std::string> ReverseLookup(Ipv4 address) override {
+        return ReverseLookupWithin(address, std::chrono::milliseconds::max());
+    }
+    std::optional<std::string> ReverseLookupWithin(Ipv4 address,
+                                                   std::chrono::milliseconds limit) override {
         ++lookups;
+        if (spend) {
+            spend(std::min(delay, limit));
+        }
         auto it = names.find(address);
-        if (it == names.end()) {
+        if (it == names.end() || delay > limit) {
             return std::nullopt;
         }
         return it->second;
     }
     std::map<Ipv4, std::string> names;
     int lookups = 0;
-};
-
-// Give-way that can run a test's action at a chosen give-way call, to play a click or a
-// timer that arrives in the middle of a scan (as if every call found events waiting).
-class HookYielder final : public Yielder {
-public:
-    void GiveWay() override {
-        ++calls;
-        if (onGiveWay) {
-            onGiveWay(calls);
-        }
-    }
-    void Pause(std::chrono::milliseconds duration) override {
-        ++pauses;
-        paused += duration;
-        if (onPause) {
-            onPause(pauses);
-        }
-    }
-
-    std::function<void(int call)> onGiveWay;
-    std::function<void(int pause)> onPause;
-    int calls = 0;
-    int pauses = 0;
-    std::chrono::milliseconds paused{0};
+    std::chrono::milliseconds delay{0};
+    std::function<void(std::chrono::milliseconds)> spend;
 };
 
 }  // namespace kestrove::test

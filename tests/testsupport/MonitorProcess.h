@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "testsupport/ChildProcess.h"
+#include "testsupport/Ipv6Attacks.h"
 #include "testsupport/NetNamespace.h"
 #include "testsupport/TempFolder.h"
 
@@ -42,6 +43,36 @@ private:
     LoopbackResolver resolver_;
 };
 
+// A LAN with a router that forwards both families towards the documentation networks and
+// advertises 2001:db8:77::/64 (radvd, DNS server 2001:db8:77::53), the watching victim that is
+// its IPv4 default route's client and takes its advertisements, and an attacker; the victim's
+// name lookups kept on loopback. Addresses: router 10.200.0.1 / 2001:db8:77::1 /
+// fe80::ff:fe00:1 (MAC ...:01), victim .10 (MAC ...:0a), attacker .66 (MAC ...:66).
+class RouterLan {
+public:
+    explicit RouterLan(std::string_view tag);
+    NetNamespace& Router() { return router_; }
+    NetNamespace& Victim() { return victim_; }
+    NetNamespace& Attacker() { return attacker_; }
+    // Waits until the victim took the router's advertisement and resolved its addresses.
+    bool WaitForRouter();
+    // The attacker claims the router's IPv4 address for its own MAC (gratuitous ARP).
+    void PoisonGateway();
+    // Adds a host namespace to the LAN, as TestLan::AddHost does.
+    NetNamespace& AddHost(const std::string& name, const std::string& mac,
+                          const std::string& cidr) {
+        return lan_.AddHost(name, mac, cidr);
+    }
+
+private:
+    TestLan lan_;
+    NetNamespace& router_;
+    NetNamespace& victim_;
+    NetNamespace& attacker_;
+    LoopbackResolver resolver_;
+    std::unique_ptr<RouterAdvertiser> radvd_;
+};
+
 // A program folder of its own holding a copy of the built monitor, and a private runtime
 // folder for its lock file and its start-at-logon entry.
 class MonitorFolder {
@@ -53,6 +84,9 @@ public:
 
     // Starts the copy offscreen inside `ns`.
     std::unique_ptr<ChildProcess> Start(const NetNamespace& ns) const;
+    // The same as an ordinary user without any capability (uid and gid 65534), as a desktop
+    // user runs it; the folders become that user's.
+    std::unique_ptr<ChildProcess> StartUnprivileged(const NetNamespace& ns) const;
 
 private:
     TempFolder folder_;

@@ -92,7 +92,7 @@ CurlMime BuildMessage(CURL* h, std::string_view body, const std::filesystem::pat
 std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view recipients,
                                       std::string_view sender, std::string_view subject,
                                       std::string_view body, std::string_view attachment) {
-    if (aborted_) {
+    if (cutter_.Flag()) {
         return std::string(mailtext::kAborted);
     }
     if (IsBlank(server)) {
@@ -129,7 +129,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
     CurlMime mime;
     if (h != nullptr) {
         curl_easy_setopt(h, CURLOPT_URL, address->Url().c_str());
-        session.RequireTlsFor(*address, !from.user.empty());
+        session.RequireTlsFor(*address, !from.user.empty() || requireTls_);
         if (!from.user.empty()) {
             curl_easy_setopt(h, CURLOPT_USERNAME, from.user.c_str());
             curl_easy_setopt(h, CURLOPT_PASSWORD, from.password.c_str());
@@ -153,7 +153,7 @@ std::string CurlMailLibrary::SendMail(std::string_view server, std::string_view 
 std::string CurlMailLibrary::RcvMail(std::string_view popServer, std::string_view user,
                                      std::string_view password, std::string_view command,
                                      std::string_view /*folder*/) {
-    if (aborted_) {
+    if (cutter_.Flag()) {
         return std::string(mailtext::kAborted);
     }
     if (IsBlank(popServer)) {

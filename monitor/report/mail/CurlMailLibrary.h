@@ -4,6 +4,7 @@
 
 #include "monitor/report/mail/MailLibrary.h"
 #include "monitor/report/mail/MailOptions.h"
+#include "monitor/report/mail/SocketCutter.h"
 
 namespace kestrove {
 
@@ -16,7 +17,8 @@ namespace kestrove {
 class CurlMailLibrary final : public MailLibrary {
 public:
     explicit CurlMailLibrary(MailOptions options = {}) : options_(std::move(options)) {
-        options_.abort = &aborted_;
+        options_.abort = &cutter_.Flag();
+        options_.cutter = &cutter_;
     }
 
     std::string SendMail(std::string_view server, std::string_view recipients,
@@ -25,10 +27,12 @@ public:
     std::string RcvMail(std::string_view popServer, std::string_view user,
                         std::string_view password, std::string_view command,
                         std::string_view folder) override;
-    void Abort() override { aborted_ = true; }
+    void SetRequireTls(bool required) override { requireTls_ = required; }
+    void Abort() override { cutter_.Cut(); }
 
 private:
-    std::atomic<bool> aborted_{false};
+    SocketCutter cutter_;
+    std::atomic<bool> requireTls_{false};
     MailOptions options_;
 };
 

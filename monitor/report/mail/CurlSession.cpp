@@ -5,6 +5,7 @@
 #include "common/Utf8Path.h"
 #include "monitor/report/mail/MailHeaders.h"
 #include "monitor/report/mail/MailTexts.h"
+#include "monitor/report/mail/SocketCutter.h"
 
 namespace kestrove {
 namespace {
@@ -66,10 +67,17 @@ CurlSession::CurlSession(const MailOptions& options, const char* protocols) {
     // ignore the flag (OpenSSL in curl checks no revocation without a CRL file).
     curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
     if (options.abort != nullptr) {
-        // curl calls this at least once a second in every phase, connecting included.
+        // curl calls this at least once a second while it transfers or connects; where it
+        // waits for a reply without calling back, the cutter below ends the wait.
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlSession::OnProgress);
         curl_easy_setopt(h, CURLOPT_XFERINFODATA, options.abort);
+    }
+    if (options.cutter != nullptr) {
+        curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, &SocketCutter::OnOpened);
+        curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, options.cutter);
+        curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, &SocketCutter::OnClose);
+        curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, options.cutter);
     }
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_.data());
     // The debug hook is curl's only way to hand over the server's reply texts.
@@ -106,9 +114,9 @@ CURLcode CurlSession::Perform() {
     return curl_easy_perform(easy_.get());
 }
 
-void CurlSession::RequireTlsFor(const MailServerAddress& server, bool credentials) {
+void CurlSession::RequireTlsFor(const MailServerAddress& server, bool required) {
     if (easy_ && !server.ImplicitTls()) {
-        long level = credentials ? CURLUSESSL_ALL : CURLUSESSL_TRY;
+        long level = required ? CURLUSESSL_ALL : CURLUSESSL_TRY;
         curl_easy_setopt(easy_.get(), CURLOPT_USE_SSL, level);
     }
 }

@@ -54,10 +54,11 @@ public:
     bool Valid() const { return easy_ != nullptr; }
     CURLcode Perform();
 
-    // Upgrades a plain connection by STARTTLS/STLS. With `credentials` the upgrade is required:
-    // curl then stops before any password goes out when the server offers none (an attacker on
-    // the path can strip the offer). Without, it is taken when offered. Implicit TLS needs none.
-    void RequireTlsFor(const MailServerAddress& server, bool credentials);
+    // Upgrades a plain connection by STARTTLS/STLS. With `required` (credentials go out, or the
+    // user asked for TLS always) the upgrade is required: curl then stops before any password
+    // or mail goes out when the server offers none (an attacker on the path can strip the
+    // offer). Without, it is taken when offered. Implicit TLS needs none.
+    void RequireTlsFor(const MailServerAddress& server, bool required);
 
     bool Connected() const;
 

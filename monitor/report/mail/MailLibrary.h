@@ -28,6 +28,10 @@ public:
     virtual std::string RcvMail(std::string_view popServer, std::string_view user,
                                 std::string_view password, std::string_view command,
                                 std::string_view folder) = 0;
+    // From the next call on: true requires TLS for every exchange (STARTTLS/STLS where the
+    // address is plain), whether a password goes out or not; false requires it only where one
+    // does. A server that offers no TLS then gets nothing, and the call says so.
+    virtual void SetRequireTls(bool required) { (void)required; }
     // Safe from any thread: ends the call under way on another thread as soon as it can (it
     // then returns an error text), and makes every later call return one at once.
     virtual void Abort() {}

@@ -6,6 +6,8 @@
 
 namespace kestrove {
 
+class SocketCutter;
+
 // Connection settings of the mail layer. The monitor's thread waits for every mail call, so
 // both limits keep a dead or stalled server from freezing it for long.
 struct MailOptions {
@@ -19,6 +21,8 @@ struct MailOptions {
     // Set from another thread to end an exchange under way within a fraction of a second;
     // none: every exchange runs to its end or its time limit.
     const std::atomic<bool>* abort = nullptr;
+    // Cuts the exchanges' sockets with the abort, where curl waits without looking at it.
+    SocketCutter* cutter = nullptr;
 };
 
 }  // namespace kestrove

@@ -32,15 +32,28 @@ protected:
     }
 
     MonitorParts Parts() {
-        return MonitorParts{dir.Path(), settings, engine,
-                            log,        adapters, processes,
-                            view,       yielder,  [this](bool on) { reportTimer.push_back(on); }};
+        return MonitorParts{dir.Path(),
+                            settings,
+                            engine,
+                            log,
+                            adapters,
+                            processes,
+                            view,
+                            [this](std::chrono::milliseconds d) {
+                                waited += d;
+                                if (onWait) {
+                                    onWait();
+                                }
+                            },
+                            [this](bool on) { reportTimer.push_back(on); }};
     }
 
     FakeMainView view;
     FakeProcessControl processes;
     StubAutostart autostart;
     std::vector<bool> reportTimer;
+    std::chrono::milliseconds waited{0};
+    std::function<void()> onWait;
     MonitorLifecycle lifecycle{Parts()};
     MainMenuCommands commands{Parts(), autostart};
 };
@@ -123,7 +136,7 @@ TEST_F(MonitorLifecycleTest, NoOwnMacRetriesOnceThenWarnsAndWritesNothing) {
     adapters.OwnMacList.fill("");  // as in a fresh process
     adapterSource.status = AdapterQueryStatus::NoAdapter;
     EXPECT_EQ(lifecycle.Form_Load(), MonitorLifecycle::StartResult::NoOwnMac);
-    EXPECT_EQ(yielder.paused, std::chrono::milliseconds(500))
+    EXPECT_EQ(waited, std::chrono::milliseconds(500))
         << "half a second of waiting between the two tries";
     EXPECT_THAT(view.warnings,
                 ElementsAre("MACアドレスが取得できませんでした。\u3000再起動してみてください。"));
@@ -134,7 +147,7 @@ TEST_F(MonitorLifecycleTest, NoOwnMacRetriesOnceThenWarnsAndWritesNothing) {
 TEST_F(MonitorLifecycleTest, AdapterAppearingDuringTheWaitIsTaken) {
     adapters.OwnMacList.fill("");
     adapterSource.status = AdapterQueryStatus::NoAdapter;
-    yielder.onPause = [&](int) { adapterSource.status = AdapterQueryStatus::Ok; };
+    onWait = [&] { adapterSource.status = AdapterQueryStatus::Ok; };
     EXPECT_EQ(lifecycle.Form_Load(), MonitorLifecycle::StartResult::Started);
     EXPECT_TRUE(view.warnings.empty());
 }

@@ -136,5 +136,30 @@ TEST_F(ImmediateReportsTest, HoldRunsFromTheEndOfAMailSentInTheBackground) {
     EXPECT_NE(WorkingReport().find("(B)"), std::string::npos);
 }
 
+// Alarms without end (a flood): the holds grow, so the dated reports are few, and none is more
+// than an hour after the one before, so every alarm is in a report.
+TEST_F(ImmediateReportsTest, FloodGivesAFewReportsThatStillHoldEveryAlarm) {
+    std::vector<TimePoint> made;
+    for (int i = 0; i < 3 * 60 * 2; ++i) {  // one alarm every 30 s for three hours
+        std::size_t before = mailer.mails.size();
+        Alarm("flood");
+        timers.Advance(30s);
+        if (mailer.mails.size() > before) {
+            made.push_back(clock.Now());
+        }
+    }
+    EXPECT_LE(made.size(), 12u) << "not one a minute";
+    EXPECT_GE(made.size(), 8u);
+    for (std::size_t i = 1; i < made.size(); ++i) {
+        EXPECT_LE(made[i] - made[i - 1], 1h) << "report " << i;
+    }
+    // A quiet spell, then one alarm: reported after the usual 30 s again.
+    timers.Advance(2h);
+    std::size_t before = mailer.mails.size();
+    Alarm("later");
+    timers.Advance(30s);
+    EXPECT_EQ(mailer.mails.size(), before + 1);
+}
+
 }  // namespace
 }  // namespace kestrove::test

@@ -79,6 +79,85 @@ TEST_F(ReportDocumentTest, WholeLogDocuments) {
     }
 }
 
+TEST_F(ReportDocumentTest, IpRouterAndGatewayAlarmsEachHaveASectionAfterTheChanges) {
+    const std::vector<std::string_view> log = {
+        "2007/05/05 09:14:00\tIPv6アドレスのMACアドレスが変わりました\t(fe80::1:gw<1>) "
+        "02-00-00-00-00-01 -> 02-00-00-00-00-66",
+        "2007/05/05 09:14:01\t最初の中継点を確かめました\t10.0.0.1 が応答しました",
+        kChangeLine,
+        "2007/05/05 09:15:00\t新しいルーターが現れました\tfe80::66 02-00-00-00-00-66 優先度：高",
+        "2007/05/05 09:16:00\tデフォルトゲートウェイが変わりました\tIPv4 10.0.0.1 -> 10.0.0.66",
+        "2007/05/05 09:16:30\tゲートウェイのMACアドレスが記憶と違います\t(10.0.0.1:) "
+        "02-00-00-00-00-01 -> 02-00-00-00-00-66",
+        "2007/05/05 09:17:00\tこのPCのIPv6アドレスがほかの機器に使われています\t2001:db8::10/64",
+        // Quoting a message is not raising it.
+        "2007/05/05 09:18:00\tレポートメール送信エラー：新しいルーターが現れました",
+    };
+    const std::vector<std::string_view> eventHead = {
+        "<div align='center'>",
+        "<table border='1' cellspacing='0' width='90%' style='border-collapse: collapse' "
+        "bordercolor='#111111' cellpadding='0'>",
+        "<tr>",
+        "<td width='30%' align='center'>日時</td>",
+        "<td width='70%' align='center'>内容</td>",
+        "</tr>"};
+    auto eventRow = [](std::string_view time, std::string_view details) {
+        return std::vector<std::string_view>{"<tr>", time, details, "</tr>"};
+    };
+    std::vector<std::string_view> result = Concat(
+        {{""},
+         kChangeHead,
+         kExpectedTableHead,
+         kChangeRow,
+         kTableEnd,
+         {"", "<p>IPv6アドレスのMACアドレスの変化を検出</p>"},
+         kExpectedTableHead,
+         {"<tr>", "<td width='30%' align='center'>2007/05/05 09:14:00</td>",
+          "<td width='20%' align='center'>fe80::1(gw&lt;1&gt;)</td>",
+          "<td width='50%' align='center'>前：02-00-00-00-00-01<BR>後：02-00-00-00-00-66</td>",
+          "</tr>"},
+         kTableEnd,
+         {"", "<p>新しいルーターを検出</p>"},
+         eventHead,
+         eventRow("<td width='30%' align='center'>2007/05/05 09:15:00</td>",
+                  "<td width='70%'>fe80::66 02-00-00-00-00-66 優先度：高</td>"),
+         kTableEnd,
+         {"", "<p>デフォルトゲートウェイの変化を検出</p>"},
+         eventHead,
+         eventRow("<td width='30%' align='center'>2007/05/05 09:16:00</td>",
+                  "<td width='70%'>IPv4 10.0.0.1 -&gt; 10.0.0.66</td>"),
+         eventRow("<td width='30%' align='center'>2007/05/05 09:16:30</td>",
+                  "<td width='70%'>(10.0.0.1:) 02-00-00-00-00-01 -&gt; 02-00-00-00-00-66</td>"),
+         kTableEnd,
+         {"", "<p>このPCのIPv6アドレスの重複を検出</p>"},
+         eventHead,
+         eventRow("<td width='30%' align='center'>2007/05/05 09:17:00</td>",
+                  "<td width='70%'>2001:db8::10/64</td>"),
+         kTableEnd,
+         {"", "<p>最初の中継点の確認結果</p>"},
+         eventHead,
+         eventRow("<td width='30%' align='center'>2007/05/05 09:14:01</td>",
+                  "<td width='70%'>10.0.0.1 が応答しました</td>"),
+         kTableEnd,
+         {""}});
+    WriteLog(log);
+    ASSERT_TRUE(builder.MakeReport(Dated(), false, false, "None").Built());
+    EXPECT_EQ(WorkingReport(), Expected(kWholeLogPeriod, result));
+
+    // Alone, they still make a report of findings, not "異常なし".
+    WriteLog({log[3]});
+    ASSERT_TRUE(builder.MakeReport(Dated(), false, false, "None").Built());
+    EXPECT_EQ(
+        WorkingReport(),
+        Expected(kWholeLogPeriod,
+                 Concat({{"", "", "<p>新しいルーターを検出</p>"},
+                         eventHead,
+                         eventRow("<td width='30%' align='center'>2007/05/05 09:15:00</td>",
+                                  "<td width='70%'>fe80::66 02-00-00-00-00-66 優先度：高</td>"),
+                         kTableEnd,
+                         {""}})));
+}
+
 TEST_F(ReportDocumentTest, EmptyLogAndPeriodShowTheStartAndEnd) {
     WriteLogBytes("");
     builder.MakeReport(Dated(), false, false, "Hourly");

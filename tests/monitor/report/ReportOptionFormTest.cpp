@@ -100,10 +100,11 @@ TEST_F(ReportOptionFormTest, LoadFillsTheControlsFromTheSettings) {
                       {"UserID", "reporter"},
                       {"Password", scrambled},
                       {"Compress", "1"},
-                      {"Immediate", "true"}});
+                      {"Immediate", "true"},
+                      {"RequireTLS", "1"}});
     form_.Form_Load();
     const ReportOptionValues& v = form_.Values();
-    EXPECT_TRUE(v.check1 && v.check2 && v.chkAuth && v.check4);
+    EXPECT_TRUE(v.check1 && v.check2 && v.chkAuth && v.check4 && v.chkTls);
     EXPECT_FALSE(v.chkIjo);
     EXPECT_EQ(v.frequency, ReportFrequency::Weekly);
     EXPECT_EQ(v.cboText, "水曜日");
@@ -132,7 +133,7 @@ TEST_F(ReportOptionFormTest, AutoOffWithMailOnLeavesCheck2DisabledButItsFieldsEn
     Load();
     EXPECT_EQ(AllEnabled(),
               (std::vector<std::string>{"chkIjo", "Frame3", "Label1", "Label2", "Label3", "Text1",
-                                        "Text2", "Text3", "Frame4", "chkAuth"}));
+                                        "Text2", "Text3", "Frame4", "chkAuth", "chkTls"}));
 
     settings_.Preset({{"Auth", "1"}, {"AuthMethod", "POPBeforeSMTP"}});
     Load();
@@ -260,7 +261,8 @@ TEST_F(ReportOptionFormTest, OkSavesTheKeysInOrderWithTheScrambledPassword) {
                                    {"Report", "UserID", "reporter"},
                                    {"Report", "Password", *ScramblePassword("SET", "pw")},
                                    {"Report", "Compress", "1"},
-                                   {"Report", "Immediate", "1"}}));
+                                   {"Report", "Immediate", "1"},
+                                   {"Report", "RequireTLS", "0"}}));
 }
 
 TEST_F(ReportOptionFormTest, Check1OffSwitchesTheTimerOffAndSavesWithoutChecks) {
@@ -268,7 +270,7 @@ TEST_F(ReportOptionFormTest, Check1OffSwitchesTheTimerOffAndSavesWithoutChecks) 
     form_.Values().text3 = "mail.example.org";
     EXPECT_TRUE(form_.Command2_Click().close);
     EXPECT_EQ(timerCalls_, std::vector<bool>{false});
-    EXPECT_EQ(settings_.WrittenKeys().size(), 12u);
+    EXPECT_EQ(settings_.WrittenKeys().size(), 13u);
     EXPECT_EQ(settings_.Peek("SaveTo"), "");
     EXPECT_EQ(settings_.Peek("SMTPServer"), "mail.example.org");
     EXPECT_EQ(settings_.Peek("AuthMethod"), "SMTPAuth");

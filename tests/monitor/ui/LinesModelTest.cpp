@@ -29,8 +29,9 @@ class LinesModelTest : public ::testing::TestWithParam<LinesModel::Growth> {
 protected:
     std::unique_ptr<LinesModel> Make() {
         auto model = std::make_unique<LinesModel>(
-            [this]() -> const auto& { return engine.lines; }, [this] { return engine.version; },
-            [this] { return engine.generation; }, GetParam());
+            [this] { return engine.lines.size(); },
+            [this](std::size_t row) { return engine.lines[row]; },
+            [this] { return engine.version; }, [this] { return engine.generation; }, GetParam());
         model->SetMetrics(JapaneseMonospaceFont(), 6, 16);
         return model;
     }
@@ -47,9 +48,10 @@ protected:
 TEST(LinesModelInsertTest, NewLinesAnywhereInASortedListArriveAsRunsOfInsertedRows) {
     EngineLines engine;
     engine.Set({"b", "d", "f"});
-    LinesModel model(
-        [&]() -> const auto& { return engine.lines; }, [&] { return engine.version; },
-        [&] { return engine.generation; }, LinesModel::Growth::Insert);
+    LinesModel model([&] { return engine.lines.size(); },
+                     [&](std::size_t row) { return engine.lines[row]; },
+                     [&] { return engine.version; }, [&] { return engine.generation; },
+                     LinesModel::Growth::Insert);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     struct Case {

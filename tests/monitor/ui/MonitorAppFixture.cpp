@@ -30,7 +30,9 @@ MonitorApp& MonitorAppFixture::App() {
     adapters->Add("eth0", "00-AA-BB-CC-DD-01", "192.168.1.5", "255.255.255.0");
     platform.arpTable = std::move(arpTable);
     platform.adapters = std::move(adapterSource);
-    platform.resolver = std::make_unique<FakeResolver>();
+    auto fakeResolver = std::make_unique<FakeResolver>();
+    resolver = fakeResolver.get();
+    platform.resolver = std::move(fakeResolver);
     platform.processes = std::move(processControl);
     platform.autostart = autostart.Create(dir.Path());
     platform.clock = std::move(fakeClock);
@@ -41,9 +43,8 @@ MonitorApp& MonitorAppFixture::App() {
         mail = static_cast<RecordingMail*>(platform.mail.get());
     }
     platform.openUrl = [this](const QString& url) { opened << url; };
-    platform.notify = [this](const QString& title, const QString& text) {
-        notifications << title + "|" + text;
-    };
+    platform.notifier =
+        makeNotifier ? makeNotifier() : std::make_unique<RecordingNotifier>(notifications);
     auto recordingSyslog = std::make_unique<RecordingSystemLog>();
     syslog = recordingSyslog.get();
     platform.syslog = std::move(recordingSyslog);

@@ -46,6 +46,18 @@ public:
     std::vector<std::string> lines;
 };
 
+// Desktop notifications kept as "summary|body".
+class RecordingNotifier final : public DesktopNotifier {
+public:
+    explicit RecordingNotifier(QStringList& shown) : shown_(shown) {}
+    void Show(const QString& summary, const QString& body) override {
+        shown_ << summary + "|" + body;
+    }
+
+private:
+    QStringList& shown_;
+};
+
 // The whole monitor in a temporary program folder, offscreen, on fake network sources.
 class MonitorAppFixture : public ::testing::Test {
 protected:
@@ -71,6 +83,9 @@ protected:
     // Set before App() to send through another mail library than RecordingMail (`mail` then
     // stays null).
     std::function<std::unique_ptr<MailLibrary>()> makeMail;
+    // Set before App() to notify through another notifier than the recording one.
+    std::function<std::unique_ptr<DesktopNotifier>()> makeNotifier;
+    FakeResolver* resolver = nullptr;
     QStringList opened;
     QStringList notifications;
     RecordingSystemLog* syslog = nullptr;

@@ -96,11 +96,11 @@ TEST_F(ReportOptionDialogTest, FirstOpeningShowsTheDesignAndStoresHourlyAndAutoO
 }
 
 TEST_F(ReportOptionDialogTest, TabOrderFollowsTheDesign) {
-    const QStringList expected = {
-        "Check1",        "optHourly", "optDaily",    "optWeekly", "optMonthly", "cboTime",
-        "txtReportSave", "Command1",  "Check2",      "Text1",     "Text2",      "Text3",
-        "Text4",         "Text5",     "Text6",       "Check4",    "Command2",   "Command3",
-        "chkIjo",        "optPBS",    "optSMTPAuth", "chkAuth"};
+    const QStringList expected = {"Check1",  "optHourly",     "optDaily", "optWeekly", "optMonthly",
+                                  "cboTime", "txtReportSave", "Command1", "Check2",    "Text1",
+                                  "Text2",   "Text3",         "chkTls",   "Text4",     "Text5",
+                                  "Text6",   "Check4",        "Command2", "Command3",  "chkIjo",
+                                  "optPBS",  "optSMTPAuth",   "chkAuth"};
     QStringList chain;
     QWidget* w = Get("Check1");
     while (chain.size() < expected.size()) {
@@ -235,7 +235,7 @@ TEST_F(ReportOptionDialogTest, OkSavesTheFieldsInOrderWithTheScrambledPassword) 
     EXPECT_EQ(settings_.WrittenKeys(),
               (std::vector<std::string>{"SaveTo", "SendByMail", "SendTo", "SendFrom", "SMTPServer",
                                         "Auth", "AuthMethod", "POPServer", "UserID", "Password",
-                                        "Compress", "Immediate"}));
+                                        "Compress", "Immediate", "RequireTLS"}));
     EXPECT_EQ(settings_.Peek("SaveTo"), (dir_ / "picked").string());
     EXPECT_EQ(settings_.Peek("AuthMethod"), "SMTPAuth");
     EXPECT_EQ(settings_.Peek("Password"), *ScramblePassword("SET", "pw"));

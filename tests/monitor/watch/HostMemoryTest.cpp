@@ -38,7 +38,7 @@ protected:
         std::vector<ArpEntry> table;
         arp.Read(table);
         current = std::make_unique<RememberingRun>(
-            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events},
+            WatchServices{settings, log, arp, adapters, hostNames, clock, timers, events},
             dir.Path(), Ip(kGateway), table);
         run = &current->engine;
         memory = &current->memory;
@@ -71,11 +71,57 @@ TEST_F(HostMemoryTest, ChangeWhileStoppedRaisesTheChangeAlarmAtFirstSightOnce) {
     RunScan();
     EXPECT_EQ(LogLines().size(), 1u);
 
-    // The new state was remembered: the next run raises nothing.
+    // A MAC that raised an alarm is not learnt on its own: the next run under it raises the
+    // alarm again. The user's clear accepts it; then nothing.
+    EndRun();
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), ElementsAre(kStamp + "\tMACアドレスが変化しました", "  " + detail));
+    EXPECT_EQ(LogLines().size(), 2u);
+    run->Command1_Click();
+    memory->Forget();
+    RunScan();
+    EndRun();
     StartRun();
     RunScan();
     EXPECT_THAT(RunList1(), IsEmpty());
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines().size(), 2u);
+}
+
+TEST_F(HostMemoryTest, AChangedMacBecomesTheRememberedOneAfterADayWithoutTheOldOne) {
+    StartRun();
+    RunScan();
+    arp.Replace(kGateway, kAttackerMac);
+    RunScan();
+    EndRun();
+    std::string saved = ReadFile(dir / "hosts.dat");
+    EXPECT_THAT(saved, HasSubstr("00-11-22-33-44-55")) << "the old MAC stays remembered";
+    EXPECT_THAT(saved, Not(HasSubstr("00-11-22-33-44-66")));
+
+    StartRun();
+    RunScan();
+    clock.Advance(HostMemory::kDisputeAccepted + std::chrono::minutes(1));
+    RunScan();
+    EndRun();
+    EXPECT_THAT(ReadFile(dir / "hosts.dat"), HasSubstr("192.168.1.1 00-11-22-33-44-66"));
+    StartRun();
+    RunScan();
+    EXPECT_THAT(RunList1(), IsEmpty());
+}
+
+// An hour off: the old MAC was not seen, but nobody watched, so nothing speaks for a harmless
+// readdressing; poisoning is named.
+TEST_F(HostMemoryTest, AnAbsenceWhileStoppedIsNoEvidenceOfReaddressing) {
+    StartRun();
+    RunScan();
+    EndRun();
+    arp.Replace(kGateway, kAttackerMac);
+    clock.Advance(std::chrono::hours(1));
+    StartRun();
+    RunScan();
+    ASSERT_EQ(RunList1().size(), 2u);
+    EXPECT_THAT(run->List1().Explanation(0), HasSubstr("ARPポイズニング"));
+    EXPECT_THAT(run->List1().Explanation(0), Not(HasSubstr("割り当て直された")));
 }
 
 TEST_F(HostMemoryTest, ClearForgetsTheRememberedTable) {

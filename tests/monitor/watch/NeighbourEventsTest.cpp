@@ -1,5 +1,4 @@
-// Neighbour notifications run the scan's steps for their entries at once; the scan tick and
-// the check never run inside each other's give-way.
+// Neighbour notifications run the scan's steps for their entries at once.
 #include "WatchFixture.h"
 
 #include "common/Cp932.h"
@@ -114,22 +113,6 @@ TEST_F(NeighbourEventsTest, LostNotificationsRunAFullScanAtOnce) {
     EXPECT_TRUE(engine.Timer1().IsActive()) << "the scan timer counts from this scan";
 }
 
-TEST_F(NeighbourEventsTest, LostNotificationsDuringAScanMakeTheTickScanAgain) {
-    engine.StartScanning();
-    const int base = yielder.calls;
-    yielder.onGiveWay = [&](int call) {
-        if (call == base + 1) {
-            arp.Replace("192.168.1.1", "00-11-22-33-44-55");
-            source.lost = true;
-            Hear();
-        }
-    };
-    int reads = arp.reads;
-    timers.Advance(1s);
-    EXPECT_EQ(arp.reads, reads + 2) << "one scan more, not one inside the other";
-    EXPECT_EQ(List1().size(), 2u);
-}
-
 TEST_F(NeighbourEventsTest, ClearBetweenAnEventAndTheNextScanForgetsWhatWasHeard) {
     source.Announce("192.168.1.1", "00-11-22-33-44-55");
     Hear();
@@ -140,25 +123,6 @@ TEST_F(NeighbourEventsTest, ClearBetweenAnEventAndTheNextScanForgetsWhatWasHeard
     EXPECT_EQ(LogLines().size(), 1u);
 }
 
-TEST_F(NeighbourEventsTest, EventDuringAScansGiveWayIsNotUndoneByTheScansOlderCopy) {
-    arp.Put("192.168.1.2", "00-AA-BB-CC-DD-02");
-    Scan();
-    const int base = yielder.calls;
-    yielder.onGiveWay = [&](int call) {
-        if (call == base + 1) {
-            source.Announce("192.168.1.2", "00-11-22-33-44-55");
-            Hear();
-        }
-    };
-    Scan();  // its copy still shows 192.168.1.2 with the old MAC
-    EXPECT_EQ(List1().size(), 2u);
-    EXPECT_EQ(List1()[1], "  (192.168.  1.  2:) 00-AA-BB-CC-DD-02 -> 00-11-22-33-44-55");
-    yielder.onGiveWay = nullptr;
-    arp.Replace("192.168.1.2", "00-11-22-33-44-55");
-    Scan();
-    EXPECT_EQ(LogLines().size(), 1u) << "no change back and forth";
-}
-
 TEST_F(NeighbourEventsTest, NotificationsGoneForGoodLeavePollingAlone) {
     source.closed = true;
     EXPECT_FALSE(Hear());
@@ -166,57 +130,6 @@ TEST_F(NeighbourEventsTest, NotificationsGoneForGoodLeavePollingAlone) {
     arp.Replace("192.168.1.1", "00-11-22-33-44-55");
     timers.Advance(1s);
     EXPECT_EQ(List1().size(), 2u);
-}
-
-TEST_F(NeighbourEventsTest, CheckDueDuringAScanRunsAfterTheScanNotInsideIt) {
-    arp.Put("192.168.1.2", "00-AA-BB-CC-DD-0E");  // a duplicate for the check to find
-    engine.StartScanning();
-    timers.Advance(1s);  // first tick: the first check runs and starts Timer2
-    ASSERT_EQ(List1().size(), 2u);
-    engine.Command1_Click();
-    std::size_t shownInside = 99;
-    yielder.onGiveWay = [&](int) {
-        if (shownInside == 99) {
-            engine.Timer2_Timer();  // the check timer falls due in the middle of the scan
-            shownInside = List1().size();
-        }
-    };
-    engine.Timer1_Timer();
-    EXPECT_EQ(shownInside, 1u) << "the check did not run inside the scan";
-    EXPECT_THAT(List1(),
-                ElementsAre("2007/05/05 14:03:10\t同一MACアドレスが重複しています", ::testing::_))
-        << "it ran when the tick ended";
-    EXPECT_TRUE(engine.Timer2().IsActive());
-
-    // A check waiting for the tick is dropped when the switch goes off meanwhile.
-    engine.Command1_Click();
-    yielder.onGiveWay = [&](int) {
-        if (engine.Timer2().IsActive()) {
-            engine.Timer2_Timer();
-            engine.SetDuplicateWatch(false);
-        }
-    };
-    engine.Timer1_Timer();
-    EXPECT_EQ(List1().size(), 1u);
-    EXPECT_FALSE(engine.Timer2().IsActive());
-}
-
-TEST_F(NeighbourEventsTest, ScanDueDuringACheckRunsAfterTheCheckNotInsideIt) {
-    arp.Put("192.168.1.2", "00-AA-BB-CC-DD-0E");
-    Scan();
-    int readsInside = -1;
-    yielder.onGiveWay = [&](int) {
-        if (readsInside < 0) {
-            int before = arp.reads;
-            engine.Timer1_Timer();  // the scan timer falls due in the middle of the check
-            readsInside = arp.reads - before;
-        }
-    };
-    int reads = arp.reads;
-    engine.CheckDuplicates();
-    EXPECT_EQ(readsInside, 0);
-    EXPECT_EQ(arp.reads, reads + 1) << "the tick ran when the check ended";
-    EXPECT_TRUE(engine.Timer1().IsActive());
 }
 
 }  // namespace

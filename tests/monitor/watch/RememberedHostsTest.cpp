@@ -44,6 +44,41 @@ TEST(RememberedHosts, ParsedFileIsWrittenBackByteForByte) {
     EXPECT_EQ(RememberedHosts::Parse(lf)->Serialize(), kFile);
 }
 
+TEST(RememberedHosts, GatewaysRoutersAndIpv6HostsFollowTheirNetworkAndLaterKindsArePassedOver) {
+    const std::string withIpv6 =
+        "kestrove-hosts 1\r\n"
+        "network 192.168.1.0 255.255.255.0 00-11-22-33-44-55\r\n"
+        "host 192.168.1.1 00-11-22-33-44-55 1700000000 1700000300\r\n"
+        "gateway 192.168.1.1\r\n"
+        "gateway fe80::1\r\n"
+        "router fe80::1 00-11-22-33-44-55\r\n"
+        "router fe80::2 -\r\n"
+        "host6 2001:db8::20 3C-5A-B4-00-00-01 1700000100 1700000200\r\n"
+        "network 10.0.0.0 255.0.0.0 -\r\n";
+    std::optional<RememberedHosts> hosts = RememberedHosts::Parse(withIpv6);
+    ASSERT_TRUE(hosts);
+    const KnownNetwork& beyond = hosts->tables[0].beyondIpv4;
+    EXPECT_EQ(beyond.gateways.size(), 2u);
+    EXPECT_EQ(beyond.routers.size(), 2u);
+    ASSERT_EQ(beyond.hosts6.size(), 1u);
+    EXPECT_EQ(beyond.hosts6.begin()->second.lastSeen, 1700000200);
+    EXPECT_TRUE(hosts->tables[1].beyondIpv4.Empty());
+    EXPECT_EQ(hosts->Serialize(), withIpv6);
+
+    // A kind a later version may write is passed over; what this one knows stays strict.
+    std::string later = withIpv6;
+    later.insert(later.find("network 10"), "vlan 12 trunk\r\n");
+    std::optional<RememberedHosts> read = RememberedHosts::Parse(later);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->Serialize(), withIpv6);
+    for (const char* bad :
+         {"gateway 192.168.1.01\r\n", "router 2001:DB8::1 -\r\n",
+          "host6 192.168.1.5 00-11-22-33-44-55 1 2\r\n", "gateway\r\n", "Vlan 12\r\n"}) {
+        std::string text = withIpv6 + bad;
+        EXPECT_FALSE(RememberedHosts::Parse(text)) << bad;
+    }
+}
+
 TEST(RememberedHosts, DamagedOrForeignTextIsRefusedWhole) {
     const std::string good = std::string(kFile);
     const char* cases[] = {
@@ -79,7 +114,7 @@ TEST(RememberedHosts, DamagedOrForeignTextIsRefusedWhole) {
 TEST(RememberedHosts, TableOf65536HostsRoundTripsAndOneMoreIsRefused) {
     RememberedHosts hosts;
     hosts.tables.push_back(
-        HostsTable{{Ip("10.0.0.0"), Ip("255.255.0.0"), Mac("00-11-22-33-44-55")}, {}});
+        HostsTable{{Ip("10.0.0.0"), Ip("255.255.0.0"), Mac("00-11-22-33-44-55")}, {}, {}});
     for (Ipv4 i = 0; i < RememberedHosts::kMaxHostsPerNetwork; ++i) {
         MacAddress mac = Mac("02-00-00-00-00-00");
         mac.bytes[4] = static_cast<std::uint8_t>(i >> 8);

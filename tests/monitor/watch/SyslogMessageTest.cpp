@@ -21,6 +21,8 @@ TEST(SyslogMessage, AlarmsAreWarningsOfFacilityUserOnOneLineWithoutTheLogsStamp)
          "MACアドレスが変化しました (192.168.  1.  1:evil host) 00-AA-BB-CC-DD-0E -> "
          "00-11-22-33-44-55"},
         {"2007/05/05 14:03:09\tレポートメール送信エラー：530", 12, "レポートメール送信エラー：530"},
+        {"2007/05/05 14:03:09\tレポートメール送信エラー：550 \xE2\x80\xAEgol.exe \xff", 12,
+         "レポートメール送信エラー：550 gol.exe \xEF\xBF\xBD"},
         {"no stamp", 12, "no stamp"},
     };
     for (const Case& c : cases) {

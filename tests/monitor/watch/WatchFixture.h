@@ -72,10 +72,9 @@ protected:
     HostNameLookup hostNames{resolver};
     FakeClock clock;
     FakeTimerFactory timers{clock};
-    HookYielder yielder;
     RecordingEvents events;
     WatchEngine engine{
-        WatchServices{settings, log, arp, adapters, hostNames, clock, timers, yielder, events}};
+        WatchServices{settings, log, arp, adapters, hostNames, clock, timers, events}};
 };
 
 }  // namespace kestrove::test

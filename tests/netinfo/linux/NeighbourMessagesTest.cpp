@@ -10,43 +10,21 @@
 #include <cstring>
 #include <functional>
 
+#include "NetlinkBytes.h"
 #include "testsupport/FakeNetInfo.h"
 
 namespace kestrove {
 namespace {
 
+using test::Append;
+using test::Attr;
+using test::Bytes;
 using test::Ip;
-using Bytes = std::vector<std::uint8_t>;
+using test::Join;
 
 constexpr std::uint32_t kSeq = 7;
 constexpr int kLo = 1;
 constexpr int kEth = 2;
-
-template <class T>
-void Append(Bytes& out, const T& value) {
-    auto* p = reinterpret_cast<const std::uint8_t*>(&value);
-    out.insert(out.end(), p, p + sizeof value);
-}
-
-void Pad4(Bytes& out) {
-    out.resize((out.size() + 3) & ~std::size_t{3});
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) {
-        out.insert(out.end(), p.begin(), p.end());
-    }
-    return out;
-}
-
-Bytes Attr(std::uint16_t type, const Bytes& payload) {
-    Bytes out;
-    Append(out, rtattr{static_cast<std::uint16_t>(sizeof(rtattr) + payload.size()), type});
-    out.insert(out.end(), payload.begin(), payload.end());
-    Pad4(out);
-    return out;
-}
 
 Bytes Dst(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
     return Attr(NDA_DST, {a, b, c, d});
@@ -70,16 +48,7 @@ Bytes Neighbour(std::uint8_t family, int ifindex, std::uint16_t state,
 }
 
 Bytes Message(std::uint16_t type, const Bytes& body, std::uint32_t seq = kSeq) {
-    nlmsghdr h{};
-    h.nlmsg_len = static_cast<std::uint32_t>(sizeof h + body.size());
-    h.nlmsg_type = type;
-    h.nlmsg_flags = NLM_F_MULTI;
-    h.nlmsg_seq = seq;
-    Bytes out;
-    Append(out, h);
-    out.insert(out.end(), body.begin(), body.end());
-    Pad4(out);
-    return out;
+    return test::Message(type, body, seq);
 }
 
 Bytes New(const Bytes& neighbour, std::uint32_t seq = kSeq) {

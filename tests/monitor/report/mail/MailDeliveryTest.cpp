@@ -217,6 +217,38 @@ TEST_F(MailDeliveryTest, WithoutCredentialsStartTlsStaysOpportunistic) {
     EXPECT_EQ(ReadFile(peers.Message(1) / "tls"), "no");
 }
 
+// [Report] RequireTLS: the report itself (which lists the network's hosts and MACs) never
+// crosses a connection an attacker on the path could read, login or not; where the relay
+// strips STARTTLS the mail is refused before MAIL FROM, and said so. With TLS offered it goes.
+TEST_F(MailDeliveryTest, RequireTlsKeepsEveryReportMailOffAStrippedConnection) {
+    Set("Auth", "0");
+    Set("RequireTLS", "1");
+    test::MailPeers& stripped = StartPeers({"--strip-starttls", "--no-auth"});
+    Send();
+    EXPECT_EQ(MailError().rfind(mailtext::kNoEncryption, 0), 0u);
+    auto events = stripped.Events();
+    EXPECT_TRUE(HasEventStartingWith(events, "RELAY EHLO"));
+    EXPECT_FALSE(HasEventStartingWith(events, "RELAY MAIL"));
+    EXPECT_FALSE(HasEventStartingWith(events, "RELAY DATA"));
+    EXPECT_FALSE(HasEventStartingWith(events, "SMTP MAIL"));
+
+    std::filesystem::remove(log_.Path());
+    test::MailPeers& offered = StartPeers({"--no-auth"});
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    EXPECT_EQ(ReadFile(offered.Message(1) / "tls"), "yes");
+
+    // Absent, as in every setting.ini before it: TLS where offered, plain where not.
+    std::filesystem::remove(log_.Path());
+    peers_.reset();
+    std::filesystem::remove_all(dir_ / "peers");  // the next peers number their mails afresh
+    Set("RequireTLS", "0");
+    test::MailPeers& plain = StartPeers({"--strip-starttls", "--no-auth"});
+    Send();
+    EXPECT_FALSE(std::filesystem::exists(log_.Path())) << Log();
+    EXPECT_TRUE(HasEventStartingWith(plain.Events(), "RELAY MAIL"));
+}
+
 TEST_F(MailDeliveryTest, ServerNotListeningIsLoggedAtOnce) {
     UseSmtp(test::UnusedLoopbackPort(), "127.0.0.1");
     auto took = Send();

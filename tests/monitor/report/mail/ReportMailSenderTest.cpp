@@ -144,6 +144,9 @@ TEST_F(ReportMailSenderTest, HostileErrorTextStaysOneLineOfPrintableCharacters) 
         {"550 no\r\n2007/05/05 14:03:09\tMACアドレスが変化しました\t(x)", "550 no"},
         {"550 a\tMACアドレスが変化しました", "550 a MACアドレスが変化しました"},
         {"550 bell\a del\x7f c1\xc2\x85 end", "550 bell  del  c1  end"},
+        // Reversed by a bidirectional override, and bytes that are no UTF-8 (CP932 has no
+        // U+FFFD: "?").
+        {"550 \xE2\x80\xAEgol.exe\xE2\x81\xA6 \xff\xc3( end", "550 gol.exe ?" "?( end"},
         {"\n550 nothing before the break", ""},
         {longReply, longReply.substr(0, 511)},
     };

@@ -21,6 +21,7 @@ deletes "250-STARTTLS" from its greeting and logs every client line ("RELAY
 ..."); the reported SMTP port is then the relay's.
 """
 import argparse
+import asyncio
 import email
 import email.policy
 import os
@@ -95,6 +96,9 @@ class Handler:
             elif part.get_content_type() == "text/plain":
                 write(folder, "body", part.get_payload(decode=True))
         event(self.args.out, "SMTP DATA")
+        if self.args.stall_after_data:
+            # Silent after the message, as a server (or anyone on the path) can choose to be.
+            await asyncio.sleep(3600)
         return "250 Message accepted"
 
 
@@ -258,6 +262,7 @@ def main():
     parser.add_argument("--strip-starttls", action="store_true")
     parser.add_argument("--pop-no-stls", action="store_true")
     parser.add_argument("--no-auth", action="store_true")
+    parser.add_argument("--stall-after-data", action="store_true")
     args = parser.parse_args()
     if args.log:
         sys.stderr = open(args.log, "a", buffering=1)

@@ -39,8 +39,8 @@ public:
         }
         settings.WriteIni("Watch", "Change", "1");
         settings.WriteIni("Watch", "Duplicate", "1");
-        engine = std::make_unique<WatchEngine>(WatchServices{
-            settings, log, *arp, adapters, hostNames, clock, timers, yielder, events});
+        engine = std::make_unique<WatchEngine>(
+            WatchServices{settings, log, *arp, adapters, hostNames, clock, timers, events});
     }
 
     std::vector<std::string> List1() const { return engine->List1().Lines(); }
@@ -79,7 +79,6 @@ public:
     HostNameLookup hostNames{resolver};
     FakeClock clock;
     FakeTimerFactory timers{clock};
-    NoYield yielder;
     RecordingEvents events;
     std::unique_ptr<WatchEngine> engine;
 

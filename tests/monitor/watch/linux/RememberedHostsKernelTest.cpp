@@ -44,6 +44,9 @@ protected:
         }
         ASSERT_TRUE(arp->IsOpen());
         settings.WriteIni("Watch", "Change", "1");
+        // Once poisoned, the gateway's address and the attacker's share a MAC: the duplicate
+        // alarm the first scan of a run gives for that is not what these tests are about.
+        settings.WriteIni("Watch", "Duplicate", "0");
         for (const char* ip : {"10.200.0.1", "10.200.0.66"}) {
             ASSERT_EQ(victim->Exec(std::string("ping -c1 -W1 ") + ip +
                                    " >/dev/null || ping -c1 -W2 " + ip + " >/dev/null"),
@@ -65,7 +68,7 @@ protected:
         std::vector<ArpEntry> table;
         ASSERT_TRUE(arp->Read(table));
         run = std::make_unique<RememberingRun>(
-            WatchServices{settings, log, *arp, adapters, hostNames, clock, timers, yielder, events},
+            WatchServices{settings, log, *arp, adapters, hostNames, clock, timers, events},
             dir.Path(), gateways[0], table);
         engine = &run->engine;
         memory = &run->memory;
@@ -101,7 +104,6 @@ protected:
     HostNameLookup hostNames{resolver};
     FakeClock clock;
     FakeTimerFactory timers{clock};
-    HookYielder yielder;
     RecordingEvents events;
     std::unique_ptr<RememberingRun> run;
     WatchEngine* engine = nullptr;
