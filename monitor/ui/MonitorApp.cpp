@@ -13,7 +13,7 @@
 #include "monitor/app/AdapterChoice.h"
 #include "monitor/app/MainMenuCommands.h"
 #include "monitor/report/ReportTriggers.h"
-#include "monitor/report/mail/CurlMailLibrary.h"
+#include "monitor/report/mail/MailLibrary.h"
 #include "monitor/settings/StartupDefaults.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/AdapterDialog.h"
@@ -48,7 +48,7 @@ MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFol
     p.processes = CreateProcessControl();
     p.autostart = CreateAutostart(programFolder / kMonitorName);
     p.clock = std::make_unique<SystemClock>();
-    p.mail = std::make_unique<CurlMailLibrary>();
+    p.mail = CreateMailLibrary();
     p.neighbourEvents = CreateNeighbourEvents();
     p.networkState = CreateNetworkStateSource();
     p.firstHopProber = CreateFirstHopProber();

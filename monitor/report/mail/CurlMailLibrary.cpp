@@ -199,4 +199,8 @@ std::string CurlMailLibrary::RcvMail(std::string_view popServer, std::string_vie
     return rc == CURLE_OK ? std::string() : session.Describe(rc, address->HostPort(), password);
 }
 
+std::unique_ptr<MailLibrary> CreateMailLibrary() {
+    return std::make_unique<CurlMailLibrary>();
+}
+
 }  // namespace kestrove

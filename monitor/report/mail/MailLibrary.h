@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,9 @@ public:
     // then returns an error text), and makes every later call return one at once.
     virtual void Abort() {}
 };
+
+// The mail library the program sends with (curl). Its headers stay out of the callers' (on
+// Windows they bring windows.h and its macros).
+std::unique_ptr<MailLibrary> CreateMailLibrary();
 
 }  // namespace kestrove
