@@ -14,7 +14,6 @@
 #include <thread>
 
 #include "../QuietEvents.h"
-#include "common/Yielder.h"
 #include "monitor/settings/IniFile.h"
 #include "monitor/watch/AlarmLog.h"
 #include "monitor/watch/WatchEngine.h"
@@ -55,10 +54,9 @@ int Run(const std::string& mode, int seconds) {
     // The engine's own timers are not used: this loop keeps Timer1's time and the poll's.
     test::FakeClock clock;
     test::FakeTimerFactory timers{clock};
-    NoYield yielder;
     bench::QuietEvents events;
     WatchEngine engine{
-        WatchServices{settings, log, *table, adapters, hostNames, clock, timers, yielder, events}};
+        WatchServices{settings, log, *table, adapters, hostNames, clock, timers, events}};
     PolledNeighbourEvents polled(CreateArpTableSource(), 50ms);
 
     // Both start from the whole table, as in the monitor.

@@ -195,11 +195,19 @@ def test_monitor(lan, wine_run, folder, failures):
     back = change_line(f"{NET}.1", ATTACKER_MAC, GATEWAY_MAC)
     before = m.log()
     send_arp(lan, f"{NET}.1", 10, 0.3, 1.7, ATTACKER_MAC, GATEWAY_MAC)
-    wait_for(lambda: m.log().count(back) - before.count(back) >= 10, 10)
+    # A run of flips between the same two MACs is logged in full for its first ten changes;
+    # the rest are counted and summed up in one line within the minute.
+    summary = f"\tMACアドレスの切り替わりを集計しました\t({address_text(f'{NET}.1')}:) "
+    counted_lines = lambda: [line for line in m.log()[len(before):].splitlines()
+                             if line.find(summary) >= 0]
+    wait_for(lambda: counted_lines(), 75)
     caught = (m.log().count(there) - before.count(there), m.log().count(back) - before.count(back))
-    print("gateway poisonings undone after 300 ms, caught there and back:", caught)
-    if caught != (10, 10):
-        failures.append(f"poisonings undone after 300 ms: caught {caught} of (10, 10)")
+    counted = sum(int(line.rsplit(" ", 1)[-1].rstrip("回")) for line in counted_lines())
+    print("gateway poisonings undone after 300 ms, caught there and back:", caught,
+          "then counted:", counted)
+    if caught != (5, 5) or counted != 10:
+        failures.append(f"poisonings undone after 300 ms: caught {caught} of (5, 5) in full "
+                        f"and {counted} of 10 counted")
 
     # ログの表示: the viewer with the log's path.
     m.keys("alt+o", "l", "s")

@@ -17,7 +17,7 @@
 #include "MonitorAppFixture.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/Twips.h"
-#include "monitor/report/mail/CurlMailLibrary.h"
+#include "monitor/report/mail/MailLibrary.h"
 #include "monitor/ui/AboutDialog.h"
 #include "monitor/ui/HelpWindow.h"
 #include "monitor/ui/LinesModel.h"
@@ -341,7 +341,7 @@ TEST_F(ReportWiringTest, LoggedChangeAlarmStartsTheImmediateReportDelay) {
 TEST_F(ReportWiringTest, StalledMailServerHoldsNeitherTheWatchNorTheEnd) {
     using SteadyClock = std::chrono::steady_clock;
     LoopbackSocket server(4);
-    makeMail = [] { return std::make_unique<CurlMailLibrary>(); };
+    makeMail = [] { return CreateMailLibrary(); };
     App();
     for (auto [key, value] : {std::pair{"Immediate", "1"},
                               {"SendByMail", "1"},
