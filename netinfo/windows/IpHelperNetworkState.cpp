@@ -47,7 +47,15 @@ RouteOrigin OriginOf(NL_ROUTE_ORIGIN origin) {
 
 bool ReadNeighbours(std::vector<Neighbour6>& neighbours) {
     MIB_IPNET_TABLE2* raw = nullptr;
-    if (::GetIpNetTable2(AF_INET6, &raw) != NO_ERROR || raw == nullptr) {
+    DWORD status = ::GetIpNetTable2(AF_INET6, &raw);
+    // A system that keeps no IPv6 neighbour table (Wine answers "invalid function") always has
+    // none: the routes and addresses are still watched. Any other failure fails the read, so a
+    // passing error never looks like every neighbour gone.
+    if (status == ERROR_INVALID_FUNCTION || status == ERROR_NOT_SUPPORTED) {
+        neighbours.clear();
+        return true;
+    }
+    if (status != NO_ERROR || raw == nullptr) {
         return false;
     }
     MibTable<MIB_IPNET_TABLE2> table(raw);

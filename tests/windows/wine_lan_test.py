@@ -24,6 +24,9 @@ from wine_namespace import WineNamespace, report, run, without_root
 NET = "10.78.5"
 MAC = "02:00:00:00:07:0a"
 NEIGHBOURS = {f"{NET}.200": "02:00:00:00:07:c8", f"{NET}.201": "02:00:00:00:07:c9"}
+# The router's IPv6 link-local address and MAC, and this host's global IPv6 address.
+ROUTER6, ROUTER6_MAC, IP6 = "fe80::c8", "02:00:00:00:07:c8", "2001:db8:7::10"
+GATEWAY = f"{NET}.200"
 
 
 def main():
@@ -43,6 +46,11 @@ def main():
         for ip, mac in NEIGHBOURS.items():
             run("ip", "-n", ns, "neigh", "add", ip, "lladdr", mac, "dev", "veth0", "nud",
                 "permanent")
+        run("ip", "-n", ns, "-6", "addr", "add", f"{IP6}/64", "dev", "veth0", "nodad")
+        run("ip", "-n", ns, "-6", "neigh", "add", ROUTER6, "lladdr", ROUTER6_MAC, "dev", "veth0",
+            "nud", "permanent")
+        run("ip", "-n", ns, "-6", "route", "add", "default", "via", ROUTER6, "dev", "veth0")
+        run("ip", "-n", ns, "route", "add", "default", "via", GATEWAY, "dev", "veth0")
         # Wine's server opens the files, so it must see the small volume: mounted before it
         # starts.
         os.makedirs(disk, exist_ok=True)
@@ -53,6 +61,8 @@ def main():
         windows_bin = "Z:" + os.path.abspath(bin_dir).replace("/", "\\")
         lan_env = dict(env, KESTROVE_BIN_DIR=windows_bin, KESTROVE_LAN_MAC=MAC.upper().replace(":", "-"),
                        KESTROVE_LAN_IP=f"{NET}.10", KESTROVE_LAN_MASK="255.255.255.0",
+                       KESTROVE_LAN_IP6=IP6, KESTROVE_LAN_GATEWAY=GATEWAY,
+                       KESTROVE_LAN_NEIGHBOUR6=f"{ROUTER6}={ROUTER6_MAC.upper().replace(':', '-')}",
                        KESTROVE_LAN_NEIGHBOURS=",".join(
                            f"{ip}={mac.upper().replace(':', '-')}" for ip, mac in NEIGHBOURS.items()))
         if subprocess.run([*in_ns, wine_run, os.path.join(tests_dir, "ip_helper_lan_tests.exe")],
