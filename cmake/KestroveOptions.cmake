@@ -25,16 +25,6 @@ if(KESTROVE_FUZZ)
   target_link_options(kestrove_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Test sources built into more than one test program, compiled once; a program takes them with
-# LIBS name (and may then have no SOURCES of its own).
-#   kestrove_test_objects(name SOURCES ... LIBS ...)
-function(kestrove_test_objects name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} OBJECT ${T_SOURCES})
-  target_link_libraries(${name} PUBLIC kestrove_options kestrove_testsupport ${T_LIBS}
-                        GTest::gtest GTest::gmock)
-endfunction()
-
 # Adds one GoogleTest executable and registers its cases with CTest.
 #   kestrove_add_test(NAME name SOURCES ... LIBS ... [LABELS ...] [LOCKS ...] [ENV ...] [PREFIX p]
 #                     [QT] [ROOT])
