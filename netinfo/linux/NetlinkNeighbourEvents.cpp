@@ -41,16 +41,8 @@ NeighbourEventStatus NetlinkNeighbourEvents::Read(std::vector<ArpEntry>& entries
     const NeighbourDumpFilter filter{0, loopbackIndex_};
     for (int i = 0; i < kMaxDatagrams; ++i) {
         NetlinkSocket::Received got = socket_.Receive(buffer_, true);
-        switch (got.status) {
-            case NetlinkSocket::Status::Message:
-                break;
-            case NetlinkSocket::Status::Again:
-                return NeighbourEventStatus::Drained;
-            case NetlinkSocket::Status::Overrun:
-                return NeighbourEventStatus::Lost;
-            case NetlinkSocket::Status::Failed:
-                socket_.Close();
-                return NeighbourEventStatus::Closed;
+        if (got.status != NetlinkSocket::Status::Message) {
+            return socket_.EndOfRead(got.status);
         }
         if (!ParseNeighbourEvents(got.bytes, filter, entries)) {
             // What a broken datagram said is unknown, so only a fresh table is sure.

@@ -98,16 +98,8 @@ NeighbourEventStatus NetlinkNetworkStateSource::Read(std::vector<NetworkChange>&
     }
     for (int i = 0; i < kMaxDatagrams; ++i) {
         NetlinkSocket::Received got = events_.Receive(buffer_, true);
-        switch (got.status) {
-            case NetlinkSocket::Status::Message:
-                break;
-            case NetlinkSocket::Status::Again:
-                return NeighbourEventStatus::Drained;
-            case NetlinkSocket::Status::Overrun:
-                return NeighbourEventStatus::Lost;
-            case NetlinkSocket::Status::Failed:
-                events_.Close();
-                return NeighbourEventStatus::Closed;
+        if (got.status != NetlinkSocket::Status::Message) {
+            return events_.EndOfRead(got.status);
         }
         if (!ParseNetworkEvents(got.bytes, changes)) {
             return NeighbourEventStatus::Lost;

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "netinfo/NeighbourEvents.h"
 #include "netinfo/linux/UniqueFd.h"
 
 namespace kestrove {
@@ -48,6 +49,22 @@ public:
 
     // One datagram into `buffer`; datagrams from anyone but the kernel are skipped.
     Received Receive(std::vector<std::uint8_t>& buffer, bool dontWait);
+    // For a read of notifications: how a receive that brought no message ends the read (the
+    // socket closed for good after a failure); Drained stands for none, a message to parse.
+    NeighbourEventStatus EndOfRead(Status status) {
+        switch (status) {
+            case Status::Message:
+                break;
+            case Status::Again:
+                return NeighbourEventStatus::Drained;
+            case Status::Overrun:
+                return NeighbourEventStatus::Lost;
+            case Status::Failed:
+                Close();
+                return NeighbourEventStatus::Closed;
+        }
+        return NeighbourEventStatus::Drained;
+    }
 
     // Reads and drops up to `maxDatagrams` waiting datagrams without blocking.
     void Drain(std::vector<std::uint8_t>& buffer, int maxDatagrams);
