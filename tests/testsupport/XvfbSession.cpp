@@ -1,6 +1,7 @@
 #include "testsupport/XvfbSession.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -21,7 +22,14 @@ constexpr auto kStartTimeout = 120s;
 }  // namespace
 
 XvfbSession::XvfbSession(bool windowManager, const std::string& screen) {
-    if (!StartServer(screen) || (windowManager && !StartWindowManager())) {
+    // On a loaded machine openbox has once failed to open a display Xvfb had just announced; a
+    // fresh pair then came up at once.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (StartServer(screen) && (!windowManager || StartWindowManager())) {
+            return;
+        }
+        windowManager_.reset();
+        Stop(server_);
         display_.clear();
     }
 }
@@ -29,7 +37,17 @@ XvfbSession::XvfbSession(bool windowManager, const std::string& screen) {
 XvfbSession::~XvfbSession() {
     // The window manager first, so it does not complain about a vanished server.
     windowManager_.reset();
-    server_.reset();
+    Stop(server_);
+}
+
+void XvfbSession::Stop(std::unique_ptr<ChildProcess>& server) {
+    // Asked first, so the server removes its lock file and socket; a killed one leaves both to
+    // the next server that picks the same display number.
+    if (server != nullptr) {
+        server->Signal(SIGTERM);
+        server->Wait(5s);
+    }
+    server.reset();
 }
 
 bool XvfbSession::StartServer(const std::string& screen) {
@@ -68,16 +86,22 @@ bool XvfbSession::StartWindowManager() {
     windowManager_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"openbox"}, std::vector<std::string>{"DISPLAY=" + display_});
     // The manager is ready once it has announced itself on the root window.
+    bool ended = false;
     bool up =
         windowManager_->Started() &&
         WaitFor(
-            [this] {
+            [this, &ended] {
+                ended = windowManager_->Wait(std::chrono::milliseconds(0)).has_value();
+                if (ended) {
+                    return true;
+                }
                 std::string out;
                 RunCommand({"xprop", "-display", display_, "-root", "_NET_SUPPORTING_WM_CHECK"},
                            &out);
                 return out.find("window id") != std::string::npos;
             },
-            kStartTimeout);
+            kStartTimeout) &&
+        !ended;
     if (!up) {
         error_ = "openbox did not start (is the openbox package installed?)";
     }

@@ -23,6 +23,7 @@ public:
 private:
     bool StartServer(const std::string& screen);
     bool StartWindowManager();
+    static void Stop(std::unique_ptr<ChildProcess>& server);
 
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;

@@ -30,6 +30,9 @@ public:
             // desktop that did not come up fails the program instead.
             std::fprintf(stderr, "no desktop for the tests: %s\n", session_->Error().c_str());
             std::fflush(stderr);
+            // Nothing of the session may outlive the program: a server left behind holds the
+            // output pipe, and ctest waits for it until the test's time-out.
+            session_.reset();
             std::_Exit(1);
         }
         qputenv("DISPLAY", session_->Display().c_str());
