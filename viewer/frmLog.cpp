@@ -10,6 +10,7 @@
 
 #include "common/Utf8Path.h"
 #include "common/ui/JapaneseFont.h"
+#include "common/ui/WindowFrame.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/ResourceIcon.h"
 #include "common/ui/ScreenFit.h"
@@ -125,7 +126,8 @@ void frmLog::resizeEvent(QResizeEvent* event) {
 }
 
 void frmLog::Form_Resize() {
-    QSize outer = frameGeometry().size();
+    QMargins frame = WindowFrame(this);
+    QSize outer = size().grownBy(frame);
     int width = Twips::FromPixels(outer.width(), this) - kBoxWidthMarginTwips;
     int height = Twips::FromPixels(outer.height(), this) - kBoxHeightMarginTwips;
     // A minimized window, or one too small for any box, leaves the box as it is.

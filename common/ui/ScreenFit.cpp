@@ -7,38 +7,31 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "common/ui/WindowFrame.h"
+
 namespace kestrove {
 namespace {
 
-constexpr int kRefitDelaysMs[] = {0, 50, 200, 500, 1000, 2000};
+// Looked at every 100 ms for up to 10 s after a show: a manager that frames nothing by then
+// frames nothing.
+constexpr int kFramePollMs = 100;
+constexpr int kFrameWaits = 100;
 
 // The frame of the last window the window manager framed: the best guess for a window that is
 // not framed yet, since one manager frames every window alike.
 QMargins lastFrame;
 
-QMargins FrameOf(const QWidget* window) {
-    QRect outer = window->frameGeometry();
-    QRect inner = window->geometry();
-    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    // Qt on X11 can take the frame's measure while the window manager is still building it
-    // and give margins below zero: no frame known yet.
-    if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) {
-        return QMargins();
-    }
-    return frame;
-}
-
 }  // namespace
 
 ScreenFit::ScreenFit(QWidget* window) : QObject(window) {
+    poll_.setInterval(kFramePollMs);
+    connect(&poll_, &QTimer::timeout, this, &ScreenFit::Poll);
     window->installEventFilter(this);
 }
 
-void ScreenFit::Keep(QWidget* window) {
-    if (window->findChild<ScreenFit*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
-        new ScreenFit(window);
-    }
+ScreenFit* ScreenFit::Keep(QWidget* window) {
+    auto* fit = window->findChild<ScreenFit*>(QString(), Qt::FindDirectChildrenOnly);
+    return fit != nullptr ? fit : new ScreenFit(window);
 }
 
 void ScreenFit::Fit(QWidget* window) {
@@ -49,7 +42,7 @@ void ScreenFit::Fit(QWidget* window) {
     }
     // Not framed yet: as the last framed window was (one manager frames every window alike).
     // Where no window manager frames anything, windows have no frame and may fill the area.
-    QMargins frame = FrameOf(window);
+    QMargins frame = WindowFrame(window);
     if (frame.isNull()) {
         frame = lastFrame;
     } else {
@@ -62,16 +55,18 @@ void ScreenFit::Fit(QWidget* window) {
     if (size != window->size()) {
         window->resize(size);
     }
-    // pos() is the frame's top left corner.
+    // Where the frame's top left corner is (pos() may still hold a frame measured before the
+    // manager framed the window); the manager puts its frame around the window where it stands.
+    QPoint corner = window->geometry().topLeft() - QPoint(frame.left(), frame.top());
     QSize outer(size.width() + frame.left() + frame.right(),
                 size.height() + frame.top() + frame.bottom());
-    QPoint at = window->pos();
+    QPoint at = corner;
     at.setX(
         std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
     at.setY(
         std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
-    if (at != window->pos()) {
-        window->move(at);
+    if (at != corner) {
+        window->move(window->pos() + (at - corner));
     }
 }
 
@@ -82,18 +77,30 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event) {
     }
     Fit(window);
     // A dialog is placed over its parent after this, and the window manager frames the window
-    // later still, without telling the window when the frame alone moved: fitted again until
-    // a fit had the frame to measure.
-    waitingForFrame_ = true;
-    for (int delay : kRefitDelaysMs) {
-        QTimer::singleShot(delay, this, [this, window] {
-            if (waitingForFrame_ && window->isVisible()) {
-                waitingForFrame_ = FrameOf(window).isNull();
-                Fit(window);
-            }
-        });
-    }
+    // later still (seconds later on a loaded machine), without telling the window when the
+    // frame alone moved: looked at again until a fit had the frame to measure.
+    window->setProperty(kDoneProperty, false);
+    waitsLeft_ = kFrameWaits;
+    poll_.start();
+    QTimer::singleShot(0, this, &ScreenFit::Poll);
     return false;
+}
+
+void ScreenFit::Poll() {
+    auto* window = qobject_cast<QWidget*>(parent());
+    if (window == nullptr || !window->isVisible()) {
+        poll_.stop();
+        return;
+    }
+    bool framed = !WindowFrame(window).isNull();
+    if (framed) {
+        emit Framed();
+    }
+    Fit(window);
+    if (framed || --waitsLeft_ <= 0) {
+        poll_.stop();
+        window->setProperty(kDoneProperty, true);
+    }
 }
 
 }  // namespace kestrove

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 class QWidget;
 
@@ -14,19 +15,28 @@ namespace kestrove {
 class ScreenFit final : public QObject {
     Q_OBJECT
 public:
-    // Watches `window` for as long as it lives.
-    static void Keep(QWidget* window);
+    // Watches `window` for as long as it lives; the watcher, for its signal.
+    static ScreenFit* Keep(QWidget* window);
     // Fits `window` now.
     static void Fit(QWidget* window);
+    // Set on the window, false at a show and true once the fit after the window manager's
+    // framing is done (or no manager framed it within 10 s).
+    static constexpr const char* kDoneProperty = "screenFitDone";
+
+signals:
+    // The window manager's frame is known after a show, just before the window is fitted to
+    // it: the manager frames a window without moving or resizing it, so no event says so.
+    void Framed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     explicit ScreenFit(QWidget* window);
+    void Poll();
 
-    // Set by a show, cleared once a fit had the window manager's frame to measure.
-    bool waitingForFrame_ = false;
+    QTimer poll_;
+    int waitsLeft_ = 0;
 };
 
 }  // namespace kestrove

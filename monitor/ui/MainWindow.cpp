@@ -25,6 +25,7 @@
 #include "common/ui/MessageBox.h"
 #include "common/ui/ResourceIcon.h"
 #include "common/ui/ScreenFit.h"
+#include "common/ui/WindowFrame.h"
 #include "common/ui/Twips.h"
 #include "monitor/ui/AppIcons.h"
 #include "monitor/ui/HostGridModel.h"
@@ -48,7 +49,7 @@ QString Text(const char* utf8) {
 MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidget* parent)
     : QMainWindow(parent), engine_(engine), settings_(settings) {
     setObjectName("Form1");
-    ScreenFit::Keep(this);
+    connect(ScreenFit::Keep(this), &ScreenFit::Framed, this, &MainWindow::FollowFrame);
     setWindowTitle(Text(texts::kTitle));
     setWindowIcon(icons::Normal());
     lampOn_ = ResourceIcon(":/kestrove/lamp-on").pixmap(QSize(32, 32));
@@ -383,7 +384,8 @@ void MainWindow::HideToTray() {
 }
 
 QSize MainWindow::FrameExtra() const {
-    return frameGeometry().size() - geometry().size();
+    QMargins frame = WindowFrame(this);
+    return QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
 }
 
 int MainWindow::OuterHeight() const {

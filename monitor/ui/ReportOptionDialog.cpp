@@ -21,6 +21,7 @@
 #include "common/ui/JapaneseFont.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/ScreenFit.h"
+#include "common/ui/WindowFrame.h"
 #include "common/ui/Twips.h"
 
 namespace kestrove {
@@ -300,7 +301,8 @@ void ReportOptionDialog::FitToScreen() {
         resize(want);
         return;
     }
-    QSize frame = frameGeometry().size() - geometry().size();
+    QMargins border = WindowFrame(this);
+    QSize frame(border.left() + border.right(), border.top() + border.bottom());
     if (frame.isNull()) {
         // Not shown yet: allow for a title bar and borders.
         frame = QSize(8, fontMetrics().height() + 12);
@@ -311,16 +313,7 @@ void ReportOptionDialog::FitToScreen() {
         want.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     }
     resize(want.boundedTo(room));
-    // And moved onto the screen's free area where it would reach past it.
-    QSize outer = size() + frame;
-    QPoint at = pos();
-    at.setX(std::clamp(at.x(), screenArea.left(),
-                       std::max(screenArea.left(), screenArea.right() + 1 - outer.width())));
-    at.setY(std::clamp(at.y(), screenArea.top(),
-                       std::max(screenArea.top(), screenArea.bottom() + 1 - outer.height())));
-    if (at != pos()) {
-        move(at);
-    }
+    ScreenFit::Fit(this);
 }
 
 void ReportOptionDialog::SetTabOrder() {

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "common/ui/ScreenFit.h"
 #include "testsupport/TempFolder.h"
 #include "viewer/frmLog.h"
 
@@ -23,6 +24,9 @@ TEST(frmLogFitTest, TheWindowIsWholeOnTheScreenAndItsBoxInsideIt) {
     frmLog window(dir / "alart.log");
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Until the fit after openbox's framing is done; then until the frame stands still.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window.property(ScreenFit::kDoneProperty).toBool(); }, 20000));
     QRect outer;
     for (int round = 0, still = 0; round < 80 && still < 4; ++round) {
         QTest::qWait(50);

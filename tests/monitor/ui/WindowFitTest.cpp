@@ -13,43 +13,19 @@
 #include <QTest>
 
 #include "MonitorAppFixture.h"
+#include "FrameOnScreen.h"
 #include "common/ui/Twips.h"
-#include "testsupport/RunCommand.h"
 
 namespace kestrove::test {
 namespace {
 
 class WindowFitTest : public MonitorAppFixture {
 protected:
-    // The window with the frame openbox put around it, as the X server has it: Qt may keep a
-    // frame measure taken while openbox was still building the frame.
-    static QRect Outer(QWidget* w) {
-        std::string out;
-        RunCommand({"xprop", "-id", std::to_string(w->winId()), "_NET_FRAME_EXTENTS"}, &out);
-        int left = 0, right = 0, top = 0, bottom = 0;
-        std::size_t at = out.find(" = ");
-        if (at == std::string::npos ||
-            std::sscanf(out.c_str() + at + 3, "%d, %d, %d, %d", &left, &right, &top, &bottom) != 4) {
-            return w->geometry();  // not framed (yet)
-        }
-        // xprop gives device pixels; Qt's geometry is in scaled ones.
-        qreal ratio = w->devicePixelRatioF();
-        return w->geometry().marginsAdded(QMargins(qRound(left / ratio), qRound(top / ratio),
-                                                   qRound(right / ratio), qRound(bottom / ratio)));
-    }
-    // Waits until openbox has framed `w` and the frame stands still; its outer rectangle. On
-    // two busy cores framing can take longer than a few polls.
+    // Waits until openbox has framed `w`, the window was fitted to the frame and the frame
+    // stands still; its outer rectangle.
     static QRect Settled(QWidget* w) {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(w)) << w->objectName().toStdString();
-        QRect last;
-        for (int round = 0, still = 0; round < 200 && still < 4; ++round) {
-            QTest::qWait(100);
-            QRect outer = Outer(w);
-            bool framed = outer.height() > w->geometry().height();
-            still = framed && outer == last ? still + 1 : 0;
-            last = outer;
-        }
-        return last;
+        return SettledFrame(w);
     }
     static QRect Area(QWidget* w) { return w->screen()->availableGeometry(); }
     void ExpectWhole(QWidget* w) {

@@ -3,6 +3,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "FrameOnScreen.h"
 #include "MonitorAppFixture.h"
 #include "common/ui/Twips.h"
 
@@ -17,13 +18,7 @@ protected:
         EXPECT_TRUE(App().Start());
         MainWindow& w = app->Window();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-        int last = -1;
-        for (int round = 0, still = 0; round < 60 && still < 4; ++round) {
-            QTest::qWait(50);
-            int outer = w.frameGeometry().height();
-            still = outer == last ? still + 1 : 0;
-            last = outer;
-        }
+        SettledFrame(&w);
         return w;
     }
     // Ends the monitor by its menu and gives back the height it stored.
@@ -37,7 +32,7 @@ protected:
         App().Settings().WriteIni("Size", "H", h);
         app.reset();
     }
-    int OuterTwips(MainWindow& w) { return Twips::FromPixels(w.frameGeometry().height(), &w); }
+    int OuterTwips(MainWindow& w) { return Twips::FromPixels(FrameOnScreen(&w).height(), &w); }
 };
 
 TEST_F(WindowHeightTest, StoredHeightIsTheOuterHeightOverThreeRestarts) {
