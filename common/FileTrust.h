@@ -20,4 +20,7 @@ enum class FileTrust {
 
 FileTrust CheckFileTrust(const std::filesystem::path& file);
 
+// The folder half of the above: Trusted, Missing, FolderOtherOwner or FolderWritable.
+FileTrust CheckFolderTrust(const std::filesystem::path& folder);
+
 }  // namespace kestrove

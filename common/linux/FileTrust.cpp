@@ -54,21 +54,28 @@ bool OthersMayWrite(const struct stat& st, uid_t uid) {
 
 }  // namespace
 
+FileTrust CheckFolderTrust(const std::filesystem::path& folder) {
+    uid_t uid = ::geteuid();
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) {
+        return FileTrust::Missing;
+    }
+    if (st.st_uid != uid && st.st_uid != 0) {
+        return FileTrust::FolderOtherOwner;
+    }
+    return OthersMayWrite(st, uid) ? FileTrust::FolderWritable : FileTrust::Trusted;
+}
+
 FileTrust CheckFileTrust(const std::filesystem::path& file) {
     uid_t uid = ::geteuid();
     struct stat st {};
     if (::lstat(file.c_str(), &st) != 0) {
         return FileTrust::Missing;
     }
-    struct stat folder {};
     std::filesystem::path parent = file.parent_path().empty() ? "." : file.parent_path();
-    if (::stat(parent.c_str(), &folder) == 0) {
-        if (folder.st_uid != uid && folder.st_uid != 0) {
-            return FileTrust::FolderOtherOwner;
-        }
-        if (OthersMayWrite(folder, uid)) {
-            return FileTrust::FolderWritable;
-        }
+    if (FileTrust folder = CheckFolderTrust(parent);
+        folder == FileTrust::FolderOtherOwner || folder == FileTrust::FolderWritable) {
+        return folder;
     }
     if (!S_ISREG(st.st_mode)) {
         return FileTrust::NotRegular;

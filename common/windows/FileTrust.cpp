@@ -1,12 +1,140 @@
 #include "common/FileTrust.h"
 
-namespace kestrove {
+// clang-format off
+#include <windows.h>
+#include <aclapi.h>
+// clang-format on
 
-// The data folder under %LOCALAPPDATA% (or a program folder the user can write) is the user's
-// own by the profile's access rules; what other users may write there is not checked yet.
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrove {
+namespace {
+
+// Rights that let a holder change what the file (or, on a folder, its entries) holds.
+constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD |
+                                     DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
+                                     GENERIC_ALL;
+
+struct LocalMemory {
+    void operator()(void* memory) const { ::LocalFree(memory); }
+};
+
+std::vector<BYTE> CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    bool read = size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size);
+    ::CloseHandle(token);
+    if (!read) {
+        return {};
+    }
+    PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    std::vector<BYTE> copy(::GetLengthSid(sid));
+    if (!::CopySid(static_cast<DWORD>(copy.size()), copy.data(), sid)) {
+        return {};
+    }
+    return copy;
+}
+
+// Those who may write anything of this user's anyway: the user, the system, the
+// administrators; the owner's own rights are the user's where the user owns the object.
+bool MayWriteAnyway(PSID sid, PSID user) {
+    return ::EqualSid(sid, user) || ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+           ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+           ::IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
+}
+
+struct Security {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    std::unique_ptr<void, LocalMemory> descriptor;
+};
+
+bool ReadSecurity(const std::filesystem::path& path, Security* out) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error = ::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                          &out->owner, nullptr, &out->dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) {
+        return false;
+    }
+    out->descriptor.reset(descriptor);
+    return true;
+}
+
+// Whether an allow entry gives someone other than those above a right to write. No list at
+// all lets everyone do everything; entries only handed down to new children do not count.
+bool OthersMayWrite(const Security& security, PSID user) {
+    if (security.dacl == nullptr) {
+        return true;
+    }
+    for (DWORD i = 0; i < security.dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!::GetAce(security.dacl, i, &entry)) {
+            return true;  // a list we cannot read is not one we trust
+        }
+        auto* header = static_cast<ACE_HEADER*>(entry);
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) {
+            continue;
+        }
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        PSID sid = &allowed->SidStart;
+        if ((allowed->Mask & kWriteRights) != 0 && !MayWriteAnyway(sid, user)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool OwnedByTrusted(PSID owner, PSID user) {
+    return owner != nullptr &&
+           (::EqualSid(owner, user) || ::IsWellKnownSid(owner, WinLocalSystemSid) ||
+            ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+}
+
+}  // namespace
+
+// As on the other platforms, with the owner and the access list in the place of the mode
+// bits: a file elevated programs made belongs to the administrators, who may write it anyway.
+FileTrust CheckFolderTrust(const std::filesystem::path& folder) {
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return FileTrust::Missing;
+    }
+    std::vector<BYTE> userSid = CurrentUserSid();
+    Security security;
+    if (userSid.empty() || !ReadSecurity(folder, &security) ||
+        !OwnedByTrusted(security.owner, userSid.data())) {
+        return FileTrust::FolderOtherOwner;  // without knowing who we are, nothing is ours
+    }
+    return OthersMayWrite(security, userSid.data()) ? FileTrust::FolderWritable
+                                                    : FileTrust::Trusted;
+}
+
 FileTrust CheckFileTrust(const std::filesystem::path& file) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(file, ec) ? FileTrust::Trusted : FileTrust::Missing;
+    DWORD attributes = ::GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return FileTrust::Missing;
+    }
+    std::filesystem::path parent = file.parent_path().empty() ? "." : file.parent_path();
+    if (FileTrust folder = CheckFolderTrust(parent);
+        folder == FileTrust::FolderOtherOwner || folder == FileTrust::FolderWritable) {
+        return folder;
+    }
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        return FileTrust::NotRegular;
+    }
+    std::vector<BYTE> userSid = CurrentUserSid();
+    Security own;
+    if (userSid.empty() || !ReadSecurity(file, &own) || !OwnedByTrusted(own.owner, userSid.data())) {
+        return FileTrust::OtherOwner;
+    }
+    return OthersMayWrite(own, userSid.data()) ? FileTrust::Writable : FileTrust::Trusted;
 }
 
 }  // namespace kestrove

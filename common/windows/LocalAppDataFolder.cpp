@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/FileTrust.h"
 #include "common/windows/WinFile.h"
 
 namespace kestrove {
@@ -20,6 +21,11 @@ bool LocalAppDataFolder::CanWrite(const std::filesystem::path& folder) const {
     // Access lists, read-only media and virtualized program folders make every answer short of
     // trying unreliable: a file of a fresh name is created and gone again when closed.
     if (!IsFolder(folder)) {
+        return false;
+    }
+    // Nor is a folder other users may write too ours: what we keep there would be set aside as
+    // untrusted at every start (a copy unpacked under C:\ inherits "Authenticated Users: Modify").
+    if (CheckFolderTrust(folder) != FileTrust::Trusted) {
         return false;
     }
     for (int attempt = 0; attempt < 16; ++attempt) {

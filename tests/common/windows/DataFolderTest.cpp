@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Utf8Path.h"
+#include "testsupport/SpecialFiles.h"
 #include "testsupport/TempFolder.h"
 
 namespace kestrove::test {
@@ -61,6 +62,19 @@ TEST(LocalAppDataFolder, WritingIsTriedAndLeavesNothingBehind) {
     EXPECT_EQ(Entries(dir.Path()), 1u);
     EXPECT_FALSE(platform->CanWrite(dir / "missing"));
     EXPECT_FALSE(platform->CanWrite(dir / "file")) << "a file is no folder";
+}
+
+TEST(LocalAppDataFolder, AProgramFolderOtherUsersMayWriteIsPassedOverForTheOwnFolder) {
+    auto platform = CreateDataFolderPlatform();
+    TempFolder dir;
+    fs::path program = dir / "program";
+    fs::create_directory(program);
+    LocalAppData env((dir / "local").wstring());
+    EXPECT_EQ(ChooseDataFolder(program, *platform).folder, program);
+    ASSERT_TRUE(LetEveryoneWrite(program));
+    DataFolderChoice choice = ChooseDataFolder(program, *platform);
+    EXPECT_EQ(choice.folder, dir / "local" / "Kestrove");
+    EXPECT_TRUE(choice.writable);
 }
 
 TEST(LocalAppDataFolder, AnInstalledCopyKeepsItsFilesInTheOwnFolderUnderAJapaneseName) {
