@@ -56,7 +56,7 @@ MainWindow::MainWindow(const WatchEngine& engine, SettingsStore& settings, QWidg
     lampOff_ = ResourceIcon(":/kestrove/lamp-off").pixmap(QSize(32, 32));
     BuildMenus();
     BuildControls();
-    setFixedWidth(Twips::ToPixels(kOuterWidthTwips, this));
+    setFixedWidth(OuterWidth());
     setMinimumHeight(Twips::ToPixels(kMinOuterHeightTwips, this));
     resize(width(), Twips::ToPixels(kDesignOuterHeightTwips, this));
 }
@@ -388,6 +388,16 @@ QSize MainWindow::FrameExtra() const {
     return QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
 }
 
+int MainWindow::OuterWidth() const {
+    // The design's width, but never wider than the screen can show (from about two and a half
+    // times the size on a 1280 pixel screen): the close button stays on it, the right edge of
+    // the lists may be cut.
+    int design = Twips::ToPixels(kOuterWidthTwips, this);
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    int available = shown != nullptr ? shown->availableGeometry().width() : 0;
+    return available > 0 ? std::min(design, available) : design;
+}
+
 int MainWindow::OuterHeight() const {
     // Hidden in the tray the window has no frame; it gets back the one it had.
     int extra = FrameExtra().height();
@@ -507,7 +517,7 @@ void MainWindow::Form_Resize() {
         return;
     }
     QSize extra = FrameExtra();
-    int fixedWidth = Twips::ToPixels(kOuterWidthTwips, this) - extra.width();
+    int fixedWidth = OuterWidth() - extra.width();
     if (minimumWidth() != fixedWidth || maximumWidth() != fixedWidth) {
         setFixedWidth(fixedWidth);
     }

@@ -102,6 +102,7 @@ private:
     void LayOutLowerHalf();
     void WriteMinimized(const char* value);
     QSize FrameExtra() const;
+    int OuterWidth() const;
     int OuterHeight() const;
     void ApplyOuterHeight();
     void FollowFrame();

@@ -1,5 +1,5 @@
-// Every window of the monitor whole on a 1280x900 screen under openbox, at 96 dpi and at twice
-// the size (built twice), from its first opening on; the geometry is read back from the window
+// Every window of the monitor whole on a 1280x900 screen under openbox, at 96 dpi, at twice and
+// at two and a half times the size (built three times), from its first opening on; the geometry is read back from the window
 // manager's frame. The grid shows no scroll bar it does not need, and the explanation under
 // `List1` wraps inside the window while the lists give way.
 #include <QApplication>
