@@ -146,6 +146,11 @@ class Monitor:
             run(*self.lan.in_ns, "xdotool", "key", "--clearmodifiers", key, env=self.lan.env)
             time.sleep(1)
 
+    def focus(self):
+        """The name of the window that has the keyboard focus."""
+        return subprocess.run([*self.lan.in_ns, "xdotool", "getwindowfocus", "getwindowname"],
+                              env=self.lan.env, capture_output=True, text=True).stdout.strip()
+
 
 def wait_for(condition, seconds):
     end = time.monotonic() + seconds
@@ -215,14 +220,26 @@ def test_monitor(lan, wine_run, folder, failures):
     if not wait_for(lambda: any(log_path in args for args in m.processes("Quillpane.exe")), 20):
         failures.append(f"ログの表示 started no Quillpane.exe with {log_path}: "
                         f"{m.processes('Quillpane.exe')}")
-    # The viewer's window would lie over the monitor's.
-    subprocess.run([*lan.in_ns, wine_run, "taskkill", "/IM", "Quillpane.exe"], env=lan.env,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60)
-    wait_for(lambda: not m.processes("Quillpane.exe"), 20)
-    # 全IPアドレスをスキャン: the sweeper starts, and ends with the monitor.
-    m.keys("alt+o", "Down", "Return")
-    if not wait_for(lambda: m.processes("Meshprobe.exe"), 20):
+    # The viewer's window would lie over the monitor's: asked to close, then ended.
+    for force in ([], ["/F"]):
+        subprocess.run([*lan.in_ns, wine_run, "taskkill", *force, "/IM", "Quillpane.exe"],
+                       env=lan.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+        if wait_for(lambda: not m.processes("Quillpane.exe"), 20):
+            break
+    # 全IPアドレスをスキャン: the sweeper starts, and ends with the monitor. Keys sent through
+    # Wine's X11 driver are now and then lost on a busy machine (once in a CI run, never when
+    # run again): a menu still open is closed and the keys are sent again, at most twice more.
+    for attempt in range(3):
+        if attempt:
+            print("全IPアドレスをスキャン: no Meshprobe.exe after the keys, attempt", attempt + 1,
+                  "; focus:", m.focus())
+            m.keys("Escape", "Escape")
+        m.keys("alt+o", "Down", "Return")
+        # The item switches: once it took effect it is never chosen again.
+        if wait_for(lambda: m.processes("Meshprobe.exe"), 20) or m.setting("Scan", "All") == "1":
+            break
+    else:
         failures.append("全IPアドレスをスキャン started no Meshprobe.exe")
     if m.setting("Scan", "All") != "1":
         failures.append("[Scan] All is not 1 after the menu")
