@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/windows/WinHandle.h"
+
 namespace kestrove {
 namespace {
 
@@ -22,16 +24,15 @@ struct LocalMemory {
 };
 
 std::vector<BYTE> CurrentUserSid() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
         return {};
     }
+    WinHandle token(opened);
     DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
-    bool read = size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size);
-    ::CloseHandle(token);
-    if (!read) {
+    if (size == 0 || !::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) {
         return {};
     }
     PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
@@ -42,12 +43,16 @@ std::vector<BYTE> CurrentUserSid() {
     return copy;
 }
 
-// Those who may write anything of this user's anyway: the user, the system, the
-// administrators; the owner's own rights are the user's where the user owns the object.
-bool MayWriteAnyway(PSID sid, PSID user) {
+// Owners whose files are this user's: the user, and the system and the administrators, who
+// may write anything of the user's anyway (elevated programs make files the administrators own).
+bool TrustedOwner(PSID sid, PSID user) {
     return ::EqualSid(sid, user) || ::IsWellKnownSid(sid, WinLocalSystemSid) ||
-           ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
-           ::IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
+           ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+}
+
+// The same, and the owner's own rights, which are the user's where the user owns the object.
+bool MayWriteAnyway(PSID sid, PSID user) {
+    return TrustedOwner(sid, user) || ::IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
 }
 
 struct Security {
@@ -92,28 +97,42 @@ bool OthersMayWrite(const Security& security, PSID user) {
     return false;
 }
 
-bool OwnedByTrusted(PSID owner, PSID user) {
-    return owner != nullptr &&
-           (::EqualSid(owner, user) || ::IsWellKnownSid(owner, WinLocalSystemSid) ||
-            ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+// Owner and access list of `path`, named as for a file: Trusted, OtherOwner or Writable.
+// Without knowing who we are, nothing is ours.
+FileTrust OwnerAndWriters(const std::filesystem::path& path, PSID user) {
+    Security security;
+    if (user == nullptr || !ReadSecurity(path, &security) || security.owner == nullptr ||
+        !TrustedOwner(security.owner, user)) {
+        return FileTrust::OtherOwner;
+    }
+    return OthersMayWrite(security, user) ? FileTrust::Writable : FileTrust::Trusted;
+}
+
+FileTrust AsFolder(FileTrust trust) {
+    switch (trust) {
+        case FileTrust::OtherOwner:
+            return FileTrust::FolderOtherOwner;
+        case FileTrust::Writable:
+            return FileTrust::FolderWritable;
+        default:
+            return trust;
+    }
+}
+
+PSID SidOrNull(std::vector<BYTE>& sid) {
+    return sid.empty() ? nullptr : sid.data();
 }
 
 }  // namespace
 
 // As on the other platforms, with the owner and the access list in the place of the mode
-// bits: a file elevated programs made belongs to the administrators, who may write it anyway.
+// bits.
 FileTrust CheckFolderTrust(const std::filesystem::path& folder) {
     if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return FileTrust::Missing;
     }
-    std::vector<BYTE> userSid = CurrentUserSid();
-    Security security;
-    if (userSid.empty() || !ReadSecurity(folder, &security) ||
-        !OwnedByTrusted(security.owner, userSid.data())) {
-        return FileTrust::FolderOtherOwner;  // without knowing who we are, nothing is ours
-    }
-    return OthersMayWrite(security, userSid.data()) ? FileTrust::FolderWritable
-                                                    : FileTrust::Trusted;
+    std::vector<BYTE> user = CurrentUserSid();
+    return AsFolder(OwnerAndWriters(folder, SidOrNull(user)));
 }
 
 FileTrust CheckFileTrust(const std::filesystem::path& file) {
@@ -121,20 +140,16 @@ FileTrust CheckFileTrust(const std::filesystem::path& file) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return FileTrust::Missing;
     }
+    std::vector<BYTE> user = CurrentUserSid();
     std::filesystem::path parent = file.parent_path().empty() ? "." : file.parent_path();
-    if (FileTrust folder = CheckFolderTrust(parent);
-        folder == FileTrust::FolderOtherOwner || folder == FileTrust::FolderWritable) {
+    if (FileTrust folder = AsFolder(OwnerAndWriters(parent, SidOrNull(user)));
+        folder != FileTrust::Trusted) {
         return folder;
     }
     if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return FileTrust::NotRegular;
     }
-    std::vector<BYTE> userSid = CurrentUserSid();
-    Security own;
-    if (userSid.empty() || !ReadSecurity(file, &own) || !OwnedByTrusted(own.owner, userSid.data())) {
-        return FileTrust::OtherOwner;
-    }
-    return OthersMayWrite(own, userSid.data()) ? FileTrust::Writable : FileTrust::Trusted;
+    return OwnerAndWriters(file, SidOrNull(user));
 }
 
 }  // namespace kestrove

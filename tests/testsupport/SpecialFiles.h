@@ -14,7 +14,5 @@ bool MakeFileLink(const std::filesystem::path& target, const std::filesystem::pa
 bool MakeFifo(const std::filesystem::path& path);
 // Sets the file's size without writing its bytes (sparse where the file system can).
 bool SetSparseSize(const std::filesystem::path& path, std::uint64_t size);
-// Lets every user write the file or folder (and, on a folder, add and remove its entries).
-bool LetEveryoneWrite(const std::filesystem::path& path);
 
 }  // namespace kestrove::test

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/Utf8Path.h"
-#include "testsupport/SpecialFiles.h"
 #include "testsupport/TempFolder.h"
+#include "testsupport/windows/AccessEntries.h"
 
 namespace kestrove::test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "testsupport/SpecialFiles.h"
 #include "testsupport/TempFolder.h"
+#include "testsupport/windows/AccessEntries.h"
 
 namespace kestrove::test {
 namespace {

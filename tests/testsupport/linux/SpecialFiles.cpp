@@ -17,13 +17,4 @@ bool SetSparseSize(const std::filesystem::path& path, std::uint64_t size) {
     return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
 }
 
-bool LetEveryoneWrite(const std::filesystem::path& path) {
-    std::error_code ec;
-    std::filesystem::permissions(path,
-                                 std::filesystem::perms::group_write |
-                                     std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::add, ec);
-    return !ec;
-}
-
 }  // namespace kestrove::test
