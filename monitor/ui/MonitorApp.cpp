@@ -25,6 +25,7 @@
 #include "monitor/ui/SignalWatcher.h"
 #include "monitor/ui/SourceWatcher.h"
 #include "monitor/ui/TrayController.h"
+#include "monitor/watch/BackgroundTableRead.h"
 #include "monitor/watch/WatchTexts.h"
 #include "netinfo/NetInfoPlatform.h"
 
@@ -43,6 +44,7 @@ namespace kestrove {
 MonitorPlatform MonitorPlatform::Default(const std::filesystem::path& programFolder) {
     MonitorPlatform p;
     p.arpTable = CreateArpTableSource();
+    p.scanTable = CreateArpTableSource();
     p.adapters = CreateAdapterSource();
     p.resolver = CreateHostNameResolver();
     p.processes = CreateProcessControl();
@@ -109,6 +111,13 @@ MonitorApp::MonitorApp(std::filesystem::path programFolder, DataFolderChoice dat
     engine_ = std::make_unique<WatchEngine>(WatchServices{settings_, log_, *platform_.arpTable,
                                                           *adapters_, *hostNames_, *platform_.clock,
                                                           timers_, *this});
+    if (platform_.scanTable) {
+        tableRead_ = std::make_unique<BackgroundTableRead>(
+            std::move(platform_.scanTable), [this](std::function<void()> task) {
+                QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+            });
+        engine_->SetTableRead(tableRead_.get());
+    }
     firstHop_ = std::make_unique<FirstHopCheck>(
         platform_.firstHopProber.get(), *platform_.clock, [this](std::function<void()> task) {
             QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);

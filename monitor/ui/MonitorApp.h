@@ -47,12 +47,16 @@ class MainWindow;
 class SourceWatcher;
 class QtTrayIcon;
 class ReportOptionDialog;
+class BackgroundTableRead;
 class SignalWatcher;
 class TrayController;
 
 // The platform pieces the monitor runs on; tests replace some with fakes.
 struct MonitorPlatform {
     std::unique_ptr<ArpTableSource> arpTable;
+    // A second reader of the same table for the scans, read on a thread of its own; without
+    // it the scans read `arpTable` on the monitor's thread.
+    std::unique_ptr<ArpTableSource> scanTable;
     std::unique_ptr<AdapterSource> adapters;
     std::unique_ptr<HostNameResolver> resolver;
     std::unique_ptr<ProcessControl> processes;
@@ -165,6 +169,8 @@ private:
     std::unique_ptr<HostMemory> memory_;
     std::unique_ptr<NotificationLimiter> notifier_;
     std::unique_ptr<WatchEngine> engine_;
+    // Gone before the engine its reads are handed to.
+    std::unique_ptr<BackgroundTableRead> tableRead_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QtTrayIcon> trayIcon_;
     std::unique_ptr<TrayController> tray_;

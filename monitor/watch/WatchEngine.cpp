@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "common/TimeFormat.h"
 #include "monitor/settings/StartupDefaults.h"
@@ -44,20 +45,10 @@ std::string WatchEngine::Line(std::string_view message) const {
 
 void WatchEngine::Timer1_Timer() {
     timer1_->Stop();
-    if (shutDown_) {
-        return;
+    if (shutDown_ || reading_) {
+        return;  // a read under way starts the timer again when it ends
     }
-    s_.events.ScanActivity(true);
-    ScanArpTable();
-    if (firstScan_) {
-        // After the first scan only, so the check's first run sees the hosts of that scan.
-        if (DuplicateWatchOn()) {
-            CheckDuplicates();
-        }
-        firstScan_ = false;
-    }
-    // The lamp stays lit for the pause; the interval counts from its end.
-    pause_->Start();
+    StartRead(ReadFor::Tick);
 }
 
 void WatchEngine::EndOfPause() {
@@ -69,30 +60,93 @@ void WatchEngine::EndOfPause() {
 }
 
 void WatchEngine::RescanNow() {
+    Scan(ReadFor::Rescan);
+}
+
+void WatchEngine::ScanArpTable() {
+    Scan(ReadFor::Scan);
+}
+
+void WatchEngine::Scan(ReadFor why) {
     if (shutDown_) {
         return;
     }
-    ScanArpTable();
-    if (!pause_->IsActive()) {
+    if (reading_) {
+        // What the read under way holds may be older than the request: another read follows.
+        if (!readAfter_ || why == ReadFor::Rescan) {
+            readAfter_ = why;
+        }
+        return;
+    }
+    StartRead(why);
+}
+
+void WatchEngine::StartRead(ReadFor why) {
+    reading_ = true;
+    readFor_ = why;
+    heardDuringRead_.clear();
+    if (why == ReadFor::Tick) {
+        s_.events.ScanActivity(true);
+    }
+    if (tableRead_ == nullptr) {
+        EndRead(s_.arpTable.Read(entries_));
+        return;
+    }
+    tableRead_->Start(std::move(entries_), [this](bool read, std::vector<ArpEntry>& entries) {
+        entries_ = std::move(entries);
+        EndRead(read);
+    });
+}
+
+void WatchEngine::EndRead(bool read) {
+    reading_ = false;
+    if (shutDown_) {
+        return;
+    }
+    ApplyScan(read);
+    if (readFor_ == ReadFor::Tick) {
+        if (firstScan_) {
+            // After the first scan only, so the check's first run sees the hosts of that scan.
+            if (DuplicateWatchOn()) {
+                CheckDuplicates();
+            }
+            firstScan_ = false;
+        }
+        // The lamp stays lit for the pause; the interval counts from its end.
+        pause_->Start();
+    } else if (readFor_ == ReadFor::Rescan && !pause_->IsActive()) {
         // The scan timer counts from this scan; in a tick's pause it starts when the pause ends.
         timer1_->Stop();
         timer1_->Start();
     }
+    if (std::optional<ReadFor> next = std::exchange(readAfter_, std::nullopt)) {
+        StartRead(*next);
+    }
 }
 
-void WatchEngine::ScanArpTable() {
-    if (!s_.arpTable.Read(entries_)) {
+void WatchEngine::ApplyScan(bool read) {
+    if (!read) {
         entries_.clear();  // an unreadable table shows like an empty one; the next tick retries
     }
     // The subnet's entries are kept in place and handed to the grid, whose previous rows come
-    // back as the next read's buffer.
+    // back as the next read's buffer. What a notification told of while the table was read is
+    // newer than the read: it stands, and the grid shows it.
     std::size_t kept = 0;
-    for (const ArpEntry& entry : entries_) {
-        if (ExamineEntry(entry)) {
-            entries_[kept++] = entry;
+    for (ArpEntry& entry : entries_) {
+        if (!heardDuringRead_.empty() && heardDuringRead_.count(entry.address) != 0) {
+            if (!s_.adapters.InWatchedSubnet(entry.address)) {
+                continue;
+            }
+            if (const MacAddress* recorded = hosts_.Find(entry.address)) {
+                entry.mac = *recorded;
+            }
+        } else if (!ExamineEntry(entry)) {
+            continue;
         }
+        entries_[kept++] = entry;
     }
     entries_.resize(kept);
+    heardDuringRead_.clear();
     grid_.Publish(entries_);
     if (memory_ != nullptr) {
         memory_->Seen(grid_.Rows());
@@ -109,6 +163,9 @@ bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
     NeighbourEventStatus status = source.Read(heard_);
     for (const ArpEntry& entry : heard_) {
         ExamineEntry(entry);
+        if (reading_) {
+            heardDuringRead_.insert(entry.address);
+        }
     }
     FinishBatch();
     if (status == NeighbourEventStatus::Lost) {

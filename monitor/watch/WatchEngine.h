@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "common/Clock.h"
@@ -19,6 +20,7 @@
 #include "monitor/watch/HostGrid.h"
 #include "monitor/watch/HostHistory.h"
 #include "monitor/watch/HostTable.h"
+#include "monitor/watch/TableRead.h"
 #include "monitor/watch/WatchEvents.h"
 #include "netinfo/ArpTableSource.h"
 #include "netinfo/HostNameLookup.h"
@@ -64,6 +66,9 @@ public:
     void SetMemory(AlarmMemory* memory);
     // The watch of routes and IPv6; none by default.
     void SetGatewayWatch(GatewayWatch* gateways) { gateways_ = gateways; }
+    // Scans read the table through `read` (off the engine's thread); by default `arpTable` is
+    // read at once.
+    void SetTableRead(TableRead* read) { tableRead_ = read; }
 
     // The IPv6, router and gateway alarms, `detail` made whole by the caller: raised like the
     // others (`List1`, the tray, the notification, the log, and an immediate report when
@@ -80,6 +85,8 @@ public:
     // Stops every timer for good.
     void Shutdown();
 
+    // Reads the table and runs every entry through the scan's steps; with a table read of its
+    // own, when the read comes back. A scan asked for while one reads follows it.
     void ScanArpTable();
     void CheckDuplicates();
     void Timer1_Timer();
@@ -112,6 +119,7 @@ public:
     // An alarm stands from the moment `List1` turns red until the next clear.
     bool AlarmActive() const { return list1_.IsRed(); }
     bool FirstScan() const { return firstScan_; }
+    bool Reading() const { return reading_; }
     std::size_t HostCount() const { return hosts_.Count(); }
 
     const AlarmList& List1() const { return list1_; }
@@ -130,6 +138,14 @@ private:
     std::string Line(std::string_view message) const;
     void EndOfPause();
     void RescanNow();
+    // Why a scan reads the table: `Timer1` (the lamp, then the pause), a rescan after lost
+    // notifications (`Timer1` counts from it), or a caller's scan.
+    enum class ReadFor { Tick, Rescan, Scan };
+    void Scan(ReadFor why);
+    // A scan's read, and its end once the read is back.
+    void StartRead(ReadFor why);
+    void EndRead(bool read);
+    void ApplyScan(bool read);
     // The steps of a scan for one entry: subnet test, change test, new-host line, record.
     // Returns false for an entry outside the watched subnet.
     bool ExamineEntry(const ArpEntry& entry);
@@ -172,6 +188,14 @@ private:
     AlarmHostNames names_;
     std::vector<ArpEntry> entries_;
     std::vector<ArpEntry> heard_;
+
+    // A read under way: why, whether another scan was asked for meanwhile, and the addresses
+    // notifications told of meanwhile, which are newer than what the read may hold for them.
+    TableRead* tableRead_ = nullptr;
+    bool reading_ = false;
+    ReadFor readFor_ = ReadFor::Scan;
+    std::optional<ReadFor> readAfter_;
+    std::unordered_set<Ipv4> heardDuringRead_;
 
     // The batch in progress: what it listed, and what it owes at its end. `[Watch] Change` is
     // read once per batch: a burst of 16,384 changes is one moment, not 16,384 file reads.
