@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,13 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 // Writes the bytes to a temporary file beside `path` and renames it over `path`, so a failure
 // at any point leaves the old file whole. The new file gets `mode`. False on any failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
+
+// Takes each piece of a file's text; false once a write failed.
+using ChunkWriter = std::function<bool(std::string_view)>;
+// The same for a text made piece by piece: `produce` hands its pieces to the writer and returns
+// false when one was refused. A large file is never held whole in memory.
+bool WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<bool(const ChunkWriter&)>& produce, mode_t mode);
 
 // Appends the bytes to `path` (created when missing) whole or not at all: a write cut short
 // (a full disk) is taken back, so no half line is left. A symlink, FIFO or anything but a

@@ -108,12 +108,20 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+    return WriteFileAtomically(
+        path, [bytes](const ChunkWriter& write) { return write(bytes); }, mode);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<bool(const ChunkWriter&)>& produce, mode_t mode) {
     std::string tmpl = path.string() + ".XXXXXX";
     FileDescriptor fd(::mkstemp(tmpl.data()));
     if (fd.Get() < 0) {
         return false;
     }
-    bool ok = ::fchmod(fd.Get(), mode) == 0 && posix::WriteAll(fd.Get(), bytes) &&
+    int raw = fd.Get();
+    bool ok = ::fchmod(raw, mode) == 0 &&
+              produce([raw](std::string_view bytes) { return posix::WriteAll(raw, bytes); }) &&
               ::fsync(fd.Get()) == 0 && fd.Close() && ::rename(tmpl.c_str(), path.c_str()) == 0;
     if (!ok) {
         int error = errno;

@@ -79,7 +79,13 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
 
 // Windows has no permission bits: a file in the user's own folders is private to the user by
 // the folder's inherited access list, so `mode` is not used.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+    return WriteFileAtomically(
+        path, [bytes](const ChunkWriter& write) { return write(bytes); }, mode);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<bool(const ChunkWriter&)>& produce, mode_t) {
     static std::atomic<unsigned> counter{0};
     std::filesystem::path tmp = path;
     tmp += L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -89,7 +95,9 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (!file) {
         return false;
     }
-    bool ok = win::WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get()) && file.Close() &&
+    HANDLE raw = file.Get();
+    bool ok = produce([raw](std::string_view bytes) { return win::WriteAll(raw, bytes); }) &&
+              ::FlushFileBuffers(file.Get()) && file.Close() &&
               ::MoveFileExW(tmp.c_str(), path.c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {

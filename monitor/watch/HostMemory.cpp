@@ -260,12 +260,15 @@ bool HostMemory::Save() {
         current_.beyondIpv4 = beyond_.known();
         beyondSaved_ = beyond_.version();
     }
-    RememberedHosts all;
-    all.tables.reserve(others_.size() + 1);
+    // The tables are written where they are: a copy of a large one would double its memory.
+    std::vector<const HostsTable*> all;
+    all.reserve(others_.size() + 1);
     if (confirmed_) {
-        all.tables.push_back(current_);
+        all.push_back(&current_);
     }
-    all.tables.insert(all.tables.end(), others_.begin(), others_.end());
+    for (const HostsTable& other : others_) {
+        all.push_back(&other);
+    }
     if (!file_.Save(all)) {
         return false;
     }

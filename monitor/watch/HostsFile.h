@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
+#include <vector>
 
 #include "monitor/watch/RememberedHosts.h"
 
@@ -27,7 +29,14 @@ public:
     LoadStatus Load(RememberedHosts& hosts) const;
     // Written whole to a file of its own and renamed into place, so a crash or a full disk
     // leaves the previous file as it was. False on any failure.
-    bool Save(const RememberedHosts& hosts) const;
+    bool Save(std::span<const HostsTable* const> tables) const;
+    bool Save(const RememberedHosts& hosts) const {
+        std::vector<const HostsTable*> all;
+        for (const HostsTable& t : hosts.tables) {
+            all.push_back(&t);
+        }
+        return Save(all);
+    }
 
     const std::filesystem::path& Path() const { return path_; }
     // Appended to the native path: a round trip through narrow text would mangle a Japanese

@@ -67,16 +67,38 @@ bool ParseHostMac(std::string_view text, MacAddress& mac) {
 }  // namespace
 
 std::string RememberedHosts::Serialize() const {
-    std::string out;
-    std::size_t hostCount = 0;
+    std::vector<const HostsTable*> all;
+    all.reserve(tables.size());
     for (const HostsTable& t : tables) {
-        hostCount += t.hosts.size();
+        all.push_back(&t);
     }
-    out.reserve(32 + tables.size() * 64 + hostCount * 64);
+    std::string out;
+    Write(all, [&out](std::string_view piece) {
+        out += piece;
+        return true;
+    });
+    return out;
+}
+
+bool RememberedHosts::Write(std::span<const HostsTable* const> tables, const ChunkWriter& write) {
+    // The text goes out in pieces of about this size: a table of 65,536 hosts is 4 MB of text,
+    // which would stay in the process's memory after each save.
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string out;
+    out.reserve(kPiece + 256);
+    auto flushIfFull = [&]() {
+        if (out.size() < kPiece) {
+            return true;
+        }
+        bool ok = write(out);
+        out.clear();
+        return ok;
+    };
     out += kVersionLine;
     out += "\r\n";
-    std::vector<std::pair<Ipv4, const RememberedHost*>> sorted;
-    for (const HostsTable& t : tables) {
+    std::vector<Ipv4> sorted;
+    for (const HostsTable* table : tables) {
+        const HostsTable& t = *table;
         out += kNetworkWord;
         out += ' ';
         out += FormatDotted(t.network.subnet);
@@ -88,21 +110,26 @@ std::string RememberedHosts::Serialize() const {
         out += "\r\n";
         // In address order, so two saves of the same table give the same file.
         sorted.clear();
+        sorted.reserve(t.hosts.size());
         for (const auto& [address, host] : t.hosts) {
-            sorted.emplace_back(address, &host);
+            sorted.push_back(address);
         }
         std::sort(sorted.begin(), sorted.end());
-        for (const auto& [address, host] : sorted) {
+        for (Ipv4 address : sorted) {
+            const RememberedHost& host = t.hosts.at(address);
             out += kHostWord;
             out += ' ';
             out += FormatDotted(address);
             out += ' ';
-            out += FormatMac(host->mac);
+            out += FormatMac(host.mac);
             out += ' ';
-            out += std::to_string(host->firstSeen);
+            out += std::to_string(host.firstSeen);
             out += ' ';
-            out += std::to_string(host->lastSeen);
+            out += std::to_string(host.lastSeen);
             out += "\r\n";
+            if (!flushIfFull()) {
+                return false;
+            }
         }
         const KnownNetwork& beyond = t.beyondIpv4;
         for (const IpAddress& gateway : beyond.gateways) {
@@ -118,6 +145,9 @@ std::string RememberedHosts::Serialize() const {
             out += ' ';
             out += mac.length == 0 ? std::string(kNoGateway) : FormatMac(mac);
             out += "\r\n";
+            if (!flushIfFull()) {
+                return false;
+            }
         }
         for (const auto& [address, host] : beyond.hosts6) {
             out += kHost6Word;
@@ -130,9 +160,12 @@ std::string RememberedHosts::Serialize() const {
             out += ' ';
             out += std::to_string(host.lastSeen);
             out += "\r\n";
+            if (!flushIfFull()) {
+                return false;
+            }
         }
     }
-    return out;
+    return out.empty() || write(out);
 }
 
 std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "common/FileBytes.h"
 #include "netinfo/IpAddress.h"
 #include "netinfo/Ipv4.h"
 #include "netinfo/MacAddress.h"
@@ -86,6 +88,9 @@ struct RememberedHosts {
     std::vector<HostsTable> tables;
 
     std::string Serialize() const;
+    // The same text for these tables, handed to `write` piece by piece. False when a piece was
+    // refused.
+    static bool Write(std::span<const HostsTable* const> tables, const ChunkWriter& write);
     // Nothing when the text is damaged, of another version or beyond the limits: the caller
     // sets such a file aside whole rather than guess which part of it still holds.
     static std::optional<RememberedHosts> Parse(std::string_view text);

@@ -28,8 +28,11 @@ HostsFile::LoadStatus HostsFile::Load(RememberedHosts& hosts) const {
 }
 
 // The folder's inherited access list keeps the file the user's own: Windows has no mode bits.
-bool HostsFile::Save(const RememberedHosts& hosts) const {
-    return WriteFileAtomically(path_, hosts.Serialize(), 0600);
+bool HostsFile::Save(std::span<const HostsTable* const> tables) const {
+    return WriteFileAtomically(
+        path_,
+        [tables](const ChunkWriter& write) { return RememberedHosts::Write(tables, write); },
+        0600);
 }
 
 }  // namespace kestrove

@@ -159,6 +159,38 @@ TEST_F(HostsFileTest, SavedFileIsTheOwnersAloneAndLoadsBack) {
     EXPECT_EQ(entries, 1u);
 }
 
+TEST_F(HostsFileTest, LargeTableGoesOutInPiecesAndARefusedPieceLeavesTheOldFileWhole) {
+    hosts = *RememberedHosts::Parse(kFile);
+    ASSERT_TRUE(file.Save(hosts));
+    HostsTable& big = hosts.tables[1];
+    for (Ipv4 i = 0; i < 5000; ++i) {
+        big.hosts[Ip("10.2.0.0") + i] = RememberedHost{Mac("02-00-00-00-10-01"), 7, 8 + i};
+    }
+    const std::string whole = hosts.Serialize();
+    std::vector<const HostsTable*> tables{&hosts.tables[0], &hosts.tables[1]};
+    std::vector<std::size_t> pieces;
+    std::string joined;
+    ASSERT_TRUE(RememberedHosts::Write(tables, [&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        joined += piece;
+        return true;
+    }));
+    EXPECT_GT(pieces.size(), 3u) << "about 290 KB of text is not held whole";
+    EXPECT_EQ(joined, whole);
+
+    int calls = 0;
+    EXPECT_FALSE(RememberedHosts::Write(tables, [&](std::string_view) { return ++calls < 2; }));
+    EXPECT_EQ(calls, 2) << "nothing more is made once a piece was refused";
+    EXPECT_FALSE(WriteFileAtomically(
+        file.Path(), [](const ChunkWriter& write) { return write("kestrove") && false; }, 0600));
+    EXPECT_EQ(ReadFile(file.Path()), kFile);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+        << "the cut temporary is gone";
+
+    ASSERT_TRUE(file.Save(hosts));
+    EXPECT_EQ(ReadFile(file.Path()), whole);
+}
+
 TEST_F(HostsFileTest, MissingFileIsAnEmptyMemory) {
     EXPECT_EQ(file.Load(hosts), HostsFile::LoadStatus::Missing);
     EXPECT_TRUE(hosts.tables.empty());
