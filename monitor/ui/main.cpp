@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "common/DataFolder.h"
+#include "common/MemoryReturn.h"
 #include "common/ProgramFolder.h"
 #include "common/SingleInstance.h"
 #include "common/ui/JapaneseFont.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     if (!instance.Acquire()) {
         return 0;
     }
+    kestrove::ReturnLargeBlocksToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrove");
     // The monitor lives on in the tray when its window is hidden.
