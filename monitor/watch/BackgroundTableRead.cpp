@@ -39,9 +39,8 @@ void BackgroundTableRead::Run() {
             request_.reset();
         }
         bool read = source_->Read(request.buffer);
-        std::weak_ptr<bool> alive = alive_;
-        post_([alive, read, request = std::move(request)]() mutable {
-            if (auto token = alive.lock(); token && *token) {
+        post_([alive = alive_, read, request = std::move(request)]() mutable {
+            if (*alive) {
                 request.done(read, request.buffer);
             }
         });

@@ -45,10 +45,7 @@ std::string WatchEngine::Line(std::string_view message) const {
 
 void WatchEngine::Timer1_Timer() {
     timer1_->Stop();
-    if (shutDown_ || reading_) {
-        return;  // a read under way starts the timer again when it ends
-    }
-    StartRead(ReadFor::Tick);
+    Scan(ReadFor::Tick);
 }
 
 void WatchEngine::EndOfPause() {
@@ -72,10 +69,9 @@ void WatchEngine::Scan(ReadFor why) {
         return;
     }
     if (reading_) {
-        // What the read under way holds may be older than the request: another read follows.
-        if (!readAfter_ || why == ReadFor::Rescan) {
-            readAfter_ = why;
-        }
+        // What the read under way holds may be older than the request: another read follows,
+        // the one that also starts Timer1 again when asked for.
+        readAfter_ = std::max(readAfter_.value_or(why), why);
         return;
     }
     StartRead(why);
@@ -84,7 +80,6 @@ void WatchEngine::Scan(ReadFor why) {
 void WatchEngine::StartRead(ReadFor why) {
     reading_ = true;
     readFor_ = why;
-    heardDuringRead_.clear();
     if (why == ReadFor::Tick) {
         s_.events.ScanActivity(true);
     }

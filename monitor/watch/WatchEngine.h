@@ -138,9 +138,10 @@ private:
     std::string Line(std::string_view message) const;
     void EndOfPause();
     void RescanNow();
-    // Why a scan reads the table: `Timer1` (the lamp, then the pause), a rescan after lost
-    // notifications (`Timer1` counts from it), or a caller's scan.
-    enum class ReadFor { Tick, Rescan, Scan };
+    // Why a scan reads the table: a caller's scan, `Timer1` (the lamp, then the pause), or a
+    // rescan after lost notifications (`Timer1` counts from it). Of two asked for while the
+    // table is read, the later in this order is made.
+    enum class ReadFor { Scan, Tick, Rescan };
     void Scan(ReadFor why);
     // A scan's read, and its end once the read is back.
     void StartRead(ReadFor why);

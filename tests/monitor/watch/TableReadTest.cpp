@@ -107,6 +107,22 @@ TEST_F(TableReadTest, ScansAskedForWhileReadingFollowAndATickKeepsItsLampAndPaus
     EXPECT_TRUE(engine.Timer1().IsActive()) << "the interval counts from the pause's end";
 }
 
+TEST_F(TableReadTest, ATickFallingDueWhileACallersScanReadsFollowsIt) {
+    arp.Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
+    engine.StartScanning();
+    Scan();
+    timers.Advance(WatchEngine::kScanInterval);
+    EXPECT_EQ(reads.starts, 1);
+    reads.Read();
+    reads.Finish();
+    EXPECT_EQ(reads.starts, 2) << "the tick's read follows";
+    EXPECT_THAT(events.activity, ElementsAre(true));
+    reads.Read();
+    reads.Finish();
+    timers.Advance(WatchEngine::kScanPause);
+    EXPECT_TRUE(engine.Timer1().IsActive()) << "and Timer1 goes on";
+}
+
 TEST_F(TableReadTest, ClearOrShutdownWhileReading) {
     arp.Put("192.168.1.1", "00-AA-BB-CC-DD-0E");
     Scan();
