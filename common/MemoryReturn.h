@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 namespace kestrove {
 
 // Called once at start by a long-running program. Large blocks (the table buffers of a
@@ -7,5 +10,16 @@ namespace kestrove {
 // the system when freed, so the resident size follows what is in use rather than the largest
 // moment of a scan or a save.
 void ReturnLargeBlocksToSystem();
+
+// Empties a buffer kept for reuse. Storage beyond what a quiet network needs is dropped, so one
+// burst of tens of thousands of hosts does not stay resident in it until the program ends.
+template <typename T>
+void ClearKeepingSmall(std::vector<T>& buffer, std::size_t keep = 4096) {
+    if (buffer.capacity() > keep) {
+        std::vector<T>().swap(buffer);
+    } else {
+        buffer.clear();
+    }
+}
 
 }  // namespace kestrove

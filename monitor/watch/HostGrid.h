@@ -19,16 +19,22 @@ public:
     static constexpr const char* kMacHeader = "MACアドレス";
 
     // Publishes a scan's rows (the platform's order) sorted by address; equal addresses keep
-    // their order. Hands back the previous rows' storage for reuse. The version moves only when
-    // the rows differ, so an unchanged table does not reset the window's grid (and the user's
-    // selection in it) every second.
+    // their order. `rows` is left empty. The version moves only when the rows differ, so an
+    // unchanged table does not reset the window's grid (and the user's selection in it) every
+    // second.
     void Publish(std::vector<ArpEntry>& rows) {
         SortByAddress(rows);
         if (rows != rows_) {
             ++version_;
         }
+        // Only the published rows stay between scans, at their own size: a read's buffer grows
+        // by doubling, and keeping it (or the previous rows for reuse) cost a large network
+        // up to 80 bytes a host for nothing but the next read.
+        if (rows.capacity() - rows.size() > rows.size() / 64) {
+            rows.shrink_to_fit();
+        }
         rows_.swap(rows);
-        rows.clear();
+        std::vector<ArpEntry>().swap(rows);
     }
 
     const std::vector<ArpEntry>& Rows() const { return rows_; }
@@ -47,25 +53,25 @@ private:
                 ++counts[b][(entry.address >> (8 * b)) & 0xFF];
             }
         }
-        scratch_.resize(rows.size());
+        std::vector<ArpEntry> scratch;
         for (int b = 0; b < 4; ++b) {
             std::array<std::size_t, 256>& next = counts[b];
             if (rows.empty() || next[(rows.front().address >> (8 * b)) & 0xFF] == rows.size()) {
                 continue;
             }
+            scratch.resize(rows.size());
             std::size_t start = 0;
             for (std::size_t& n : next) {
                 start += std::exchange(n, start);
             }
             for (const ArpEntry& entry : rows) {
-                scratch_[next[(entry.address >> (8 * b)) & 0xFF]++] = entry;
+                scratch[next[(entry.address >> (8 * b)) & 0xFF]++] = entry;
             }
-            rows.swap(scratch_);
+            rows.swap(scratch);
         }
     }
 
     std::vector<ArpEntry> rows_;
-    std::vector<ArpEntry> scratch_;
     std::uint64_t version_ = 0;
 };
 

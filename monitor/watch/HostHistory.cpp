@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/MemoryReturn.h"
+
 namespace kestrove {
 namespace {
 
@@ -54,7 +56,7 @@ void HostHistory::Settle() const {
     recent_.insert(recent_.end(), pending_.begin(), pending_.end());
     std::inplace_merge(recent_.begin(), recent_.begin() + static_cast<std::ptrdiff_t>(middle),
                        recent_.end(), Before{});
-    pending_.clear();
+    ClearKeepingSmall(pending_);
     if (recent_.size() > kRecentLimit) {
         Sorted();
     }
@@ -72,10 +74,14 @@ const std::vector<ListedHost>& HostHistory::Sorted() const {
     Settle();
     if (!recent_.empty()) {
         std::size_t middle = sorted_.size();
+        // Grown by a quarter rather than doubled: the run is most of what the list costs.
+        if (sorted_.capacity() < middle + recent_.size()) {
+            sorted_.reserve(std::max(middle + recent_.size(), middle + middle / 4));
+        }
         sorted_.insert(sorted_.end(), recent_.begin(), recent_.end());
         std::inplace_merge(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(middle),
                            sorted_.end(), Before{});
-        recent_.clear();
+        ClearKeepingSmall(recent_);
     }
     return sorted_;
 }

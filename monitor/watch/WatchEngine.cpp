@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "common/MemoryReturn.h"
 #include "common/TimeFormat.h"
 #include "monitor/settings/StartupDefaults.h"
 #include "monitor/watch/WatchTexts.h"
@@ -83,6 +84,10 @@ void WatchEngine::StartRead(ReadFor why) {
     if (why == ReadFor::Tick) {
         s_.events.ScanActivity(true);
     }
+    // Room for a table a little larger than the last, so the read does not grow its buffer
+    // by doubling; the buffer lives only until the rows are published.
+    const std::size_t last = grid_.Rows().size();
+    entries_.reserve(last + last / 128 + 64);
     if (tableRead_ == nullptr) {
         EndRead(s_.arpTable.Read(entries_));
         return;
@@ -154,7 +159,7 @@ bool WatchEngine::HearNeighbours(NeighbourEvents& source) {
     if (shutDown_) {
         return false;
     }
-    heard_.clear();
+    ClearKeepingSmall(heard_);
     NeighbourEventStatus status = source.Read(heard_);
     for (const ArpEntry& entry : heard_) {
         ExamineEntry(entry);
@@ -353,13 +358,13 @@ void WatchEngine::CheckListedNow() {
         return;
     }
     if (!DuplicateWatchOn()) {
-        listedNow_.clear();
+        ClearKeepingSmall(listedNow_);
         return;
     }
     if (listedNow_.size() * 8 > list2_.Count()) {
         // Most of the list is new (a first scan): one walk over it all is cheaper than a search
         // per entry, and finds the same pairs, those reported already aside.
-        listedNow_.clear();
+        ClearKeepingSmall(listedNow_);
         ReportWholeList();
         return;
     }
@@ -382,7 +387,7 @@ void WatchEngine::CheckListedNow() {
             }
         }
     }
-    listedNow_.clear();
+    ClearKeepingSmall(listedNow_);
 }
 
 void WatchEngine::ReportWholeList() {
