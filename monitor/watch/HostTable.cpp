@@ -1,48 +1,98 @@
 #include "monitor/watch/HostTable.h"
 
+#include <cstring>
+#include <random>
 #include <utility>
 
 namespace kestrove {
+
+static_assert(sizeof(MacAddress) == 9 && alignof(MacAddress) == 1);
+
+HostTable::HostSlot::HostSlot(Ipv4 address, const MacAddress& m) : mac(m) {
+    std::memcpy(addressBytes.data(), &address, sizeof address);
+}
+
+Ipv4 HostTable::HostSlot::Address() const {
+    Ipv4 address = 0;
+    std::memcpy(&address, addressBytes.data(), sizeof address);
+    return address;
+}
+
+HostTable::MacSlot::MacSlot(const MacAddress& m, std::uint32_t holders) : mac(m) {
+    SetHolders(holders);
+}
+
+std::uint32_t HostTable::MacSlot::Holders() const {
+    return std::uint32_t{holderBytes[0]} | std::uint32_t{holderBytes[1]} << 8 |
+           std::uint32_t{holderBytes[2]} << 16;
+}
+
+void HostTable::MacSlot::SetHolders(std::uint32_t holders) {
+    holderBytes = {static_cast<std::uint8_t>(holders), static_cast<std::uint8_t>(holders >> 8),
+                   static_cast<std::uint8_t>(holders >> 16)};
+}
+
 namespace {
 
 constexpr std::size_t kFirstCapacity = 16;
+constexpr std::uint32_t kMaxHolders = 0xFFFFFF;
 
 // Fibonacci hashing spreads the addresses of a subnet, which differ in their low bits only.
-std::size_t Home(Ipv4 address, std::size_t mask) {
-    return static_cast<std::size_t>((std::uint64_t{address} * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+// A 32-bit hash onto [0, size) by a multiply rather than a power-of-two mask, so the tables can
+// grow by a quarter instead of doubling: at 65,536 hosts a doubled table would be half empty.
+std::size_t Spread(std::uint64_t hash32, std::size_t size) {
+    return static_cast<std::size_t>((hash32 * size) >> 32);
 }
 
-std::size_t Home(const MacAddress& mac, std::size_t mask) {
-    std::uint64_t v = mac.length;
+std::size_t Next(std::size_t i, std::size_t size) {
+    return i + 1 == size ? 0 : i + 1;
+}
+
+std::size_t Home(Ipv4 address, std::size_t size) {
+    return Spread((std::uint64_t{address} * 0x9E3779B97F4A7C15ull) >> 32, size);
+}
+
+// Chosen per run: the MACs come from the network, and a fixed hash would let a sender pick MACs
+// that all land on one run of cells.
+std::uint64_t MacSeed() {
+    static const std::uint64_t seed = [] {
+        std::random_device device;
+        return std::uint64_t{device()} << 32 | device();
+    }();
+    return seed;
+}
+
+std::size_t Home(const MacAddress& mac, std::size_t size) {
+    std::uint64_t v = mac.length ^ MacSeed();
     for (std::uint8_t b : mac.bytes) {
         v = (v << 8) ^ b ^ (v >> 56);
     }
-    // splitmix64's finaliser: every byte of the MAC moves the low bits.
+    // splitmix64's finaliser: every byte of the MAC and of the seed moves every bit.
     v ^= v >> 30;
     v *= 0xBF58476D1CE4E5B9ull;
     v ^= v >> 27;
     v *= 0x94D049BB133111EBull;
     v ^= v >> 31;
-    return static_cast<std::size_t>(v) & mask;
+    return Spread(v >> 32, size);
 }
 
 bool Free(const MacAddress& mac) {
     return mac.length == 0;
 }
 
-// Kept at most three quarters full, so a probe stays short.
+// Kept at most four fifths full: with the spread hashes a probe stays a few cells long.
 template <typename S>
 bool Full(const S& s) {
-    return (s.count + 1) * 4 > s.cells.size() * 3;
+    return (s.count + 1) * 5 > s.cells.size() * 4;
 }
 
 // Puts `slot` into the first free cell from its home on.
 template <typename Slot, typename HomeOf>
 void Place(std::vector<Slot>& cells, const Slot& slot, HomeOf home) {
-    const std::size_t mask = cells.size() - 1;
-    std::size_t i = home(slot, mask);
+    const std::size_t size = cells.size();
+    std::size_t i = home(slot, size);
     while (!Free(cells[i].mac)) {
-        i = (i + 1) & mask;
+        i = Next(i, size);
     }
     cells[i] = slot;
 }
@@ -50,7 +100,8 @@ void Place(std::vector<Slot>& cells, const Slot& slot, HomeOf home) {
 template <typename Slot, typename HomeOf>
 void Grow(std::vector<Slot>& cells, HomeOf home) {
     std::vector<Slot> old =
-        std::exchange(cells, std::vector<Slot>(cells.empty() ? kFirstCapacity : 2 * cells.size()));
+        std::exchange(cells, std::vector<Slot>(cells.empty() ? kFirstCapacity
+                                                             : cells.size() + cells.size() / 4));
     for (const Slot& slot : old) {
         if (!Free(slot.mac)) {
             Place(cells, slot, home);
@@ -58,10 +109,10 @@ void Grow(std::vector<Slot>& cells, HomeOf home) {
     }
 }
 
-constexpr auto kHostHome = [](const auto& slot, std::size_t mask) {
-    return Home(slot.address, mask);
+constexpr auto kHostHome = [](const auto& slot, std::size_t size) {
+    return Home(slot.Address(), size);
 };
-constexpr auto kMacHome = [](const auto& slot, std::size_t mask) { return Home(slot.mac, mask); };
+constexpr auto kMacHome = [](const auto& slot, std::size_t size) { return Home(slot.mac, size); };
 
 }  // namespace
 
@@ -74,12 +125,13 @@ HostTable::HostSlot* HostTable::FindHost(Ipv4 address) {
     if (hosts_.cells.empty()) {
         return nullptr;
     }
-    for (std::size_t i = Home(address, hosts_.Mask());; i = (i + 1) & hosts_.Mask()) {
+    const std::size_t size = hosts_.cells.size();
+    for (std::size_t i = Home(address, size);; i = Next(i, size)) {
         HostSlot& slot = hosts_.cells[i];
         if (Free(slot.mac)) {
             return nullptr;
         }
-        if (slot.address == address) {
+        if (slot.Address() == address) {
             return &slot;
         }
     }
@@ -114,7 +166,8 @@ std::size_t HostTable::FindMac(const MacAddress& mac) const {
     if (macs_.cells.empty()) {
         return 0;
     }
-    for (std::size_t i = Home(mac, macs_.Mask());; i = (i + 1) & macs_.Mask()) {
+    const std::size_t size = macs_.cells.size();
+    for (std::size_t i = Home(mac, size);; i = Next(i, size)) {
         const MacSlot& slot = macs_.cells[i];
         if (Free(slot.mac)) {
             return macs_.cells.size();
@@ -127,13 +180,16 @@ std::size_t HostTable::FindMac(const MacAddress& mac) const {
 
 std::size_t HostTable::Holders(const MacAddress& mac) const {
     std::size_t i = FindMac(mac);
-    return i < macs_.cells.size() ? macs_.cells[i].holders : 0;
+    return i < macs_.cells.size() ? macs_.cells[i].Holders() : 0;
 }
 
 void HostTable::AddHolder(const MacAddress& mac) {
     std::size_t found = FindMac(mac);
     if (found < macs_.cells.size()) {
-        ++macs_.cells[found].holders;
+        MacSlot& slot = macs_.cells[found];
+        if (slot.Holders() < kMaxHolders) {
+            slot.SetHolders(slot.Holders() + 1);
+        }
         return;
     }
     if (macs_.cells.empty() || Full(macs_)) {
@@ -145,14 +201,21 @@ void HostTable::AddHolder(const MacAddress& mac) {
 
 void HostTable::RemoveHolder(const MacAddress& mac) {
     std::size_t i = FindMac(mac);
-    if (i >= macs_.cells.size() || --macs_.cells[i].holders > 0) {
+    if (i >= macs_.cells.size()) {
+        return;
+    }
+    if (std::uint32_t holders = macs_.cells[i].Holders(); holders > 1) {
+        // A count that reached the limit is no longer exact; it stays rather than drop early.
+        if (holders < kMaxHolders) {
+            macs_.cells[i].SetHolders(holders - 1);
+        }
         return;
     }
     // Backward-shift deletion: no tombstones, so a flood of short-lived MACs cannot fill the
     // index with dead cells.
-    const std::size_t mask = macs_.Mask();
-    for (std::size_t j = (i + 1) & mask; !Free(macs_.cells[j].mac); j = (j + 1) & mask) {
-        std::size_t home = Home(macs_.cells[j].mac, mask);
+    const std::size_t size = macs_.cells.size();
+    for (std::size_t j = Next(i, size); !Free(macs_.cells[j].mac); j = Next(j, size)) {
+        std::size_t home = Home(macs_.cells[j].mac, size);
         // Move slot j back into the hole unless its home lies cyclically in (i, j].
         bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
         if (!stays) {
@@ -165,6 +228,7 @@ void HostTable::RemoveHolder(const MacAddress& mac) {
 }
 
 std::size_t HostTable::Bytes() const {
+    static_assert(sizeof(HostSlot) == 13 && sizeof(MacSlot) == 12);
     return hosts_.cells.capacity() * sizeof(HostSlot) + macs_.cells.capacity() * sizeof(MacSlot);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -10,9 +11,9 @@
 namespace kestrove {
 
 // The MAC last seen for every host of the watched subnet since the last clear, and how many of
-// those hosts hold each MAC now. Both are flat open-addressed tables of 16-byte cells (no node
-// per host), so 65,536 hosts cost about 4 MiB however often their MACs change: a MAC that no
-// host holds any more leaves the index at once.
+// those hosts hold each MAC now. Both are flat open-addressed tables of byte-packed cells (13
+// and 12 bytes, no node per host), so 65,536 hosts cost about 3 MiB however often their MACs
+// change: a MAC that no host holds any more leaves the index at once.
 class HostTable {
 public:
     // The recorded MAC, or nullptr for a host never recorded. Valid until the next Record.
@@ -27,19 +28,29 @@ public:
     std::size_t Bytes() const;
 
 private:
+    // Bytes only, so no cell is padded to a multiple of four.
     struct HostSlot {
-        Ipv4 address = 0;
+        std::array<std::uint8_t, 4> addressBytes{};
         MacAddress mac;  // length 0: the slot is free (an empty MAC is never recorded)
+
+        HostSlot() = default;
+        HostSlot(Ipv4 address, const MacAddress& m);
+        Ipv4 Address() const;
     };
     struct MacSlot {
         MacAddress mac;  // length 0: free
-        std::uint32_t holders = 0;
+        // How many hosts hold it, little-endian; the table never holds 2^24 hosts.
+        std::array<std::uint8_t, 3> holderBytes{};
+
+        MacSlot() = default;
+        MacSlot(const MacAddress& m, std::uint32_t holders);
+        std::uint32_t Holders() const;
+        void SetHolders(std::uint32_t holders);
     };
     template <typename Slot>
     struct Slots {
         std::vector<Slot> cells;
         std::size_t count = 0;
-        std::size_t Mask() const { return cells.size() - 1; }
     };
 
     HostSlot* FindHost(Ipv4 address);
