@@ -17,8 +17,9 @@ RememberedHosts FullTable() {
     for (std::uint32_t i = 0; i < RememberedHosts::kMaxHostsPerNetwork; ++i) {
         const std::uint8_t mac[6] = {
             0x02, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
-        hosts.tables[0].hosts[MakeIpv4(10, 0, 0, 0) + i] =
-            RememberedHost{MacAddress::FromBytes(mac, 6), 1700000000, 1700000000 + i};
+        hosts.tables[0].hosts.Put(RememberedHost{MakeIpv4(10, 0, 0, 0) + i,
+                                                 MacAddress::FromBytes(mac, 6), 1700000000,
+                                                 1700000000 + i});
     }
     return hosts;
 }

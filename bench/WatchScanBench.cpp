@@ -110,7 +110,7 @@ void BM_WatchScanKnownHostsRemembered(benchmark::State& state) {
     memory.Start(bench.adapters.WatchIP, bench.adapters.WatchMask, 0, bench.arp.table);
     bench.engine.SetMemory(&memory);
     bench.engine.ScanArpTable();
-    if (memory.Current().hosts.size() != count) {
+    if (memory.Current().hosts.Size() != count) {
         state.SkipWithError("the memory did not follow every host");
         return;
     }

@@ -16,9 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(again->Serialize() == written);
     for (const HostsTable& t : again->tables) {
-        FUZZ_CHECK(t.hosts.size() <= RememberedHosts::kMaxHostsPerNetwork);
-        for (const auto& [address, host] : t.hosts) {
+        FUZZ_CHECK(t.hosts.Size() <= RememberedHosts::kMaxHostsPerNetwork);
+        Ipv4 previous = 0;
+        for (const RememberedHost& host : t.hosts) {
             FUZZ_CHECK(!host.mac.IsUnresolved());
+            FUZZ_CHECK(&host == &*t.hosts.begin() || host.address > previous);
+            previous = host.address;
         }
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "monitor/watch/NetworkExplainer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "monitor/settings/StartupDefaults.h"
@@ -16,8 +17,8 @@ std::size_t SharedHosts(const HostsTable& t, Ipv4 gateway, const std::vector<Arp
         if (e.address == gateway) {
             continue;  // the entry in question
         }
-        auto it = t.hosts.find(e.address);
-        if (it != t.hosts.end() && it->second.mac == e.mac) {
+        const RememberedHost* host = t.hosts.Find(e.address);
+        if (host != nullptr && host->mac == e.mac) {
             ++shared;
         }
     }
@@ -117,15 +118,17 @@ std::optional<MacAddress> HostMemory::Remembered(Ipv4 address) {
     if (!remembering_) {
         return std::nullopt;  // switched off at start: first sight is silent, as it always was
     }
-    auto it = current_.hosts.find(address);
-    if (it == current_.hosts.end()) {
+    const RememberedHost* host = current_.hosts.Find(address);
+    if (host == nullptr) {
         return std::nullopt;
     }
-    return it->second.mac;
+    return host->mac;
 }
 
 void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
     std::int64_t now = NowSeconds();
+    // New hosts join the table together once the rows are gone through: one merge a scan.
+    std::vector<RememberedHost> added;
     for (const ArpEntry& e : rows) {
         if (e.mac.IsUnresolved()) {
             continue;
@@ -133,16 +136,16 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         if (e.address == gatewayAddress_) {
             gatewayMacNow_ = e.mac;
         }
-        auto it = current_.hosts.find(e.address);
-        if (it == current_.hosts.end()) {
-            if (current_.hosts.size() >= RememberedHosts::kMaxHostsPerNetwork) {
+        RememberedHost* found = current_.hosts.Find(e.address);
+        if (found == nullptr) {
+            if (current_.hosts.Size() + added.size() >= RememberedHosts::kMaxHostsPerNetwork) {
                 continue;  // a table this full is beyond any real subnet; the watch goes on
             }
-            current_.hosts.emplace(e.address, RememberedHost{e.mac, now, now});
+            added.push_back(RememberedHost{e.address, e.mac, now, now});
             dirty_ = true;
             continue;
         }
-        RememberedHost& host = it->second;
+        RememberedHost& host = *found;
         if (host.mac != e.mac) {
             Dispute(e.address, e.mac, now);
             continue;
@@ -155,21 +158,43 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
             disputes_.erase(e.address);  // back with the remembered MAC
         }
     }
+    AddNew(added, now);
     AcceptDisputesDue(rows, now);
     SaveIfDue();
 }
 
+void HostMemory::AddNew(std::vector<RememberedHost>& added, std::int64_t now) {
+    // A host listed twice in one read (on two interfaces) is taken with its first MAC; another
+    // MAC beside it is disputed as on any later read.
+    std::stable_sort(added.begin(), added.end(),
+                     [](const RememberedHost& a, const RememberedHost& b) {
+                         return a.address < b.address;
+                     });
+    auto kept = added.begin();
+    for (auto it = added.begin(); it != added.end(); ++it) {
+        if (kept != added.begin() && std::prev(kept)->address == it->address) {
+            if (it->mac != std::prev(kept)->mac) {
+                Dispute(it->address, it->mac, now);
+            }
+            continue;
+        }
+        *kept++ = *it;
+    }
+    added.erase(kept, added.end());
+    current_.hosts.Merge(added);
+}
+
 void HostMemory::NoteChange(Ipv4 address, const MacAddress& mac) {
-    auto it = current_.hosts.find(address);
-    if (it == current_.hosts.end()) {
+    RememberedHost* host = current_.hosts.Find(address);
+    if (host == nullptr) {
         return;
     }
     std::int64_t now = NowSeconds();
-    if (it->second.mac != mac) {
+    if (host->mac != mac) {
         Dispute(address, mac, now);
     } else {
         disputes_.erase(address);
-        it->second.lastSeen = now;
+        host->lastSeen = now;
     }
 }
 
@@ -187,9 +212,8 @@ void HostMemory::AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64
     const std::int64_t limit = std::chrono::seconds(kDisputeAccepted).count();
     std::vector<Ipv4> due;
     for (const auto& [address, d] : disputes_) {
-        auto host = current_.hosts.find(address);
-        if (host != current_.hosts.end() && now - d.since >= limit &&
-            now - host->second.lastSeen >= limit) {
+        const RememberedHost* host = current_.hosts.Find(address);
+        if (host != nullptr && now - d.since >= limit && now - host->lastSeen >= limit) {
             due.push_back(address);
         }
     }
@@ -202,7 +226,7 @@ void HostMemory::AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64
         present.insert(MacKey(e.mac));
     }
     for (Ipv4 address : due) {
-        RememberedHost& host = current_.hosts.at(address);
+        RememberedHost& host = *current_.hosts.Find(address);
         if (present.contains(MacKey(host.mac))) {
             continue;
         }
@@ -215,7 +239,7 @@ void HostMemory::AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64
 }
 
 void HostMemory::Forget() {
-    current_.hosts.clear();
+    current_.hosts.Clear();
     disputes_.clear();
     // The user accepts the network as it is now, a gateway that raised an alarm included.
     confirmed_ = true;
@@ -285,11 +309,11 @@ std::optional<KnownNetwork> HostMemory::BeyondIpv4() const {
 
 std::optional<std::chrono::seconds> HostMemory::UnseenFor(Ipv4 address,
                                                           const MacAddress& mac) const {
-    auto it = current_.hosts.find(address);
-    if (it == current_.hosts.end() || it->second.mac != mac) {
+    const RememberedHost* host = current_.hosts.Find(address);
+    if (host == nullptr || host->mac != mac) {
         return std::nullopt;
     }
-    std::int64_t since = std::max(it->second.lastSeen, runStart_);
+    std::int64_t since = std::max<std::int64_t>(host->lastSeen, runStart_);
     return std::chrono::seconds(std::max<std::int64_t>(0, NowSeconds() - since));
 }
 

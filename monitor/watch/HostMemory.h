@@ -81,6 +81,7 @@ private:
     // user's clear or kDisputeAccepted without it.
     void Dispute(Ipv4 address, const MacAddress& seen, std::int64_t now);
     void AcceptDisputesDue(const std::vector<ArpEntry>& rows, std::int64_t now);
+    void AddNew(std::vector<RememberedHost>& added, std::int64_t now);
 
     bool RememberOn() const;
     std::int64_t NowSeconds() const;

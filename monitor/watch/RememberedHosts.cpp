@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace kestrove {
 namespace {
@@ -96,7 +97,6 @@ bool RememberedHosts::Write(std::span<const HostsTable* const> tables, const Chu
     };
     out += kVersionLine;
     out += "\r\n";
-    std::vector<Ipv4> sorted;
     for (const HostsTable* table : tables) {
         const HostsTable& t = *table;
         out += kNetworkWord;
@@ -108,24 +108,17 @@ bool RememberedHosts::Write(std::span<const HostsTable* const> tables, const Chu
         out +=
             t.network.gateway.length == 0 ? std::string(kNoGateway) : FormatMac(t.network.gateway);
         out += "\r\n";
-        // In address order, so two saves of the same table give the same file.
-        sorted.clear();
-        sorted.reserve(t.hosts.size());
-        for (const auto& [address, host] : t.hosts) {
-            sorted.push_back(address);
-        }
-        std::sort(sorted.begin(), sorted.end());
-        for (Ipv4 address : sorted) {
-            const RememberedHost& host = t.hosts.at(address);
+        // The table is in address order, so two saves of the same table give the same file.
+        for (const RememberedHost& host : t.hosts) {
             out += kHostWord;
             out += ' ';
-            out += FormatDotted(address);
+            out += FormatDotted(host.address);
             out += ' ';
             out += FormatMac(host.mac);
             out += ' ';
-            out += std::to_string(host.firstSeen);
+            out += std::to_string(std::int64_t{host.firstSeen});
             out += ' ';
-            out += std::to_string(host.lastSeen);
+            out += std::to_string(std::int64_t{host.lastSeen});
             out += "\r\n";
             if (!flushIfFull()) {
                 return false;
@@ -174,6 +167,16 @@ std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {
     }
     RememberedHosts result;
     std::vector<std::string_view> f;
+    // The host lines of the last network, taken into its table once it ends.
+    std::vector<RememberedHost> hosts;
+    auto endTable = [&]() {
+        if (result.tables.empty()) {
+            return true;
+        }
+        RememberedHostTable& table = result.tables.back().hosts;
+        table.Assign(std::exchange(hosts, {}));
+        return table.Size() <= kMaxHostsPerNetwork;
+    };
     bool versionSeen = false;
     while (!text.empty()) {
         std::size_t newline = text.find('\n');
@@ -196,23 +199,23 @@ std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {
             NetworkId id;
             if (result.tables.size() >= kMaxNetworks || !SplitFields(line, 4, f) ||
                 !ParseDotted(f[1], id.subnet) || !ParseDotted(f[2], id.mask) ||
-                (f[3] != kNoGateway && !ParseHostMac(f[3], id.gateway))) {
+                (f[3] != kNoGateway && !ParseHostMac(f[3], id.gateway)) || !endTable()) {
                 return std::nullopt;
             }
             result.tables.push_back(HostsTable{id, {}, {}});
         } else if (line.starts_with("host ")) {
-            Ipv4 address = 0;
             RememberedHost host;
-            if (result.tables.empty() || !SplitFields(line, 5, f) || !ParseDotted(f[1], address) ||
-                !ParseHostMac(f[2], host.mac) || !ParseSeconds(f[3], host.firstSeen) ||
-                !ParseSeconds(f[4], host.lastSeen)) {
+            std::int64_t firstSeen = 0;
+            std::int64_t lastSeen = 0;
+            if (result.tables.empty() || !SplitFields(line, 5, f) ||
+                !ParseDotted(f[1], host.address) ||
+                !ParseHostMac(f[2], host.mac) || !ParseSeconds(f[3], firstSeen) ||
+                !ParseSeconds(f[4], lastSeen)) {
                 return std::nullopt;
             }
-            auto& hosts = result.tables.back().hosts;
-            if (hosts.size() >= kMaxHostsPerNetwork && !hosts.contains(address)) {
-                return std::nullopt;
-            }
-            hosts[address] = host;
+            host.firstSeen = firstSeen;
+            host.lastSeen = lastSeen;
+            hosts.push_back(host);
         } else if (line.starts_with("gateway ")) {
             IpAddress gateway;
             if (result.tables.empty() || !SplitFields(line, 2, f) || !ParseAnyIp(f[1], gateway)) {
@@ -244,7 +247,7 @@ std::optional<RememberedHosts> RememberedHosts::Parse(std::string_view text) {
             return std::nullopt;
         }
     }
-    if (!versionSeen) {
+    if (!versionSeen || !endTable()) {
         return std::nullopt;
     }
     return result;

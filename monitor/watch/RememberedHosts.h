@@ -8,10 +8,10 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/FileBytes.h"
+#include "monitor/watch/RememberedHostTable.h"
 #include "netinfo/IpAddress.h"
 #include "netinfo/Ipv4.h"
 #include "netinfo/MacAddress.h"
@@ -26,15 +26,6 @@ struct NetworkId {
     MacAddress gateway;
 
     friend bool operator==(const NetworkId&, const NetworkId&) = default;
-};
-
-struct RememberedHost {
-    MacAddress mac;
-    // Seconds since 1970, UTC.
-    std::int64_t firstSeen = 0;
-    std::int64_t lastSeen = 0;
-
-    friend bool operator==(const RememberedHost&, const RememberedHost&) = default;
 };
 
 struct KnownHost6 {
@@ -61,7 +52,7 @@ struct KnownNetwork {
 
 struct HostsTable {
     NetworkId network;
-    std::unordered_map<Ipv4, RememberedHost> hosts;
+    RememberedHostTable hosts;
     KnownNetwork beyondIpv4;
 };
 

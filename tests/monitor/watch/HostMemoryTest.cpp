@@ -109,6 +109,16 @@ TEST_F(HostMemoryTest, AChangedMacBecomesTheRememberedOneAfterADayWithoutTheOldO
     EXPECT_THAT(RunList1(), IsEmpty());
 }
 
+TEST_F(HostMemoryTest, AHostListedTwiceInOneReadIsRememberedWithItsFirstMac) {
+    StartRun();
+    memory->Seen({{Ip("192.168.1.40"), Mac("02-00-00-00-00-41")},
+                  {Ip("192.168.1.50"), Mac("02-00-00-00-00-50")},
+                  {Ip("192.168.1.40"), Mac("02-00-00-00-00-42")}});
+    ASSERT_EQ(memory->Current().hosts.Size(), 2u);
+    EXPECT_EQ(memory->Remembered(Ip("192.168.1.40")), Mac("02-00-00-00-00-41"));
+    EXPECT_EQ(memory->Remembered(Ip("192.168.1.50")), Mac("02-00-00-00-00-50"));
+}
+
 // An hour off: the old MAC was not seen, but nobody watched, so nothing speaks for a harmless
 // readdressing; poisoning is named.
 TEST_F(HostMemoryTest, AnAbsenceWhileStoppedIsNoEvidenceOfReaddressing) {

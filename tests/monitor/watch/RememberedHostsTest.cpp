@@ -29,8 +29,9 @@ TEST(RememberedHosts, ParsedFileIsWrittenBackByteForByte) {
     const HostsTable& home = hosts->tables[0];
     EXPECT_EQ(home.network,
               (NetworkId{Ip("192.168.1.0"), Ip("255.255.255.0"), Mac("00-11-22-33-44-55")}));
-    EXPECT_EQ(home.hosts.at(Ip("192.168.1.20")),
-              (RememberedHost{Mac("3C-5A-B4-00-00-01"), 1700000100, 1700000200}));
+    ASSERT_NE(home.hosts.Find(Ip("192.168.1.20")), nullptr);
+    EXPECT_EQ(*home.hosts.Find(Ip("192.168.1.20")),
+              (RememberedHost{Ip("192.168.1.20"), Mac("3C-5A-B4-00-00-01"), 1700000100, 1700000200}));
     EXPECT_EQ(hosts->tables[1].network.gateway.length, 0) << "no gateway";
     EXPECT_EQ(hosts->Serialize(), kFile);
     // Bare LF ends are read as well.
@@ -42,6 +43,35 @@ TEST(RememberedHosts, ParsedFileIsWrittenBackByteForByte) {
     }
     ASSERT_TRUE(RememberedHosts::Parse(lf));
     EXPECT_EQ(RememberedHosts::Parse(lf)->Serialize(), kFile);
+}
+
+TEST(RememberedHosts, HostsInAnyOrderAreKeptSortedTheLaterLineStandsAndAnAbsurdTimeIsHeldAtItsEnd) {
+    std::optional<RememberedHosts> hosts = RememberedHosts::Parse(
+        "kestrove-hosts 1\r\n"
+        "network 192.168.1.0 255.255.255.0 -\r\n"
+        "host 192.168.1.30 02-00-00-00-00-30 1 2\r\n"
+        "host 192.168.1.5 02-00-00-00-00-05 3 999999999999999999\r\n"
+        "host 192.168.1.30 02-00-00-00-00-31 4 5\r\n"
+        "host 192.168.1.20 02-00-00-00-00-20 6 7\r\n");
+    ASSERT_TRUE(hosts);
+    EXPECT_EQ(hosts->Serialize(),
+              "kestrove-hosts 1\r\n"
+              "network 192.168.1.0 255.255.255.0 -\r\n"
+              "host 192.168.1.5 02-00-00-00-00-05 3 549755813887\r\n"
+              "host 192.168.1.20 02-00-00-00-00-20 6 7\r\n"
+              "host 192.168.1.30 02-00-00-00-00-31 4 5\r\n");
+    RememberedHostTable& table = hosts->tables[0].hosts;
+    std::vector<RememberedHost> added{{Ip("192.168.1.9"), Mac("02-00-00-00-00-09"), 8, 9},
+                                      {Ip("192.168.1.1"), Mac("02-00-00-00-00-01"), -8, 9}};
+    table.Merge(added);
+    std::vector<Ipv4> order;
+    for (const RememberedHost& host : table) {
+        order.push_back(host.address);
+    }
+    EXPECT_EQ(order, (std::vector<Ipv4>{Ip("192.168.1.1"), Ip("192.168.1.5"), Ip("192.168.1.9"),
+                                        Ip("192.168.1.20"), Ip("192.168.1.30")}));
+    EXPECT_EQ(table.Find(Ip("192.168.1.1"))->firstSeen, -8) << "a clock before 1970 is kept";
+    EXPECT_EQ(table.Find(Ip("192.168.1.2")), nullptr);
 }
 
 TEST(RememberedHosts, GatewaysRoutersAndIpv6HostsFollowTheirNetworkAndLaterKindsArePassedOver) {
@@ -119,7 +149,7 @@ TEST(RememberedHosts, TableOf65536HostsRoundTripsAndOneMoreIsRefused) {
         MacAddress mac = Mac("02-00-00-00-00-00");
         mac.bytes[4] = static_cast<std::uint8_t>(i >> 8);
         mac.bytes[5] = static_cast<std::uint8_t>(i);
-        hosts.tables[0].hosts[Ip("10.0.0.0") + i] = RememberedHost{mac, 1700000000, 1700000000 + i};
+        hosts.tables[0].hosts.Put(RememberedHost{Ip("10.0.0.0") + i, mac, 1700000000, 1700000000 + i});
     }
     std::string text = hosts.Serialize();
     std::optional<RememberedHosts> back = RememberedHosts::Parse(text);
@@ -164,7 +194,7 @@ TEST_F(HostsFileTest, LargeTableGoesOutInPiecesAndARefusedPieceLeavesTheOldFileW
     ASSERT_TRUE(file.Save(hosts));
     HostsTable& big = hosts.tables[1];
     for (Ipv4 i = 0; i < 5000; ++i) {
-        big.hosts[Ip("10.2.0.0") + i] = RememberedHost{Mac("02-00-00-00-10-01"), 7, 8 + i};
+        big.hosts.Put(RememberedHost{Ip("10.2.0.0") + i, Mac("02-00-00-00-10-01"), 7, 8 + i});
     }
     const std::string whole = hosts.Serialize();
     std::vector<const HostsTable*> tables{&hosts.tables[0], &hosts.tables[1]};
