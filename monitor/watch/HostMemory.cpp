@@ -138,11 +138,7 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         }
         RememberedHost* found = current_.hosts.Find(e.address);
         if (found == nullptr) {
-            if (current_.hosts.Size() + added.size() >= RememberedHosts::kMaxHostsPerNetwork) {
-                continue;  // a table this full is beyond any real subnet; the watch goes on
-            }
             added.push_back(RememberedHost{e.address, e.mac, now, now});
-            dirty_ = true;
             continue;
         }
         RememberedHost& host = *found;
@@ -164,8 +160,31 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
 }
 
 void HostMemory::AddNew(std::vector<RememberedHost>& added, std::int64_t now) {
-    // A host listed twice in one read (on two interfaces) is taken with its first MAC; another
-    // MAC beside it is disputed as on any later read.
+    const std::size_t room =
+        RememberedHosts::kMaxHostsPerNetwork -
+        std::min(current_.hosts.Size(), RememberedHosts::kMaxHostsPerNetwork);
+    if (added.size() > room) {
+        // A table this full is beyond any real subnet: the first new addresses in the read's
+        // order take the places left, the others are not remembered; the watch goes on.
+        std::unordered_set<Ipv4> taken;
+        std::erase_if(added, [&](const RememberedHost& host) {
+            if (taken.contains(host.address)) {
+                return false;
+            }
+            if (taken.size() >= room) {
+                return true;
+            }
+            taken.insert(host.address);
+            return false;
+        });
+    }
+    if (added.empty()) {
+        return;
+    }
+    dirty_ = true;
+    // A host listed more than once in one read (on several interfaces) is taken with its first
+    // MAC; each later row is then judged as on any later read: another MAC is disputed, the
+    // first MAC again settles the dispute.
     std::stable_sort(added.begin(), added.end(),
                      [](const RememberedHost& a, const RememberedHost& b) {
                          return a.address < b.address;
@@ -175,6 +194,8 @@ void HostMemory::AddNew(std::vector<RememberedHost>& added, std::int64_t now) {
         if (kept != added.begin() && std::prev(kept)->address == it->address) {
             if (it->mac != std::prev(kept)->mac) {
                 Dispute(it->address, it->mac, now);
+            } else {
+                disputes_.erase(it->address);
             }
             continue;
         }

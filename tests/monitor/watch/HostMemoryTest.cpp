@@ -109,14 +109,35 @@ TEST_F(HostMemoryTest, AChangedMacBecomesTheRememberedOneAfterADayWithoutTheOldO
     EXPECT_THAT(RunList1(), IsEmpty());
 }
 
-TEST_F(HostMemoryTest, AHostListedTwiceInOneReadIsRememberedWithItsFirstMac) {
+// A host on several interfaces is listed more than once in one read: it is taken with its first
+// MAC, the first MAC again settles a dispute the second raised, and only distinct addresses take
+// the last places of a full table.
+TEST_F(HostMemoryTest, AHostListedSeveralTimesInOneReadIsTakenOnceWithItsFirstMac) {
     StartRun();
     memory->Seen({{Ip("192.168.1.40"), Mac("02-00-00-00-00-41")},
                   {Ip("192.168.1.50"), Mac("02-00-00-00-00-50")},
-                  {Ip("192.168.1.40"), Mac("02-00-00-00-00-42")}});
+                  {Ip("192.168.1.40"), Mac("02-00-00-00-00-42")},
+                  {Ip("192.168.1.40"), Mac("02-00-00-00-00-41")}});
     ASSERT_EQ(memory->Current().hosts.Size(), 2u);
     EXPECT_EQ(memory->Remembered(Ip("192.168.1.40")), Mac("02-00-00-00-00-41"));
-    EXPECT_EQ(memory->Remembered(Ip("192.168.1.50")), Mac("02-00-00-00-00-50"));
+    // Gone for more than a day: a dispute left standing would now take the second MAC.
+    clock.Advance(HostMemory::kDisputeAccepted + std::chrono::hours(1));
+    memory->Seen({{Ip("192.168.1.50"), Mac("02-00-00-00-00-50")}});
+    EXPECT_EQ(memory->Remembered(Ip("192.168.1.40")), Mac("02-00-00-00-00-41"));
+
+    std::vector<ArpEntry> rows;
+    for (Ipv4 i = 4; i < RememberedHosts::kMaxHostsPerNetwork; ++i) {
+        rows.push_back({Ip("10.0.0.0") + i, Mac("02-00-00-00-AA-00")});
+    }
+    memory->Seen(rows);
+    ASSERT_EQ(memory->Current().hosts.Size(), RememberedHosts::kMaxHostsPerNetwork - 2);
+    memory->Seen({{Ip("11.0.0.1"), Mac("02-00-00-00-AA-01")},
+                  {Ip("11.0.0.1"), Mac("02-00-00-00-AA-01")},
+                  {Ip("11.0.0.2"), Mac("02-00-00-00-AA-02")},
+                  {Ip("11.0.0.3"), Mac("02-00-00-00-AA-03")}});
+    EXPECT_EQ(memory->Current().hosts.Size(), RememberedHosts::kMaxHostsPerNetwork);
+    EXPECT_EQ(memory->Remembered(Ip("11.0.0.2")), Mac("02-00-00-00-AA-02"));
+    EXPECT_EQ(memory->Remembered(Ip("11.0.0.3")), std::nullopt) << "no place left";
 }
 
 // An hour off: the old MAC was not seen, but nobody watched, so nothing speaks for a harmless
