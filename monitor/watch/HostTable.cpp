@@ -23,19 +23,18 @@ HostTable::MacSlot::MacSlot(const MacAddress& m, std::uint32_t holders) : mac(m)
 }
 
 std::uint32_t HostTable::MacSlot::Holders() const {
-    return std::uint32_t{holderBytes[0]} | std::uint32_t{holderBytes[1]} << 8 |
-           std::uint32_t{holderBytes[2]} << 16;
+    std::uint32_t holders = 0;
+    std::memcpy(&holders, holderBytes.data(), sizeof holders);
+    return holders;
 }
 
 void HostTable::MacSlot::SetHolders(std::uint32_t holders) {
-    holderBytes = {static_cast<std::uint8_t>(holders), static_cast<std::uint8_t>(holders >> 8),
-                   static_cast<std::uint8_t>(holders >> 16)};
+    std::memcpy(holderBytes.data(), &holders, sizeof holders);
 }
 
 namespace {
 
 constexpr std::size_t kFirstCapacity = 16;
-constexpr std::uint32_t kMaxHolders = 0xFFFFFF;
 
 // Fibonacci hashing spreads the addresses of a subnet, which differ in their low bits only.
 // A 32-bit hash onto [0, size) by a multiply rather than a power-of-two mask, so the tables can
@@ -187,9 +186,7 @@ void HostTable::AddHolder(const MacAddress& mac) {
     std::size_t found = FindMac(mac);
     if (found < macs_.cells.size()) {
         MacSlot& slot = macs_.cells[found];
-        if (slot.Holders() < kMaxHolders) {
-            slot.SetHolders(slot.Holders() + 1);
-        }
+        slot.SetHolders(slot.Holders() + 1);
         return;
     }
     if (macs_.cells.empty() || Full(macs_)) {
@@ -205,10 +202,7 @@ void HostTable::RemoveHolder(const MacAddress& mac) {
         return;
     }
     if (std::uint32_t holders = macs_.cells[i].Holders(); holders > 1) {
-        // A count that reached the limit is no longer exact; it stays rather than drop early.
-        if (holders < kMaxHolders) {
-            macs_.cells[i].SetHolders(holders - 1);
-        }
+        macs_.cells[i].SetHolders(holders - 1);
         return;
     }
     // Backward-shift deletion: no tombstones, so a flood of short-lived MACs cannot fill the
@@ -228,7 +222,7 @@ void HostTable::RemoveHolder(const MacAddress& mac) {
 }
 
 std::size_t HostTable::Bytes() const {
-    static_assert(sizeof(HostSlot) == 13 && sizeof(MacSlot) == 12);
+    static_assert(sizeof(HostSlot) == 13 && sizeof(MacSlot) == 13);
     return hosts_.cells.capacity() * sizeof(HostSlot) + macs_.cells.capacity() * sizeof(MacSlot);
 }
 

@@ -11,8 +11,8 @@
 namespace kestrove {
 
 // The MAC last seen for every host of the watched subnet since the last clear, and how many of
-// those hosts hold each MAC now. Both are flat open-addressed tables of byte-packed cells (13
-// and 12 bytes, no node per host), so 65,536 hosts cost about 3 MiB however often their MACs
+// those hosts hold each MAC now. Both are flat open-addressed tables of byte-packed 13-byte
+// cells (no node per host), so 65,536 hosts cost about 2.3 MiB however often their MACs
 // change: a MAC that no host holds any more leaves the index at once.
 class HostTable {
 public:
@@ -39,8 +39,8 @@ private:
     };
     struct MacSlot {
         MacAddress mac;  // length 0: free
-        // How many hosts hold it, little-endian; the table never holds 2^24 hosts.
-        std::array<std::uint8_t, 3> holderBytes{};
+        // How many hosts hold it.
+        std::array<std::uint8_t, 4> holderBytes{};
 
         MacSlot() = default;
         MacSlot(const MacAddress& m, std::uint32_t holders);
