@@ -74,10 +74,7 @@ const std::vector<ListedHost>& HostHistory::Sorted() const {
     Settle();
     if (!recent_.empty()) {
         std::size_t middle = sorted_.size();
-        // Grown by a quarter rather than doubled: the run is most of what the list costs.
-        if (sorted_.capacity() < middle + recent_.size()) {
-            sorted_.reserve(std::max(middle + recent_.size(), middle + middle / 4));
-        }
+        ReserveGrowingByAQuarter(sorted_, middle + recent_.size());
         sorted_.insert(sorted_.end(), recent_.begin(), recent_.end());
         std::inplace_merge(sorted_.begin(), sorted_.begin() + static_cast<std::ptrdiff_t>(middle),
                            sorted_.end(), Before{});

@@ -129,6 +129,7 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
     std::int64_t now = NowSeconds();
     // New hosts join the table together once the rows are gone through: one merge a scan.
     std::vector<RememberedHost> added;
+    std::size_t cursor = 0;
     for (const ArpEntry& e : rows) {
         if (e.mac.IsUnresolved()) {
             continue;
@@ -136,7 +137,7 @@ void HostMemory::Seen(const std::vector<ArpEntry>& rows) {
         if (e.address == gatewayAddress_) {
             gatewayMacNow_ = e.mac;
         }
-        RememberedHost* found = current_.hosts.Find(e.address);
+        RememberedHost* found = current_.hosts.Find(e.address, cursor);
         if (found == nullptr) {
             added.push_back(RememberedHost{e.address, e.mac, now, now});
             continue;
@@ -185,10 +186,7 @@ void HostMemory::AddNew(std::vector<RememberedHost>& added, std::int64_t now) {
     // A host listed more than once in one read (on several interfaces) is taken with its first
     // MAC; each later row is then judged as on any later read: another MAC is disputed, the
     // first MAC again settles the dispute.
-    std::stable_sort(added.begin(), added.end(),
-                     [](const RememberedHost& a, const RememberedHost& b) {
-                         return a.address < b.address;
-                     });
+    RememberedHostTable::SortByAddress(added);
     auto kept = added.begin();
     for (auto it = added.begin(); it != added.end(); ++it) {
         if (kept != added.begin() && std::prev(kept)->address == it->address) {

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "common/MemoryReturn.h"
+
 namespace kestrove {
 
 static_assert(sizeof(RememberedHost) == 24);
@@ -14,15 +16,11 @@ bool AddressBefore(const RememberedHost& a, const RememberedHost& b) {
     return a.address < b.address;
 }
 
-// Room for `needed` entries, grown by a quarter rather than doubled: the array is most of what
-// the table costs.
-void MakeRoom(std::vector<RememberedHost>& hosts, std::size_t needed) {
-    if (hosts.capacity() < needed) {
-        hosts.reserve(std::max(needed, hosts.size() + hosts.size() / 4));
-    }
-}
-
 }  // namespace
+
+void RememberedHostTable::SortByAddress(std::vector<RememberedHost>& hosts) {
+    std::stable_sort(hosts.begin(), hosts.end(), AddressBefore);
+}
 
 const RememberedHost* RememberedHostTable::Find(Ipv4 address) const {
     auto it = std::lower_bound(
@@ -35,6 +33,19 @@ RememberedHost* RememberedHostTable::Find(Ipv4 address) {
     return const_cast<RememberedHost*>(std::as_const(*this).Find(address));
 }
 
+RememberedHost* RememberedHostTable::Find(Ipv4 address, std::size_t& cursor) {
+    RememberedHost* host = nullptr;
+    if (cursor < hosts_.size() && hosts_[cursor].address == address) {
+        host = &hosts_[cursor];
+    } else {
+        host = Find(address);
+    }
+    if (host != nullptr) {
+        cursor = static_cast<std::size_t>(host - hosts_.data()) + 1;
+    }
+    return host;
+}
+
 void RememberedHostTable::Put(const RememberedHost& host) {
     auto it = std::lower_bound(hosts_.begin(), hosts_.end(), host, AddressBefore);
     if (it != hosts_.end() && it->address == host.address) {
@@ -42,7 +53,7 @@ void RememberedHostTable::Put(const RememberedHost& host) {
         return;
     }
     std::ptrdiff_t at = it - hosts_.begin();
-    MakeRoom(hosts_, hosts_.size() + 1);
+    ReserveGrowingByAQuarter(hosts_, hosts_.size() + 1);
     hosts_.insert(hosts_.begin() + at, host);
 }
 
@@ -50,16 +61,18 @@ void RememberedHostTable::Merge(std::vector<RememberedHost>& added) {
     if (added.empty()) {
         return;
     }
-    std::sort(added.begin(), added.end(), AddressBefore);
+    if (!std::is_sorted(added.begin(), added.end(), AddressBefore)) {
+        std::sort(added.begin(), added.end(), AddressBefore);
+    }
     std::size_t middle = hosts_.size();
-    MakeRoom(hosts_, middle + added.size());
+    ReserveGrowingByAQuarter(hosts_, middle + added.size());
     hosts_.insert(hosts_.end(), added.begin(), added.end());
     std::inplace_merge(hosts_.begin(), hosts_.begin() + static_cast<std::ptrdiff_t>(middle),
                        hosts_.end(), AddressBefore);
 }
 
 void RememberedHostTable::Assign(std::vector<RememberedHost> hosts) {
-    std::stable_sort(hosts.begin(), hosts.end(), AddressBefore);
+    SortByAddress(hosts);
     // The last of each run of one address is kept.
     auto kept = hosts.begin();
     for (auto it = hosts.begin(); it != hosts.end(); ++it) {

@@ -31,6 +31,10 @@ public:
 
     const RememberedHost* Find(Ipv4 address) const;
     RememberedHost* Find(Ipv4 address);
+    // For addresses asked in increasing order (a scan's sorted rows): the entry after the last
+    // one found is tried first, so a walk through the whole table searches nothing. `cursor`
+    // starts at 0 and is moved by each hit.
+    RememberedHost* Find(Ipv4 address, std::size_t& cursor);
     bool Contains(Ipv4 address) const { return Find(address) != nullptr; }
 
     // Adds `host`, or replaces the entry of its address.
@@ -39,6 +43,8 @@ public:
     void Merge(std::vector<RememberedHost>& added);
     // Takes `hosts` in any order; of two entries for one address the later stands.
     void Assign(std::vector<RememberedHost> hosts);
+    // Address order; entries of one address keep theirs.
+    static void SortByAddress(std::vector<RememberedHost>& hosts);
     void Clear() { hosts_ = {}; }
 
     std::size_t Size() const { return hosts_.size(); }
