@@ -13,6 +13,9 @@ import time
 
 
 SKIP = 77
+# Every Wine start goes through it (it keeps Wine's heap off the addresses Wine needs).
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir,
+                        "scripts", "wine-run")
 
 
 def without_root():
@@ -100,7 +103,7 @@ class WineNamespace:
         self.env["DISPLAY"] = display
         os.makedirs(self.prefix, exist_ok=True)
         quiet(*self.in_ns, "wineserver", "-p", env=self.env)
-        quiet(*self.in_ns, "wineboot", "--init", env=self.env)
+        quiet(*self.in_ns, WINE_RUN, "wineboot", "--init", env=self.env)
 
     def _start_xvfb(self):
         """Xvfb inside the namespace, so Wine reaches it through the namespace's own abstract
