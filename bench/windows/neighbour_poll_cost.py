@@ -59,7 +59,7 @@ def main():
         print("needs root (network namespaces)")
         return 1
     for count in (256, 4096):
-        lan = WineNamespace("poll", work, "02:00:00:ff:ff:fe", "10.64.255.254", 10)
+        lan = WineNamespace("poll", work, wine_run, "02:00:00:ff:ff:fe", "10.64.255.254", 10)
         try:
             lan.create()
             load_table(lan, count, work)

@@ -39,7 +39,7 @@ def main():
 
     disk = os.path.join(work, f"kv-disk-{os.getpid()}")
     failures = []
-    lan = WineNamespace("win", work, MAC, f"{NET}.10")
+    lan = WineNamespace("win", work, wine_run, MAC, f"{NET}.10")
     ns, env, in_ns, children = lan.ns, lan.env, lan.in_ns, lan.children
     try:
         lan.create()

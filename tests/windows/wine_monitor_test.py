@@ -351,7 +351,7 @@ def main():
         return code
 
     failures = []
-    lan = WineNamespace("mon", work, MAC, f"{NET}.10")
+    lan = WineNamespace("mon", work, wine_run, MAC, f"{NET}.10")
     folder = os.path.join(work, f"Kestrove 監視-{os.getpid()}")
     try:
         lan.create()

@@ -13,9 +13,6 @@ import time
 
 
 SKIP = 77
-# Every Wine start goes through it (it keeps Wine's heap off the addresses Wine needs).
-WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir,
-                        "scripts", "wine-run")
 
 
 def without_root():
@@ -60,9 +57,12 @@ def cpu_ticks(pid):
 
 class WineNamespace:
     """veth0 in namespace `ns` (its peer in a second namespace, so nothing reaches the host) with
-    the given MAC and address, a display and a Wine prefix inside."""
+    the given MAC and address, a display and a Wine prefix inside. Wine is started through
+    `wine_run`, as the tests start their programs (it keeps Wine's heap off the addresses Wine
+    needs)."""
 
-    def __init__(self, tag, work, mac, address, prefix_len=24):
+    def __init__(self, tag, work, wine_run, mac, address, prefix_len=24):
+        self.wine_run = wine_run
         self.ns, self.peer = f"kv-{tag}-{os.getpid()}", f"kv-{tag}p-{os.getpid()}"
         self.prefix = os.path.join(work, f"wine-{tag}-{os.getpid()}")
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
@@ -103,7 +103,7 @@ class WineNamespace:
         self.env["DISPLAY"] = display
         os.makedirs(self.prefix, exist_ok=True)
         quiet(*self.in_ns, "wineserver", "-p", env=self.env)
-        quiet(*self.in_ns, WINE_RUN, "wineboot", "--init", env=self.env)
+        quiet(*self.in_ns, self.wine_run, "wineboot", "--init", env=self.env)
 
     def _start_xvfb(self):
         """Xvfb inside the namespace, so Wine reaches it through the namespace's own abstract
